@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds Vornik with its tests and runs all of them; then builds the core with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh --test
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug > /dev/null
+cmake --build build -j2
+(cd build && ctest -j2 --output-on-failure)
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVORNIK_SANITIZE=ON \
+      -DVORNIK_CORE_ONLY=ON > /dev/null
+cmake --build build-sanitize -j2
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-sanitize && ctest -j2 -L core --output-on-failure)

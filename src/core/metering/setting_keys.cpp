@@ -1,0 +1,58 @@
+#include "metering/setting_keys.h"
+
+#include <array>
+
+namespace vornik {
+namespace {
+
+using namespace keys;
+
+constexpr std::array kAllKeys{
+    kFirstFeeDay,         kChkMonthlyMaxTime,       kChkDailyMaxTime,
+    kChkEachMaxTime,      kChkMonthlyMaxVolume,     kMonthlyMaxTime,
+    kDailyMaxTime,        kEachMaxTime,             kMonthlyMaxVolume,
+    kSoundAlert,          kMessageAlert,            kDisconnectAlert,
+    kMaxSpeedForIdle,     kIdleTimeMax,             kIdleTimeOutAction,
+    kPhoneFee,            kFeeType,                 kBaoshiFee,
+    kBaoshiTime,          kBaoshiTimeOutFee,        kBaoshiMinFeeUnit,
+    kBaoshiTimeDiscounted, kBaoshiWeekendDiscounted, kBaoshiWeekendDiscount,
+    kBaoshiHolidayDiscounted, kJishiFee,            kJishiMinFeeUnit,
+    kJishiTimeDiscounted, kJishiWeekendDiscounted,  kJishiWeekendDiscount,
+    kJishiHolidayDiscounted, kBaoyueFee,            kBaoyueBeginTime,
+    kCloseSound,          kMaxSpeed,                kLogOrder,
+    kWindowAutoHide,      kShowFloatWin,            kAlpha,
+    kAutoDial,            kAutoReDial,              kAutoDialTime,
+    kAutoDialTimeHour,    kAutoDialTimeMinute,      kAutoDisconnectTime,
+    kAutoDisconnectTimeHour, kAutoDisconnectTimeMinute, kCheckIp,
+    kPwdProtected,        kPassword,                kNewStyle,
+    kLastEntry,
+};
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::span<const SettingKey> AllSettingKeys() { return kAllKeys; }
+
+const SettingKey* FindSettingKey(std::string_view group, std::string_view key) {
+    for (const SettingKey& candidate : kAllKeys) {
+        if (EqualsIgnoringCase(candidate.group, group) && EqualsIgnoringCase(candidate.key, key)) {
+            return &candidate;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace vornik

@@ -1,0 +1,65 @@
+// The rule variables that metering, fees, limits and idle detection work on, and
+// InitTimeRule, which loads them from the settings.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace vornik {
+
+class Dbio;
+
+enum class FeeType : std::int16_t { kBaoshi = 0, kJishi = 1, kBaoyue = 2 };
+
+struct TimeRules {
+    std::int16_t firstFeeDay = 0;  // 1..28 once loaded
+    std::int16_t monthlyMaxTimeOn = 0;
+    std::int16_t dailyMaxTimeOn = 0;
+    std::int16_t eachMaxTimeOn = 0;
+    std::int16_t monthlyMaxVolumeOn = 0;
+    double monthlyMaxTime = 0;  // hours
+    double dailyMaxTime = 0;    // hours
+    double eachMaxTime = 0;     // hours
+    double monthlyMaxVolume = 0;  // megabytes
+    double maxSpeedForIdle = 0;   // KB/s
+    std::int32_t idleTimeMax = 0;  // seconds
+    std::int16_t idleTimeOutAction = 0;  // 0 hang up, 1 ask, 2 ping
+    double phoneFee = 0;                 // per hour
+    std::int16_t feeType = 0;            // FeeType
+    double baoshiFee = 0;                // per billing month
+    double baoshiTime = 0;               // hours per billing month
+    double baoshiTimeOutFee = 0;         // per hour beyond the bundle
+    std::int16_t baoshiMinFeeUnit = 0;
+    std::int16_t baoshiTimeDiscounted = 0;
+    std::int16_t baoshiWeekendDiscounted = 0;
+    double baoshiWeekendDiscount = 0;
+    std::int16_t baoshiHolidayDiscounted = 0;
+    double jishiFee = 0;  // per hour
+    std::int16_t jishiMinFeeUnit = 0;
+    std::int16_t jishiTimeDiscounted = 0;
+    std::int16_t jishiWeekendDiscounted = 0;
+    double jishiWeekendDiscount = 0;
+    std::int16_t jishiHolidayDiscounted = 0;
+    double baoyueFee = 0;                 // per month
+    std::int16_t baoyueBeginTime = 0;     // day of month
+    bool soundOn = true;
+    // Starts at full scale rather than 0 so the speed graph never divides by zero,
+    // even when the stored value cannot be read.
+    double maxSpeed = 70;  // KB/s at full height of the speed graph
+    std::int32_t logOrderDescending = 0;
+};
+
+// What InitTimeRule tells the rest of the program.
+struct RuleReloadHooks {
+    // LogOrder differs from the order last applied: rebuild the history view.
+    std::function<void()> logOrderChanged;
+    // The menus follow the rules (sound item, order item).
+    std::function<void()> updateMenuStates;
+};
+
+// Loads the rules in the fixed order of their keys. A value that cannot be
+// converted leaves its variable as it was; an out-of-range firstfeeday becomes 21
+// and "21" is written back; only the selected tariff's keys are read.
+void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks = {});
+
+}  // namespace vornik

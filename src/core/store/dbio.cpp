@@ -1,0 +1,75 @@
+#include "store/dbio.h"
+
+#include "metering/setting_keys.h"
+
+namespace vornik {
+
+Dbio::Dbio(std::filesystem::path databaseFile, const ErrorLog& log)
+    : databaseFile_(std::move(databaseFile)), log_(log) {}
+
+void Dbio::OpenDatabase() {
+    log_.Write("here1");
+    std::error_code ignored;
+    std::filesystem::create_directories(databaseFile_.parent_path(), ignored);
+    shared_ = Connection::Open(databaseFile_, Connection::Mode::kCreateIfMissing, log_);
+}
+
+std::unique_ptr<Connection> Dbio::OpenDatabase(const std::filesystem::path& path,
+                                               Connection::Mode mode) {
+    return Connection::Open(path, mode, log_);
+}
+
+void Dbio::CloseDatabase() { shared_.reset(); }
+
+Connection& Dbio::Shared() {
+    if (!shared_) {
+        OpenDatabase();
+    }
+    return *shared_;
+}
+
+std::optional<Field> Dbio::QueryValue(std::string_view sql, const SqlParams& params,
+                                      Connection* connection) {
+    return (connection ? *connection : Shared()).QueryValue(sql, params);
+}
+
+Rows Dbio::QueryRows(std::string_view sql, const SqlParams& params, Connection* connection) {
+    return (connection ? *connection : Shared()).QueryRows(sql, params);
+}
+
+bool Dbio::ExecuteSql(std::string_view sql, const SqlParams& params, Connection* connection) {
+    return (connection ? *connection : Shared()).ExecuteSql(sql, params);
+}
+
+ConfigValue Dbio::GetConfig(std::string_view group, std::string_view key) {
+    const auto value = QueryValue(
+        "SELECT propertyValue FROM config WHERE propertyType = ? AND propertyName = ? "
+        "AND entryName = 'global'",
+        {group, key});
+    if (!value) {
+        return std::nullopt;
+    }
+    return value->Text();
+}
+
+ConfigValue Dbio::GetConfig(const SettingKey& key) { return GetConfig(key.group, key.key); }
+
+bool Dbio::SaveConfig(std::string_view group, std::string_view key, std::string_view value) {
+    Connection& connection = Shared();
+    return connection.InTransaction([&] {
+        return connection.ExecuteSql(
+                   "DELETE FROM config WHERE propertyType = ? AND propertyName = ? "
+                   "AND entryName = 'global'",
+                   {group, key}) &&
+               connection.ExecuteSql(
+                   "INSERT INTO config (entryName, propertyType, propertyName, propertyValue) "
+                   "VALUES ('global', ?, ?, ?)",
+                   {group, key, value});
+    });
+}
+
+bool Dbio::SaveConfig(const SettingKey& key, std::string_view value) {
+    return SaveConfig(key.group, key.key, value);
+}
+
+}  // namespace vornik

@@ -1,0 +1,64 @@
+// Access to the log: the one shared connection to db/diallog.db that the program
+// keeps open while it runs, second connections to other log files, and the
+// settings rows of the `config` table.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/connection.h"
+#include "store/error_log.h"
+#include "store/sql_value.h"
+
+namespace vornik {
+
+struct SettingKey;
+
+// A setting as read: nothing when no row holds it, the empty text when its value is
+// null, the stored text otherwise.
+using ConfigValue = std::optional<std::string>;
+
+class Dbio {
+public:
+    Dbio(std::filesystem::path databaseFile, const ErrorLog& log);
+
+    // Opens (creating on first run) the shared connection, replacing any earlier
+    // one, and writes the trace line. Test IsOpen() afterwards.
+    void OpenDatabase();
+    // A second connection to another log file; it belongs to the caller.
+    std::unique_ptr<Connection> OpenDatabase(const std::filesystem::path& path,
+                                             Connection::Mode mode = Connection::Mode::kExistingLog);
+    // Closes the shared connection; the next statement opens it again.
+    void CloseDatabase();
+    bool IsOpen() const { return shared_ && shared_->IsOpen(); }
+
+    // Without a connection these work on the shared one, opening it first when it
+    // was never opened or was closed.
+    std::optional<Field> QueryValue(std::string_view sql, const SqlParams& params = {},
+                                    Connection* connection = nullptr);
+    Rows QueryRows(std::string_view sql, const SqlParams& params = {},
+                   Connection* connection = nullptr);
+    bool ExecuteSql(std::string_view sql, const SqlParams& params = {},
+                    Connection* connection = nullptr);
+
+    ConfigValue GetConfig(std::string_view group, std::string_view key);
+    ConfigValue GetConfig(const SettingKey& key);
+    // Replaces the setting's row in one transaction; false when nothing changed.
+    bool SaveConfig(std::string_view group, std::string_view key, std::string_view value);
+    bool SaveConfig(const SettingKey& key, std::string_view value);
+
+    // The shared connection, opened first when absent.
+    Connection& Shared();
+    const std::filesystem::path& DatabaseFile() const { return databaseFile_; }
+    const ErrorLog& Log() const { return log_; }
+
+private:
+    std::filesystem::path databaseFile_;
+    const ErrorLog& log_;
+    std::unique_ptr<Connection> shared_;
+};
+
+}  // namespace vornik

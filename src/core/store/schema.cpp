@@ -1,0 +1,102 @@
+#include "store/schema.h"
+
+#include <array>
+#include <string>
+#include <utility>
+
+#include "metering/setting_keys.h"
+#include "settings/password.h"
+#include "store/connection.h"
+
+namespace vornik {
+namespace {
+
+// Moments are "yyyy-MM-dd HH:mm:ss" text; byte counts are 64-bit integers. Group
+// and key names compare without regard to letter case, as every reader expects.
+constexpr std::array kSchema{
+    "CREATE TABLE IF NOT EXISTS diallog ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " beginTime TEXT NOT NULL,"
+    " endTime TEXT,"
+    " entryName TEXT NOT NULL DEFAULT '',"
+    " deviceType TEXT,"
+    " IpAddress TEXT,"
+    " BytesIn INTEGER NOT NULL DEFAULT 0,"
+    " BytesOut INTEGER NOT NULL DEFAULT 0,"
+    " fee REAL NOT NULL DEFAULT 0)",
+    // Serves every history query: one entry, a range of begin times.
+    "CREATE INDEX IF NOT EXISTS diallog_entry_begin ON diallog (entryName, beginTime)",
+    "CREATE TABLE IF NOT EXISTS holiday ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " entryName TEXT NOT NULL DEFAULT 'global',"
+    " holidayName TEXT NOT NULL,"
+    " beginTime TEXT NOT NULL,"
+    " totalDays INTEGER NOT NULL,"
+    " discount REAL NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS discounttime ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " entryName TEXT NOT NULL DEFAULT 'global',"
+    " beginTime TEXT NOT NULL,"
+    " endTime TEXT NOT NULL,"
+    " discount REAL NOT NULL)",
+};
+
+constexpr const char* kConfigTable =
+    "CREATE TABLE config ("
+    " entryName TEXT NOT NULL DEFAULT 'global' COLLATE NOCASE,"
+    " propertyType TEXT NOT NULL COLLATE NOCASE,"
+    " propertyName TEXT NOT NULL COLLATE NOCASE,"
+    " propertyValue TEXT)";
+constexpr const char* kConfigIndex =
+    "CREATE UNIQUE INDEX config_setting ON config (entryName, propertyType, propertyName)";
+
+bool HasTable(Connection& connection, std::string_view table) {
+    return connection
+        .QueryValue("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE",
+                    {table})
+        .has_value();
+}
+
+// The time-limit switches are off, so a new installation can dial; the idle
+// action asks after five minutes; the tariff is by the hour.
+bool InsertStartingConfig(Connection& connection) {
+    const std::array<std::pair<const SettingKey*, std::string>, 8> rows{{
+        {&keys::kChkMonthlyMaxTime, "0"},
+        {&keys::kChkDailyMaxTime, "0"},
+        {&keys::kChkEachMaxTime, "0"},
+        {&keys::kIdleTimeMax, "300"},
+        {&keys::kIdleTimeOutAction, "1"},
+        {&keys::kMaxSpeedForIdle, "0.5"},
+        {&keys::kFeeType, "1"},
+        {&keys::kPassword, HashPassword(kInitialPassword)},
+    }};
+    for (const auto& [key, value] : rows) {
+        if (!connection.ExecuteSql("INSERT INTO config (entryName, propertyType, propertyName, "
+                                   "propertyValue) VALUES ('global', ?, ?, ?)",
+                                   {key->group, key->key, value})) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool HasLogSchema(Connection& connection) { return HasTable(connection, "diallog"); }
+
+bool EnsureLogSchema(Connection& connection) {
+    return connection.InTransaction([&connection] {
+        for (const char* statement : kSchema) {
+            if (!connection.ExecuteSql(statement)) {
+                return false;
+            }
+        }
+        if (HasTable(connection, "config")) {
+            return true;
+        }
+        return connection.ExecuteSql(kConfigTable) && connection.ExecuteSql(kConfigIndex) &&
+               InsertStartingConfig(connection);
+    });
+}
+
+}  // namespace vornik
