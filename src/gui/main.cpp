@@ -49,8 +49,8 @@ void PrintRules(const vornik::TimeRules& r) {
               << "jishi switches       minFeeUnit " << r.jishiMinFeeUnit << "  time "
               << r.jishiTimeDiscounted << "  weekend " << r.jishiWeekendDiscounted << " ("
               << r.jishiWeekendDiscount << ")  holiday " << r.jishiHolidayDiscounted << '\n'
-              << "baoyueFee            " << r.baoyueFee << "  baoyueBeginTime "
-              << r.baoyueBeginTime << '\n'
+              << "baoyueFee            " << r.baoyueFee << "  baoyueBeginTime " << r.baoyueBeginTime
+              << '\n'
               << "soundOn              " << (r.soundOn ? "true" : "false") << '\n'
               << "maxSpeed             " << r.maxSpeed << " KB/s\n"
               << "logOrderDescending   " << r.logOrderDescending << '\n';

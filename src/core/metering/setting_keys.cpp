@@ -8,27 +8,63 @@ namespace {
 using namespace keys;
 
 constexpr std::array kAllKeys{
-    kFirstFeeDay,         kChkMonthlyMaxTime,       kChkDailyMaxTime,
-    kChkEachMaxTime,      kChkMonthlyMaxVolume,     kMonthlyMaxTime,
-    kDailyMaxTime,        kEachMaxTime,             kMonthlyMaxVolume,
-    kSoundAlert,          kMessageAlert,            kDisconnectAlert,
-    kMaxSpeedForIdle,     kIdleTimeMax,             kIdleTimeOutAction,
-    kPhoneFee,            kFeeType,                 kBaoshiFee,
-    kBaoshiTime,          kBaoshiTimeOutFee,        kBaoshiMinFeeUnit,
-    kBaoshiTimeDiscounted, kBaoshiWeekendDiscounted, kBaoshiWeekendDiscount,
-    kBaoshiHolidayDiscounted, kJishiFee,            kJishiMinFeeUnit,
-    kJishiTimeDiscounted, kJishiWeekendDiscounted,  kJishiWeekendDiscount,
-    kJishiHolidayDiscounted, kBaoyueFee,            kBaoyueBeginTime,
-    kCloseSound,          kMaxSpeed,                kLogOrder,
-    kWindowAutoHide,      kShowFloatWin,            kAlpha,
-    kAutoDial,            kAutoReDial,              kAutoDialTime,
-    kAutoDialTimeHour,    kAutoDialTimeMinute,      kAutoDisconnectTime,
-    kAutoDisconnectTimeHour, kAutoDisconnectTimeMinute, kCheckIp,
-    kPwdProtected,        kPassword,                kNewStyle,
+    kFirstFeeDay,
+    kChkMonthlyMaxTime,
+    kChkDailyMaxTime,
+    kChkEachMaxTime,
+    kChkMonthlyMaxVolume,
+    kMonthlyMaxTime,
+    kDailyMaxTime,
+    kEachMaxTime,
+    kMonthlyMaxVolume,
+    kSoundAlert,
+    kMessageAlert,
+    kDisconnectAlert,
+    kMaxSpeedForIdle,
+    kIdleTimeMax,
+    kIdleTimeOutAction,
+    kPhoneFee,
+    kFeeType,
+    kBaoshiFee,
+    kBaoshiTime,
+    kBaoshiTimeOutFee,
+    kBaoshiMinFeeUnit,
+    kBaoshiTimeDiscounted,
+    kBaoshiWeekendDiscounted,
+    kBaoshiWeekendDiscount,
+    kBaoshiHolidayDiscounted,
+    kJishiFee,
+    kJishiMinFeeUnit,
+    kJishiTimeDiscounted,
+    kJishiWeekendDiscounted,
+    kJishiWeekendDiscount,
+    kJishiHolidayDiscounted,
+    kBaoyueFee,
+    kBaoyueBeginTime,
+    kCloseSound,
+    kMaxSpeed,
+    kLogOrder,
+    kWindowAutoHide,
+    kShowFloatWin,
+    kAlpha,
+    kAutoDial,
+    kAutoReDial,
+    kAutoDialTime,
+    kAutoDialTimeHour,
+    kAutoDialTimeMinute,
+    kAutoDisconnectTime,
+    kAutoDisconnectTimeHour,
+    kAutoDisconnectTimeMinute,
+    kCheckIp,
+    kPwdProtected,
+    kPassword,
+    kNewStyle,
     kLastEntry,
 };
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -44,7 +80,9 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::span<const SettingKey> AllSettingKeys() { return kAllKeys; }
+std::span<const SettingKey> AllSettingKeys() {
+    return kAllKeys;
+}
 
 const SettingKey* FindSettingKey(std::string_view group, std::string_view key) {
     for (const SettingKey& candidate : kAllKeys) {

@@ -28,7 +28,9 @@ std::optional<T> AsWhole(const ConfigValue& value) {
     return static_cast<T>(rounded);
 }
 
-std::optional<double> AsReal(const ConfigValue& value) { return ParseNumber(value.value_or("")); }
+std::optional<double> AsReal(const ConfigValue& value) {
+    return ParseNumber(value.value_or(""));
+}
 
 template <typename T>
 void Assign(T& variable, const std::optional<T>& value) {
@@ -38,7 +40,7 @@ void Assign(T& variable, const std::optional<T>& value) {
 }
 
 class RuleReader {
-public:
+  public:
     explicit RuleReader(Dbio& db) : db_(db) {}
 
     ConfigValue Text(const SettingKey& key) { return db_.GetConfig(key); }
@@ -54,7 +56,7 @@ public:
         return Text(key).value_or("") != "0" ? 1 : 0;
     }
 
-private:
+  private:
     Dbio& db_;
 };
 

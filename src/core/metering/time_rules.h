@@ -17,12 +17,12 @@ struct TimeRules {
     std::int16_t dailyMaxTimeOn = 0;
     std::int16_t eachMaxTimeOn = 0;
     std::int16_t monthlyMaxVolumeOn = 0;
-    double monthlyMaxTime = 0;  // hours
-    double dailyMaxTime = 0;    // hours
-    double eachMaxTime = 0;     // hours
-    double monthlyMaxVolume = 0;  // megabytes
-    double maxSpeedForIdle = 0;   // KB/s
-    std::int32_t idleTimeMax = 0;  // seconds
+    double monthlyMaxTime = 0;           // hours
+    double dailyMaxTime = 0;             // hours
+    double eachMaxTime = 0;              // hours
+    double monthlyMaxVolume = 0;         // megabytes
+    double maxSpeedForIdle = 0;          // KB/s
+    std::int32_t idleTimeMax = 0;        // seconds
     std::int16_t idleTimeOutAction = 0;  // 0 hang up, 1 ask, 2 ping
     double phoneFee = 0;                 // per hour
     std::int16_t feeType = 0;            // FeeType
@@ -40,8 +40,8 @@ struct TimeRules {
     std::int16_t jishiWeekendDiscounted = 0;
     double jishiWeekendDiscount = 0;
     std::int16_t jishiHolidayDiscounted = 0;
-    double baoyueFee = 0;                 // per month
-    std::int16_t baoyueBeginTime = 0;     // day of month
+    double baoyueFee = 0;              // per month
+    std::int16_t baoyueBeginTime = 0;  // day of month
     bool soundOn = true;
     // Starts at full scale rather than 0 so the speed graph never divides by zero,
     // even when the stored value cannot be read.

@@ -34,9 +34,12 @@ std::optional<std::vector<unsigned char>> FromHex(std::string_view hex) {
         return std::nullopt;
     }
     auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
         return -1;
     };
     std::vector<unsigned char> bytes;
@@ -114,7 +117,9 @@ std::string HashPassword(std::string_view password) {
            ToHex(hash);
 }
 
-bool IsPasswordHash(std::string_view stored) { return ParseHash(stored).has_value(); }
+bool IsPasswordHash(std::string_view stored) {
+    return ParseHash(stored).has_value();
+}
 
 bool CheckPassword(std::string_view typed, std::string_view stored) {
     const auto parsed = ParseHash(stored);

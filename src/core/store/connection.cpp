@@ -45,7 +45,8 @@ Field ColumnField(sqlite3_stmt* statement, int column) {
         case SQLITE_NULL:
             return Field();
         default: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+            const auto* text =
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
             const int size = sqlite3_column_bytes(statement, column);
             return Field(std::string(text ? text : "", static_cast<std::size_t>(size)));
         }
@@ -66,7 +67,9 @@ bool IsBlank(std::string_view text) {
 Connection::Connection(std::filesystem::path path, const ErrorLog& log)
     : path_(std::move(path)), log_(log) {}
 
-Connection::~Connection() { Close(); }
+Connection::~Connection() {
+    Close();
+}
 
 std::unique_ptr<Connection> Connection::Open(const std::filesystem::path& path, Mode mode,
                                              const ErrorLog& log) {
@@ -126,8 +129,7 @@ void Connection::Fail(std::string_view what) {
     log_.Write("database " + path_.string() + ": " + lastError_);
 }
 
-bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows,
-                     bool firstRowOnly) {
+bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly) {
     if (db_ == nullptr) {
         lastError_ = "the log is not open";
         return false;

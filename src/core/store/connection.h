@@ -18,7 +18,7 @@ struct sqlite3;
 namespace vornik {
 
 class Connection {
-public:
+  public:
     enum class Mode {
         kExistingLog,     // the file must exist and hold the log tables
         kCreateIfMissing  // a missing file is created with the log schema
@@ -49,7 +49,7 @@ public:
     void Close();
     sqlite3* Handle() { return db_; }
 
-private:
+  private:
     Connection(std::filesystem::path path, const ErrorLog& log);
     bool OpenFile(Mode mode);
     bool Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly);

@@ -19,7 +19,9 @@ std::unique_ptr<Connection> Dbio::OpenDatabase(const std::filesystem::path& path
     return Connection::Open(path, mode, log_);
 }
 
-void Dbio::CloseDatabase() { shared_.reset(); }
+void Dbio::CloseDatabase() {
+    shared_.reset();
+}
 
 Connection& Dbio::Shared() {
     if (!shared_) {
@@ -52,7 +54,9 @@ ConfigValue Dbio::GetConfig(std::string_view group, std::string_view key) {
     return value->Text();
 }
 
-ConfigValue Dbio::GetConfig(const SettingKey& key) { return GetConfig(key.group, key.key); }
+ConfigValue Dbio::GetConfig(const SettingKey& key) {
+    return GetConfig(key.group, key.key);
+}
 
 bool Dbio::SaveConfig(std::string_view group, std::string_view key, std::string_view value) {
     Connection& connection = Shared();

@@ -22,15 +22,15 @@ struct SettingKey;
 using ConfigValue = std::optional<std::string>;
 
 class Dbio {
-public:
+  public:
     Dbio(std::filesystem::path databaseFile, const ErrorLog& log);
 
     // Opens (creating on first run) the shared connection, replacing any earlier
     // one, and writes the trace line. Test IsOpen() afterwards.
     void OpenDatabase();
     // A second connection to another log file; it belongs to the caller.
-    std::unique_ptr<Connection> OpenDatabase(const std::filesystem::path& path,
-                                             Connection::Mode mode = Connection::Mode::kExistingLog);
+    std::unique_ptr<Connection> OpenDatabase(
+        const std::filesystem::path& path, Connection::Mode mode = Connection::Mode::kExistingLog);
     // Closes the shared connection; the next statement opens it again.
     void CloseDatabase();
     bool IsOpen() const { return shared_ && shared_->IsOpen(); }
@@ -55,7 +55,7 @@ public:
     const std::filesystem::path& DatabaseFile() const { return databaseFile_; }
     const ErrorLog& Log() const { return log_; }
 
-private:
+  private:
     std::filesystem::path databaseFile_;
     const ErrorLog& log_;
     std::unique_ptr<Connection> shared_;

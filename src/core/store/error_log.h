@@ -8,7 +8,7 @@
 namespace vornik {
 
 class ErrorLog {
-public:
+  public:
     explicit ErrorLog(std::filesystem::path file);
 
     // Appends "yyyy-MM-dd HH:mm:ss <text>" as one line; creates the folder and the
@@ -18,7 +18,7 @@ public:
 
     const std::filesystem::path& File() const { return file_; }
 
-private:
+  private:
     std::filesystem::path file_;
 };
 

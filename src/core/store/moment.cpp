@@ -13,7 +13,9 @@ sys_days DaysOf(const Moment& m) {
                     std::chrono::day{static_cast<unsigned>(m.day)}};
 }
 
-std::int64_t SecondOfDay(const Moment& m) { return m.hour * 3600 + m.minute * 60 + m.second; }
+std::int64_t SecondOfDay(const Moment& m) {
+    return m.hour * 3600 + m.minute * 60 + m.second;
+}
 
 Moment FromDaysAndSeconds(sys_days days, std::int64_t secondOfDay) {
     const std::chrono::year_month_day ymd{days};
@@ -55,13 +57,21 @@ std::string MomentText(const Moment& m) {
     return buffer;
 }
 
-std::string DateText(const Moment& m) { return MomentText(m).substr(0, 10); }
+std::string DateText(const Moment& m) {
+    return MomentText(m).substr(0, 10);
+}
 
-std::string TimeOfDayText(const Moment& m) { return MomentText(m).substr(11); }
+std::string TimeOfDayText(const Moment& m) {
+    return MomentText(m).substr(11);
+}
 
-std::string DayStartText(const Moment& m) { return DateText(m) + " 00:00:00"; }
+std::string DayStartText(const Moment& m) {
+    return DateText(m) + " 00:00:00";
+}
 
-std::string DayEndText(const Moment& m) { return DateText(m) + " 23:59:59"; }
+std::string DayEndText(const Moment& m) {
+    return DateText(m) + " 23:59:59";
+}
 
 std::optional<Moment> ParseMoment(std::string_view text) {
     if (text.size() != 10 && text.size() != 16 && text.size() != 19) {
@@ -109,7 +119,9 @@ std::optional<int> ParseTimeOfDay(std::string_view text) {
     return *hour * 3600 + *minute * 60 + second;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -152,7 +164,9 @@ Moment AddSeconds(const Moment& m, std::int64_t seconds) {
     return FromDaysAndSeconds(DaysOf(m) + std::chrono::days{dayShift}, rest);
 }
 
-Moment StartOfDay(const Moment& m) { return Moment{m.year, m.month, m.day, 0, 0, 0}; }
+Moment StartOfDay(const Moment& m) {
+    return Moment{m.year, m.month, m.day, 0, 0, 0};
+}
 
 std::int64_t SecondsBetween(const Moment& a, const Moment& b) {
     return DaysBetween(a, b) * 86400 + SecondOfDay(b) - SecondOfDay(a);

@@ -82,7 +82,9 @@ bool InsertStartingConfig(Connection& connection) {
 
 }  // namespace
 
-bool HasLogSchema(Connection& connection) { return HasTable(connection, "diallog"); }
+bool HasLogSchema(Connection& connection) {
+    return HasTable(connection, "diallog");
+}
 
 bool EnsureLogSchema(Connection& connection) {
     return connection.InTransaction([&connection] {

@@ -20,8 +20,8 @@ std::optional<double> ParseNumber(std::string_view text) {
     const std::string copy(text);
     // strtod would also take "inf", "nan" and hexadecimal forms; settings never hold those.
     for (const char c : copy) {
-        const bool allowed = (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' ||
-                             c == 'e' || c == 'E';
+        const bool allowed =
+            (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E';
         if (!allowed) {
             return std::nullopt;
         }

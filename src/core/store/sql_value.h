@@ -12,7 +12,7 @@ namespace vornik {
 
 // A bound parameter: null, a whole number, a real number or a text.
 class SqlParam {
-public:
+  public:
     SqlParam(std::nullptr_t) {}
     SqlParam(int v) : value_(std::int64_t{v}) {}
     SqlParam(std::int64_t v) : value_(v) {}
@@ -25,7 +25,7 @@ public:
         return value_;
     }
 
-private:
+  private:
     std::variant<std::monostate, std::int64_t, double, std::string> value_;
 };
 
@@ -33,7 +33,7 @@ using SqlParams = std::vector<SqlParam>;
 
 // One field of a result row, with the type the engine gave it.
 class Field {
-public:
+  public:
     Field() = default;  // null
     explicit Field(std::int64_t v) : value_(v) {}
     explicit Field(double v) : value_(v) {}
@@ -51,7 +51,7 @@ public:
 
     friend bool operator==(const Field&, const Field&) = default;
 
-private:
+  private:
     std::variant<std::monostate, std::int64_t, double, std::string> value_;
 };
 

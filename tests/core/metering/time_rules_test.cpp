@@ -12,7 +12,7 @@ namespace {
 using namespace keys;
 
 class InitTimeRuleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         db_.OpenDatabase();
         ASSERT_TRUE(db_.IsOpen());
@@ -21,8 +21,7 @@ protected:
     }
 
     void Load() {
-        InitTimeRule(db_, rules_,
-                     {[this] { ++historyRebuilds_; }, [this] { ++menuUpdates_; }});
+        InitTimeRule(db_, rules_, {[this] { ++historyRebuilds_; }, [this] { ++menuUpdates_; }});
     }
 
     testing::TempFolder folder_;
@@ -85,7 +84,7 @@ TEST_F(InitTimeRuleTest, SwitchesFollowTheirOwnRules) {
     ASSERT_TRUE(db_.SaveConfig(kCloseSound, "1"));
     Load();
     EXPECT_EQ(rules_.monthlyMaxTimeOn, 0);
-    EXPECT_EQ(rules_.dailyMaxTimeOn, 1);   // anything but "0" is on
+    EXPECT_EQ(rules_.dailyMaxTimeOn, 1);      // anything but "0" is on
     EXPECT_EQ(rules_.monthlyMaxVolumeOn, 0);  // only "1" is on
     EXPECT_FALSE(rules_.soundOn);
 

@@ -17,7 +17,7 @@ using testing::TempFolder;
 using testing::WriteFile;
 
 class DbioTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path DbFile() const { return folder_ / "db/diallog.db"; }
 
     TempFolder folder_;
@@ -53,8 +53,7 @@ TEST_F(DbioTest, FirstRunCreatesAnEncryptedLogThatASecondRunKeeps) {
     ASSERT_TRUE(db_.IsOpen());
     EXPECT_EQ(db_.QueryValue("PRAGMA journal_mode")->Text(), "wal");
     for (const char* table : {"diallog", "config", "holiday", "discounttime"}) {
-        EXPECT_TRUE(db_.QueryValue("SELECT 1 FROM sqlite_master WHERE name = ?", {table}))
-            << table;
+        EXPECT_TRUE(db_.QueryValue("SELECT 1 FROM sqlite_master WHERE name = ?", {table})) << table;
     }
     // A new installation can dial: the time-limit switches are off.
     EXPECT_EQ(db_.GetConfig(keys::kChkMonthlyMaxTime), "0");
@@ -66,9 +65,10 @@ TEST_F(DbioTest, FirstRunCreatesAnEncryptedLogThatASecondRunKeeps) {
     EXPECT_NE(stored, "qexor");
     EXPECT_TRUE(CheckPassword("qexor", stored));
 
-    ASSERT_TRUE(db_.ExecuteSql("INSERT INTO diallog (beginTime, endTime, entryName, BytesIn) "
-                               "VALUES ('2006-05-21 10:00:00', '2006-05-21 10:05:00', 'adsl', ?)",
-                               {std::int64_t{5'000'000'000}}));
+    ASSERT_TRUE(
+        db_.ExecuteSql("INSERT INTO diallog (beginTime, endTime, entryName, BytesIn) "
+                       "VALUES ('2006-05-21 10:00:00', '2006-05-21 10:05:00', 'adsl', ?)",
+                       {std::int64_t{5'000'000'000}}));
     ASSERT_TRUE(db_.SaveConfig(keys::kFeeType, "2"));
     db_.CloseDatabase();
 
@@ -104,8 +104,9 @@ TEST_F(DbioTest, MissingRowNullFieldAndValueAreToldApart) {
     EXPECT_EQ(sumOverNothing->Text(), "");
     EXPECT_TRUE(db_.QueryRows("SELECT * FROM diallog").empty());
 
-    ASSERT_TRUE(db_.ExecuteSql("INSERT INTO config (propertyType, propertyName, propertyValue) "
-                               "VALUES ('global', 'checkip', NULL)"));
+    ASSERT_TRUE(
+        db_.ExecuteSql("INSERT INTO config (propertyType, propertyName, propertyValue) "
+                       "VALUES ('global', 'checkip', NULL)"));
     EXPECT_EQ(db_.GetConfig(keys::kCheckIp), "");
     EXPECT_EQ(db_.GetConfig(keys::kAutoDial), std::nullopt);
 
@@ -141,13 +142,13 @@ TEST_F(DbioTest, SettingsKeepOneRowWhateverTheLetterCaseAndQuotes) {
     ASSERT_TRUE(db_.SaveConfig("Fee", "BaoYueFee", "30"));
     ASSERT_TRUE(db_.SaveConfig("fee", "BaoyueFee", "45"));
     EXPECT_EQ(db_.GetConfig(keys::kBaoyueFee), "45");
-    EXPECT_EQ(db_.QueryValue("SELECT count(*) FROM config WHERE propertyName = 'baoyuefee'")
-                  ->Integer(),
-              1);
+    EXPECT_EQ(
+        db_.QueryValue("SELECT count(*) FROM config WHERE propertyName = 'baoyuefee'")->Integer(),
+        1);
     // The stored letter case is that of the last writer.
-    EXPECT_EQ(db_.QueryValue("SELECT propertyName FROM config WHERE propertyName = 'BAOYUEFEE'")
-                  ->Text(),
-              "BaoyueFee");
+    EXPECT_EQ(
+        db_.QueryValue("SELECT propertyName FROM config WHERE propertyName = 'BAOYUEFEE'")->Text(),
+        "BaoyueFee");
 
     const std::string quoted = "it's 'quoted' -- ; DROP TABLE config";
     ASSERT_TRUE(db_.SaveConfig(keys::kCheckIp, quoted));

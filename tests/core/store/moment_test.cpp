@@ -5,7 +5,9 @@
 namespace vornik {
 namespace {
 
-Moment At(const char* text) { return ParseMoment(text).value(); }
+Moment At(const char* text) {
+    return ParseMoment(text).value();
+}
 
 TEST(MomentTest, TextRoundTripsAndDayBounds) {
     const Moment m{2006, 5, 7, 9, 3, 4};

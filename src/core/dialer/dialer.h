@@ -1,0 +1,97 @@
+// The dialer port: the phone book, dialling, hang-up and the link's counters, as
+// every back-end (simulated, NetworkManager, pppd) offers them to the session.
+// Events arrive on the thread that drives the session, one at a time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vornik {
+
+// Connection-state codes of StateChanged.
+namespace dial_state {
+inline constexpr int kNoConnection = -1;
+inline constexpr int kOpenPort = 0;
+inline constexpr int kPortOpened = 1;
+inline constexpr int kConnectDevice = 2;
+inline constexpr int kDeviceConnected = 3;
+inline constexpr int kAllDevicesConnected = 4;
+inline constexpr int kAuthenticate = 5;
+inline constexpr int kAuthProject = 10;
+inline constexpr int kAuthenticated = 14;
+inline constexpr int kProjected = 18;
+inline constexpr int kStartAuthentication = 19;
+inline constexpr int kLogonNetwork = 21;
+inline constexpr int kConnected = 8192;
+inline constexpr int kDisconnected = 8193;
+}  // namespace dial_state
+
+class Dialer {
+  public:
+    struct Events {
+        std::function<void(int state)> stateChanged;
+        // Dialling failed; the message is shown to the user as it stands.
+        std::function<void(const std::string& message)> dialError;
+    };
+
+    virtual ~Dialer() = default;
+
+    // Which back-end this is ("sim", "networkmanager", "pppd") and whether its
+    // links are simulated, so no one takes a simulated link for a real one.
+    virtual std::string BackendName() const = 0;
+    virtual bool IsSimulated() const = 0;
+
+    // Properties.
+    virtual bool IsConnected() = 0;
+    virtual std::string EntryName() = 0;  // selected by the last LoadEntry; empty: none
+    virtual std::string EntryUserName() = 0;
+    virtual void SetEntryUserName(const std::string& name) = 0;
+    virtual std::string EntryPassword() = 0;
+    virtual void SetEntryPassword(const std::string& password) = 0;
+    virtual std::string PhoneBook() = 0;  // empty: no file
+    virtual void SetPhoneBook(const std::string& path) = 0;
+    virtual std::string DefaultPhoneBook() = 0;
+    virtual int EntryCount() = 0;
+    virtual std::string EntryNameAt(int index) = 0;
+    virtual std::string DeviceType() = 0;      // of the link that is up
+    virtual std::string IPAddress() = 0;       // may be empty
+    virtual std::int64_t BytesReceived() = 0;  // since this link came up
+    virtual std::int64_t BytesSent() = 0;
+
+    // Methods.
+    virtual void Connect() = 0;  // returns at once; progress comes as StateChanged
+    virtual void HangUp() = 0;
+    virtual void LoadEntry(const std::string& name) = 0;
+    virtual void SaveEntry(const std::string& name) = 0;
+    virtual int CreateEntry() = 0;  // 0 when an entry was made
+    virtual void EditEntry(const std::string& name) = 0;
+
+    // Options the program sets; what they mean is the back-end's business.
+    virtual void SetOptionA(bool) {}
+    virtual void SetOptionB(bool) {}
+    virtual void SetOptionC(int) {}
+
+    // Back-ends that advance by themselves over time (the simulated one) do so
+    // here; the shell calls it a few times a second, tests after moving the clock.
+    virtual void Poll() {}
+
+    void SetEvents(Events events) { events_ = std::move(events); }
+
+  protected:
+    void RaiseStateChanged(int state) {
+        if (events_.stateChanged) {
+            events_.stateChanged(state);
+        }
+    }
+    void RaiseDialError(const std::string& message) {
+        if (events_.dialError) {
+            events_.dialError(message);
+        }
+    }
+
+  private:
+    Events events_;
+};
+
+}  // namespace vornik
