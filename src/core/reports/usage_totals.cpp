@@ -1,1 +1,117 @@
-// placeholder: being written
+#include "reports/usage_totals.h"
+
+#include <string>
+#include <string_view>
+
+#include "store/dbio.h"
+
+namespace vornik {
+namespace {
+
+// Whole seconds of one call, exact: the difference of two whole epoch-second counts.
+constexpr const char* kCallSeconds =
+    "(CAST(strftime('%s', endTime) AS INTEGER) - CAST(strftime('%s', beginTime) AS INTEGER))";
+
+// The moments are ISO text, so the bounds compare as text and the index on
+// (entryName, beginTime) serves the range. The upper bound on beginTime adds
+// nothing for a sound row (it begins before it ends) but closes the index range.
+constexpr const char* kPeriodFilter =
+    " FROM diallog WHERE entryName = ? AND beginTime >= ? AND beginTime <= ? AND endTime <= ?";
+
+SqlParams PeriodParams(const Period& period, const std::string& entryName) {
+    const std::string end = MomentText(period.end);
+    return {entryName, MomentText(period.start), end, end};
+}
+
+std::string OverPeriod(std::string_view select) {
+    return std::string(select) + kPeriodFilter;
+}
+
+}  // namespace
+
+BillingMonth BillingMonthOf(const Moment& date, int firstFeeDay) {
+    if (date.day < firstFeeDay) {
+        return {date.year, date.month};
+    }
+    if (date.month == 12) {
+        return {date.year + 1, 1};
+    }
+    return {date.year, date.month + 1};
+}
+
+Period BillingMonthBounds(const BillingMonth& month, int firstFeeDay) {
+    const Moment feeDayStart{month.year, month.month, firstFeeDay, 0, 0, 0};
+    const Moment feeDayEnd{month.year, month.month, firstFeeDay, 23, 59, 59};
+    return {AddMonths(feeDayStart, -1), AddDays(feeDayEnd, -1)};
+}
+
+Period DayBounds(const Moment& day) {
+    return {StartOfDay(day), Moment{day.year, day.month, day.day, 23, 59, 59}};
+}
+
+Rows UsageTotalsReader::LoadMonthRows(const BillingMonth& month, int firstFeeDay,
+                                      const std::string& entryName) {
+    return db_.QueryRows(
+        OverPeriod("SELECT id, beginTime, endTime, entryName, deviceType, IpAddress, BytesIn, "
+                   "BytesOut, fee") +
+            " ORDER BY beginTime ASC",
+        PeriodParams(BillingMonthBounds(month, firstFeeDay), entryName));
+}
+
+Rows UsageTotalsReader::LoadMonthDays(const BillingMonth& month, int firstFeeDay,
+                                      const std::string& entryName) {
+    const std::string select =
+        std::string(
+            "SELECT CAST(substr(beginTime, 6, 2) AS INTEGER) AS callMonth,"
+            " CAST(substr(beginTime, 9, 2) AS INTEGER) AS callDay, count(*), sum(") +
+        kCallSeconds + "), sum(fee), sum(BytesIn), sum(BytesOut)";
+    return db_.QueryRows(
+        OverPeriod(select) + " GROUP BY callMonth, callDay ORDER BY callMonth, callDay",
+        PeriodParams(BillingMonthBounds(month, firstFeeDay), entryName));
+}
+
+std::optional<UsageSums> UsageTotalsReader::Sum(const Period& period,
+                                                const std::string& entryName) {
+    const std::string select =
+        std::string("SELECT sum(") + kCallSeconds + "), sum(fee), sum(BytesIn + BytesOut)";
+    // An aggregate without grouping always gives one row, so no row means failure.
+    const Rows rows = db_.QueryRows(OverPeriod(select), PeriodParams(period, entryName));
+    if (rows.size() != 1 || rows.front().size() != 3) {
+        return std::nullopt;
+    }
+    const Row& row = rows.front();
+    // A sum over no calls is null and reads as 0.
+    return UsageSums{row[0].Integer(), row[1].NumberOr0(), row[2].Integer()};
+}
+
+void UsageTotalsReader::LoadMonthTotals(bool current, const BillingMonth& shown, int firstFeeDay,
+                                        const std::string& entryName, const Moment& today,
+                                        UsageTotals& totals) {
+    const BillingMonth month = current ? BillingMonthOf(today, firstFeeDay) : shown;
+    const std::optional<UsageSums> sums = Sum(BillingMonthBounds(month, firstFeeDay), entryName);
+    if (!sums) {
+        return;
+    }
+    if (current) {
+        totals.billingMonthSeconds = sums->seconds;
+        totals.billingMonthBytes = sums->bytes;
+    }
+    if (!current || shown == month) {
+        totals.shownMonthSeconds = sums->seconds;
+        totals.shownMonthFee = sums->fee;
+        totals.shownMonthBytes = sums->bytes;
+    }
+}
+
+void UsageTotalsReader::LoadTodayTotals(const Moment& today, const std::string& entryName,
+                                        UsageTotals& totals) {
+    const std::optional<UsageSums> sums = Sum(DayBounds(today), entryName);
+    if (!sums) {
+        return;
+    }
+    totals.todaySeconds = sums->seconds;
+    totals.todayFee = sums->fee;
+    totals.todayBytes = sums->bytes;
+}
+
+}  // namespace vornik

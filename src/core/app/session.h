@@ -1,0 +1,113 @@
+// The session holds the run-time state of the program (the current call, its fee,
+// the usage totals, the rules, the speed ring) and runs the road of a call: the
+// ticks, the dialer's events, dialling and hang-up, and the opening and closing of
+// each call. The shell calls the ticks from its timers; tests call them with a
+// fake clock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/call_state.h"
+#include "app/clock.h"
+#include "app/user_interface.h"
+#include "dialer/dialer.h"
+#include "metering/fee_engine.h"
+#include "metering/speed_meter.h"
+#include "metering/time_rules.h"
+#include "reports/usage_totals.h"
+#include "store/call_log_writer.h"
+#include "store/dbio.h"
+
+namespace vornik {
+
+class Session {
+public:
+    Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The core steps of start-up, in order: rules, the current billing month, the
+    // entry list and the last entry, a link that is already up, one metering
+    // step, the minute fee.
+    void StartUp();
+
+    // Every second: the connection watch, then one metering step.
+    void MainTick();
+    // Every minute: the minute fee, and while connected the call's fee and record.
+    void MinuteTick();
+
+    // Dialer events.
+    void OnStateChanged(int state);
+    void OnDialError(const std::string& message);
+
+    void Dial();
+    void DialDisconnect();
+
+    // The entry list, the selected entry and its credentials.
+    std::vector<std::string> FillEntryList();
+    void ChangeEntry(const std::string& name);
+    void MarkUserNameEdited() { userNameEdited_ = true; }
+    void MarkPasswordEdited() { passwordEdited_ = true; }
+    // The user left the box: a changed value is stored into the entry.
+    void StoreUserName(const std::string& userName);
+    void StorePassword(const std::string& password);
+    int CreateEntry();
+    void EditEntry();
+
+    // History: the billing month shown, its rows, and the totals refresh.
+    void SelectCurrentBillingMonth();
+    void ShowBillingMonth(const BillingMonth& month);
+    void RefreshHistory();
+    Rows ShownMonthRows();
+    void ReloadRules();
+
+    // Read by the displays.
+    const CurrentCall& Call() const { return call_; }
+    const CallFee& Fee() const { return fee_; }
+    const UsageTotals& Totals() const { return totals_; }
+    const TimeRules& Rules() const { return rules_; }
+    const SpeedMeter& Speed() const { return speed_; }
+    const BillingMonth& ShownMonth() const { return shownMonth_; }
+    BillingMonth CurrentBillingMonth() const;
+    Dialer& DialerPort() { return dialer_; }
+    Dbio& Store() { return db_; }
+    const Clock& ClockPort() const { return clock_; }
+
+private:
+    void WatchConnection();
+    void OnConnected();
+    void OnDisconnected();
+    void CaptureCallInfo();
+    void SampleSpeed();
+    void RefreshCallFigures();
+    void UpdateMinuteFee();
+    bool SaveDialLog();
+    // The moment the call has reached: its begin plus the monotonic time since,
+    // so a clock step during the call does not change its length.
+    Moment CallMoment() const;
+    void SaveLastEntry(const std::string& name);
+    void StoreCredential(bool& edited, const std::function<void()>& assign);
+    void PlaySound(Sound sound);
+
+    Dbio& db_;
+    Dialer& dialer_;
+    const Clock& clock_;
+    UserInterface& ui_;
+    FeeEngine feeEngine_;
+    CallLogWriter logWriter_;
+    UsageTotalsReader usage_;
+
+    TimeRules rules_;
+    CurrentCall call_;
+    CallFee fee_;
+    UsageTotals totals_;
+    SpeedMeter speed_;
+    BillingMonth shownMonth_;
+    std::int64_t callStartMs_ = 0;
+    bool userNameEdited_ = false;
+    bool passwordEdited_ = false;
+};
+
+}  // namespace vornik

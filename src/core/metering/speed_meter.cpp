@@ -1,0 +1,66 @@
+#include "metering/speed_meter.h"
+
+#include <algorithm>
+
+namespace vornik {
+namespace {
+
+// A tick that comes early would otherwise divide a second's traffic by a sliver.
+constexpr double kShortestInterval = 0.25;
+
+}  // namespace
+
+std::int64_t SpeedMeter::Accepted(std::int64_t now, std::int64_t last, double seconds) {
+    const std::int64_t delta = now - last;
+    if (delta < 0 || static_cast<double>(delta) > kMaxBytesPerSecond * (seconds + 1)) {
+        return 0;
+    }
+    return delta;
+}
+
+void SpeedMeter::SampleSpeed(bool connected, std::int64_t bytesReceived, std::int64_t bytesSent,
+                             std::int64_t monotonicMs) {
+    const double previousDown = NewestDown();
+    const double previousUp = NewestUp();
+    const double seconds =
+        lastSampleMs_ ? std::max(kShortestInterval, static_cast<double>(monotonicMs - *lastSampleMs_) / 1000.0)
+                      : 1.0;
+    lastSampleMs_ = monotonicMs;
+    speedIndex_ = (speedIndex_ + 1) % kSlots;
+    const auto slot = static_cast<std::size_t>(speedIndex_);
+    if (!connected) {
+        history_[0][slot] = 0;
+        history_[1][slot] = 0;
+        lastBytesIn_ = 0;
+        lastBytesOut_ = 0;
+        return;
+    }
+    const std::int64_t in = Accepted(bytesReceived, lastBytesIn_, seconds);
+    const std::int64_t out = Accepted(bytesSent, lastBytesOut_, seconds);
+    history_[0][slot] = static_cast<double>(in) / 1024.0 / seconds / 2 + previousDown / 2;
+    history_[1][slot] = static_cast<double>(out) / 1024.0 / seconds / 2 + previousUp / 2;
+    callBytesIn_ += in;
+    callBytesOut_ += out;
+    lastBytesIn_ = bytesReceived;
+    lastBytesOut_ = bytesSent;
+}
+
+void SpeedMeter::StartCall() {
+    callBytesIn_ = 0;
+    callBytesOut_ = 0;
+}
+
+std::vector<GraphColumn> SpeedMeter::Columns(double maxSpeed) const {
+    std::vector<GraphColumn> columns;
+    const double scale = maxSpeed > 0 ? kFullScale / maxSpeed : 0;
+    for (int x = 0; x < kSlots; ++x) {
+        const auto slot = static_cast<std::size_t>((speedIndex_ + 1 + x) % kSlots);
+        const double down = history_[0][slot];
+        if (down > 0) {
+            columns.push_back({x, down * scale, (down + history_[1][slot]) * scale});
+        }
+    }
+    return columns;
+}
+
+}  // namespace vornik

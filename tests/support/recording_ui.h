@@ -1,0 +1,79 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/user_interface.h"
+
+namespace vornik::testing {
+
+// Records what the session shows; questions and messages wait in a queue until
+// the test answers them.
+class RecordingUi : public UserInterface {
+public:
+    void ShowDialStatus(const std::string& line) override { statusLines.push_back(line); }
+    void PlaySound(Sound sound) override { sounds.push_back(sound); }
+    void ShowLinkIcons(LinkIcons icons) override { iconStates.push_back(icons); }
+    void UpdateMenuStates() override { ++menuUpdates; }
+    void RefreshHistoryView() override { ++historyRefreshes; }
+    void ShowEntryList(const std::vector<std::string>& names) override { entryList = names; }
+    void ShowEntry(const std::string& name) override { entryText = name; }
+    void ShowCredentials(const std::string& userName, const std::string& password) override {
+        shownUserName = userName;
+        shownPassword = password;
+    }
+    void ShowMessage(const std::string& text, std::function<void()> closed) override {
+        messages.push_back(text);
+        openMessages.push_back(std::move(closed));
+    }
+    void AskOkCancel(const std::string& question, std::function<void(bool)> answer) override {
+        questions.push_back(question);
+        openQuestions.push_back(std::move(answer));
+    }
+
+    // Dismisses the oldest open message; false when none is open.
+    bool CloseMessage() {
+        if (openMessages.empty()) {
+            return false;
+        }
+        auto closed = std::move(openMessages.front());
+        openMessages.erase(openMessages.begin());
+        closed();
+        return true;
+    }
+    bool Answer(bool ok) {
+        if (openQuestions.empty()) {
+            return false;
+        }
+        auto answer = std::move(openQuestions.front());
+        openQuestions.erase(openQuestions.begin());
+        answer(ok);
+        return true;
+    }
+    std::string LastStatus() const { return statusLines.empty() ? "" : statusLines.back(); }
+    int Count(Sound sound) const {
+        int n = 0;
+        for (const Sound s : sounds) {
+            n += s == sound ? 1 : 0;
+        }
+        return n;
+    }
+
+    std::vector<std::string> statusLines;
+    std::vector<Sound> sounds;
+    std::vector<LinkIcons> iconStates;
+    int menuUpdates = 0;
+    int historyRefreshes = 0;
+    std::vector<std::string> entryList;
+    std::string entryText;
+    std::string shownUserName;
+    std::string shownPassword;
+    std::vector<std::string> messages;
+    std::vector<std::function<void()>> openMessages;
+    std::vector<std::string> questions;
+    std::vector<std::function<void(bool)>> openQuestions;
+};
+
+}  // namespace vornik::testing
