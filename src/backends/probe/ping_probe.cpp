@@ -1,0 +1,1 @@
+#include "probe/ping_probe.h"

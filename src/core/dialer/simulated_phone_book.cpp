@@ -1,0 +1,329 @@
+// The simulated dialer's phone book: a text file the user may edit by hand, so the
+// reader forgives what it does not understand (it says so and keeps the default)
+// and the writer replaces the file only with a complete new one.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+
+#include "dialer/simulated_dialer.h"
+
+namespace vornik {
+namespace {
+
+constexpr std::string_view kHeader =
+    "# Vornik 模拟拨号器的电话簿。\n"
+    "# 这里的每一个连接都是模拟的：拨号不会建立任何真实的网络连接，\n"
+    "# 显示的地址和流量也都是模拟的。\n"
+    "# Every link in this file is simulated: dialling one makes no real connection.\n"
+    "#\n"
+    "# 每个连接一节，以 [连接名] 开头，下面每行一个 键=值：\n"
+    "#   user=用户名\n"
+    "#   password=密码（明文）\n"
+    "#   device=设备类型\n"
+    "#   connect_delay=从拨号到连通的秒数\n"
+    "#   traffic=流量模式，速率以 KB/s 计，时长以秒计，三种之一：\n"
+    "#     steady 下行 上行\n"
+    "#     bursty 下行 上行 活跃秒数 低速秒数（低速时为十分之一的速率）\n"
+    "#     idle 下行 上行 活跃秒数 空闲秒数（空闲时没有流量）\n"
+    "#   fail=拨号失败时显示的消息；留空表示拨号成功\n";
+
+std::string_view Trim(std::string_view text) {
+    constexpr std::string_view kBlank = " \t\r";
+    const std::size_t first = text.find_first_not_of(kBlank);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
+}
+
+std::vector<std::string_view> Words(std::string_view text) {
+    std::vector<std::string_view> words;
+    while (!(text = Trim(text)).empty()) {
+        const std::size_t end = text.find_first_of(" \t");
+        words.push_back(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end);
+    }
+    return words;
+}
+
+template <typename Number>
+std::optional<Number> ParseNonNegative(std::string_view text) {
+    Number value{};
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc{} || stop != end || !(value >= 0) ||
+        !std::isfinite(static_cast<double>(value))) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<TrafficPattern> ParseTraffic(std::string_view text) {
+    const std::vector<std::string_view> words = Words(text);
+    if (words.empty()) {
+        return std::nullopt;
+    }
+    TrafficPattern pattern;
+    std::size_t expectedWords = 5;
+    if (words[0] == "steady") {
+        pattern.kind = TrafficPattern::Kind::kSteady;
+        expectedWords = 3;
+    } else if (words[0] == "bursty") {
+        pattern.kind = TrafficPattern::Kind::kBursty;
+    } else if (words[0] == "idle") {
+        pattern.kind = TrafficPattern::Kind::kIdleSpells;
+    } else {
+        return std::nullopt;
+    }
+    if (words.size() != expectedWords) {
+        return std::nullopt;
+    }
+    const auto down = ParseNonNegative<double>(words[1]);
+    const auto up = ParseNonNegative<double>(words[2]);
+    if (!down || !up) {
+        return std::nullopt;
+    }
+    pattern.downKBps = *down;
+    pattern.upKBps = *up;
+    if (expectedWords == 5) {
+        const auto active = ParseNonNegative<int>(words[3]);
+        const auto quiet = ParseNonNegative<int>(words[4]);
+        if (!active || !quiet || (*active == 0 && *quiet == 0)) {
+            return std::nullopt;
+        }
+        pattern.activeSeconds = *active;
+        pattern.quietSeconds = *quiet;
+    }
+    return pattern;
+}
+
+std::string NumberText(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string TrafficText(const TrafficPattern& pattern) {
+    std::string text = pattern.kind == TrafficPattern::Kind::kSteady   ? "steady"
+                       : pattern.kind == TrafficPattern::Kind::kBursty ? "bursty"
+                                                                       : "idle";
+    text += " " + NumberText(pattern.downKBps) + " " + NumberText(pattern.upKBps);
+    if (pattern.kind != TrafficPattern::Kind::kSteady) {
+        text += " " + std::to_string(pattern.activeSeconds) + " " +
+                std::to_string(pattern.quietSeconds);
+    }
+    return text;
+}
+
+// A value cannot span lines in the file; a line break would start a new key.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+// Sets one key of `entry`; false with the reason when the key is unknown or its
+// value malformed, in which case the entry keeps what it had.
+bool ApplyKey(SimulatedEntry& entry, std::string_view key, std::string_view value,
+              std::string& reason) {
+    if (key == "user") {
+        entry.userName = value;
+    } else if (key == "password") {
+        entry.password = value;
+    } else if (key == "device") {
+        entry.deviceType = value;
+    } else if (key == "fail") {
+        entry.failure = value;
+    } else if (key == "connect_delay") {
+        const auto seconds = ParseNonNegative<int>(value);
+        if (!seconds) {
+            reason = "connect_delay 应为不小于 0 的整数秒";
+            return false;
+        }
+        entry.connectDelaySeconds = *seconds;
+    } else if (key == "traffic") {
+        const auto pattern = ParseTraffic(value);
+        if (!pattern) {
+            reason = "traffic 应为 steady 下行 上行、bursty 下行 上行 活跃秒数 低速秒数"
+                     "或 idle 下行 上行 活跃秒数 空闲秒数";
+            return false;
+        }
+        entry.traffic = *pattern;
+    } else {
+        reason = "未知的键“" + std::string(key) + "”";
+        return false;
+    }
+    return true;
+}
+
+class PhoneBookReader {
+  public:
+    explicit PhoneBookReader(std::string fileName) : fileName_(std::move(fileName)) {}
+
+    void Line(int number, std::string_view line) {
+        line = Trim(line);
+        if (line.empty() || line.front() == '#') {
+            return;
+        }
+        if (line.front() == '[' && line.back() == ']') {
+            Section(number, Trim(line.substr(1, line.size() - 2)));
+            return;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            Problem(number, "既不是 [连接名] 也不是 键=值，已忽略");
+            return;
+        }
+        if (skippingSection_) {
+            return;
+        }
+        if (entries_.empty()) {
+            Problem(number, "键=值出现在第一个 [连接名] 之前，已忽略");
+            return;
+        }
+        std::string reason;
+        if (!ApplyKey(entries_.back(), Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)),
+                      reason)) {
+            Problem(number, reason + "，已忽略");
+        }
+    }
+
+    std::vector<SimulatedEntry> TakeEntries() { return std::move(entries_); }
+    std::string Problems() const { return problems_; }
+
+  private:
+    void Section(int number, std::string_view name) {
+        skippingSection_ = true;
+        if (name.empty()) {
+            Problem(number, "连接名为空，这一节已忽略");
+            return;
+        }
+        for (const SimulatedEntry& entry : entries_) {
+            if (entry.name == name) {
+                Problem(number, "连接“" + std::string(name) + "”重复，这一节已忽略");
+                return;
+            }
+        }
+        skippingSection_ = false;
+        entries_.push_back(SimulatedEntry{.name = std::string(name)});
+    }
+
+    void Problem(int number, const std::string& text) {
+        if (!problems_.empty()) {
+            problems_ += '\n';
+        }
+        problems_ += fileName_ + " 第 " + std::to_string(number) + " 行：" + text;
+    }
+
+    std::string fileName_;
+    std::vector<SimulatedEntry> entries_;
+    std::string problems_;
+    bool skippingSection_ = false;
+};
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0) {
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Replaces `file` with `text` so that a reader sees either the old or the whole
+// new file, never a part. The file holds passwords, so only its owner may read it.
+bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view text) {
+    std::error_code ignored;
+    if (file.has_parent_path()) {
+        std::filesystem::create_directories(file.parent_path(), ignored);
+    }
+    std::filesystem::path temporary = file;
+    temporary += ".tmp";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    std::error_code renameError;
+    if (written && closed) {
+        std::filesystem::rename(temporary, file, renameError);
+    }
+    if (!written || !closed || renameError) {
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& file,
+                                                   std::string* error) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        if (error != nullptr) {
+            *error = "无法读取电话簿文件 " + file.string();
+        }
+        return {};
+    }
+    PhoneBookReader reader(file.filename().string());
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+        if (number == 1 && line.starts_with(kByteOrderMark)) {
+            line.erase(0, kByteOrderMark.size());
+        }
+        reader.Line(number, line);
+    }
+    if (error != nullptr) {
+        *error = reader.Problems();
+    }
+    return reader.TakeEntries();
+}
+
+bool WriteSimulatedPhoneBook(const std::filesystem::path& file,
+                             const std::vector<SimulatedEntry>& entries) {
+    std::ostringstream text;
+    text << kHeader;
+    for (const SimulatedEntry& entry : entries) {
+        text << "\n[" << OneLine(entry.name) << "]\n"
+             << "user=" << OneLine(entry.userName) << "\n"
+             << "password=" << OneLine(entry.password) << "\n"
+             << "device=" << OneLine(entry.deviceType) << "\n"
+             << "connect_delay=" << entry.connectDelaySeconds << "\n"
+             << "traffic=" << TrafficText(entry.traffic) << "\n"
+             << "fail=" << OneLine(entry.failure) << "\n";
+    }
+    return ReplaceFileAtomically(file, text.str());
+}
+
+std::vector<SimulatedEntry> SampleSimulatedEntries() {
+    SimulatedEntry adsl{.name = "模拟ADSL", .userName = "demo", .password = "demo"};
+    adsl.connectDelaySeconds = 3;
+    adsl.traffic = {.kind = TrafficPattern::Kind::kSteady, .downKBps = 40, .upKBps = 8};
+
+    SimulatedEntry gprs{.name = "模拟GPRS", .userName = "gprs", .password = "gprs"};
+    gprs.deviceType = "GPRS 调制解调器 (模拟)";
+    gprs.connectDelaySeconds = 5;
+    gprs.traffic = {.kind = TrafficPattern::Kind::kIdleSpells,
+                    .downKBps = 6,
+                    .upKBps = 2,
+                    .activeSeconds = 30,
+                    .quietSeconds = 30};
+    return {adsl, gprs};
+}
+
+}  // namespace vornik
