@@ -43,7 +43,7 @@ bool WriteSimulatedPhoneBook(const std::filesystem::path& file,
 std::vector<SimulatedEntry> SampleSimulatedEntries();
 
 class SimulatedDialer : public Dialer {
-public:
+  public:
     // `phoneBookFile` is created with the samples when missing.
     SimulatedDialer(const Clock& clock, std::filesystem::path phoneBookFile);
 
@@ -80,14 +80,14 @@ public:
     void ScriptLinkDrop();                               // the link goes down now
     void ScriptAddressAfter(int seconds);  // no address until this long after the link is up
     void ScriptCounterReset();             // the counters restart from 0
-    void ScriptTraffic(const TrafficPattern& pattern);  // replaces the entry's pattern
+    void ScriptTraffic(const TrafficPattern& pattern);              // replaces the entry's pattern
     void ScriptCounters(std::int64_t received, std::int64_t sent);  // fixes the counters
 
     // What the last reading or writing of the phone book found wrong (unknown keys,
     // malformed values, a file that cannot be written), one line each; empty: nothing.
     const std::string& PhoneBookProblems() const { return phoneBookProblems_; }
 
-private:
+  private:
     enum class Phase { kDown, kDialing, kUp };
     struct Counters {
         std::int64_t received = 0;

@@ -154,8 +154,9 @@ bool ApplyKey(SimulatedEntry& entry, std::string_view key, std::string_view valu
     } else if (key == "traffic") {
         const auto pattern = ParseTraffic(value);
         if (!pattern) {
-            reason = "traffic 应为 steady 下行 上行、bursty 下行 上行 活跃秒数 低速秒数"
-                     "或 idle 下行 上行 活跃秒数 空闲秒数";
+            reason =
+                "traffic 应为 steady 下行 上行、bursty 下行 上行 活跃秒数 低速秒数"
+                "或 idle 下行 上行 活跃秒数 空闲秒数";
             return false;
         }
         entry.traffic = *pattern;
@@ -215,7 +216,7 @@ class PhoneBookReader {
             }
         }
         skippingSection_ = false;
-        entries_.push_back(SimulatedEntry{.name = std::string(name)});
+        entries_.emplace_back().name = name;
     }
 
     void Problem(int number, const std::string& text) {
@@ -311,18 +312,20 @@ bool WriteSimulatedPhoneBook(const std::filesystem::path& file,
 }
 
 std::vector<SimulatedEntry> SampleSimulatedEntries() {
-    SimulatedEntry adsl{.name = "模拟ADSL", .userName = "demo", .password = "demo"};
+    SimulatedEntry adsl;
+    adsl.name = "模拟ADSL";
+    adsl.userName = "demo";
+    adsl.password = "demo";
     adsl.connectDelaySeconds = 3;
-    adsl.traffic = {.kind = TrafficPattern::Kind::kSteady, .downKBps = 40, .upKBps = 8};
+    adsl.traffic = {TrafficPattern::Kind::kSteady, 40, 8, 60, 20};
 
-    SimulatedEntry gprs{.name = "模拟GPRS", .userName = "gprs", .password = "gprs"};
+    SimulatedEntry gprs;
+    gprs.name = "模拟GPRS";
+    gprs.userName = "gprs";
+    gprs.password = "gprs";
     gprs.deviceType = "GPRS 调制解调器 (模拟)";
     gprs.connectDelaySeconds = 5;
-    gprs.traffic = {.kind = TrafficPattern::Kind::kIdleSpells,
-                    .downKBps = 6,
-                    .upKBps = 2,
-                    .activeSeconds = 30,
-                    .quietSeconds = 30};
+    gprs.traffic = {TrafficPattern::Kind::kIdleSpells, 6, 2, 30, 30};
     return {adsl, gprs};
 }
 

@@ -42,6 +42,8 @@ std::string StateText(int state) {
     return "未知事件";
 }
 
-std::string DialStatusLine(const std::string& text) { return "拨号状态：" + text; }
+std::string DialStatusLine(const std::string& text) {
+    return "拨号状态：" + text;
+}
 
 }  // namespace vornik
