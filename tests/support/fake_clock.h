@@ -9,7 +9,7 @@ namespace vornik::testing {
 // A clock the test moves by hand. Advance moves wall time and the monotonic
 // clock together; StepWall moves only the wall clock, as a time correction does.
 class FakeClock : public Clock {
-public:
+  public:
     explicit FakeClock(Moment start) : now_(start) {}
 
     Moment Now() const override { return now_; }
@@ -28,7 +28,7 @@ public:
     void StepWall(std::int64_t seconds) { now_ = AddSeconds(now_, seconds); }
     void Set(Moment now) { now_ = now; }
 
-private:
+  private:
     Moment now_;
     std::int64_t monotonicMs_ = 1'000'000;
     std::int64_t wallRestMs_ = 0;

@@ -12,7 +12,7 @@ namespace vornik::testing {
 // Records what the session shows; questions and messages wait in a queue until
 // the test answers them.
 class RecordingUi : public UserInterface {
-public:
+  public:
     void ShowDialStatus(const std::string& line) override { statusLines.push_back(line); }
     void PlaySound(Sound sound) override { sounds.push_back(sound); }
     void ShowLinkIcons(LinkIcons icons) override { iconStates.push_back(icons); }

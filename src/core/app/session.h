@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,10 @@
 #include "app/clock.h"
 #include "app/user_interface.h"
 #include "dialer/dialer.h"
+#include "dialer/link_probe.h"
 #include "metering/fee_engine.h"
+#include "metering/idle_watch.h"
+#include "metering/limits.h"
 #include "metering/speed_meter.h"
 #include "metering/time_rules.h"
 #include "reports/usage_totals.h"
@@ -23,8 +27,8 @@
 namespace vornik {
 
 class Session {
-public:
-    Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui);
+  public:
+    Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui, LinkProbe& probe);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -35,15 +39,20 @@ public:
 
     // Every second: the connection watch, then one metering step.
     void MainTick();
-    // Every minute: the minute fee, and while connected the call's fee and record.
+    // Every minute: the minute fee, while connected the call's fee and record, the
+    // timed dial and hang-up, and on even minutes the link check.
     void MinuteTick();
 
     // Dialer events.
     void OnStateChanged(int state);
     void OnDialError(const std::string& message);
 
+    // Refused, with the alerts the user chose, when a limit is reached.
     void Dial();
     void DialDisconnect();
+    // The cap reached now, if any; raises the chosen alerts for it.
+    LimitKind CheckLimits();
+    void LinkCheck();
 
     // The entry list, the selected entry and its credentials.
     std::vector<std::string> FillEntryList();
@@ -70,12 +79,13 @@ public:
     const TimeRules& Rules() const { return rules_; }
     const SpeedMeter& Speed() const { return speed_; }
     const BillingMonth& ShownMonth() const { return shownMonth_; }
+    bool IsIdle() const { return idle_.IsIdle(); }
     BillingMonth CurrentBillingMonth() const;
     Dialer& DialerPort() { return dialer_; }
     Dbio& Store() { return db_; }
     const Clock& ClockPort() const { return clock_; }
 
-private:
+  private:
     void WatchConnection();
     void OnConnected();
     void OnDisconnected();
@@ -90,11 +100,19 @@ private:
     void SaveLastEntry(const std::string& name);
     void StoreCredential(bool& edited, const std::function<void()>& assign);
     void PlaySound(Sound sound);
+    void ShowLimitAlert(LimitKind kind);
+    void CheckIdle();
+    void TakeIdleAction();
+    void AskWhetherToHangUpIdleLink();
+    void RunSchedule(const Moment& now);
+    void OnLinkProbed(PingOutcome outcome);
+    void ShowStatus(const std::string& text);
 
     Dbio& db_;
     Dialer& dialer_;
     const Clock& clock_;
     UserInterface& ui_;
+    LinkProbe& probe_;
     FeeEngine feeEngine_;
     CallLogWriter logWriter_;
     UsageTotalsReader usage_;
@@ -108,6 +126,17 @@ private:
     std::int64_t callStartMs_ = 0;
     bool userNameEdited_ = false;
     bool passwordEdited_ = false;
+    IdleWatch idle_;
+    // At most one limit message and one idle question are open at a time, and
+    // one link probe is under way.
+    bool limitMessageOpen_ = false;
+    bool idleQuestionOpen_ = false;
+    bool linkProbePending_ = false;
+    // The minute the timed dial and hang-up last fired, so each fires once in it.
+    std::string lastScheduledDial_;
+    std::string lastScheduledHangUp_;
+    // Callbacks that arrive after the session has gone find this expired.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace vornik

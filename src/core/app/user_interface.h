@@ -19,7 +19,7 @@ enum class LinkIcons {
 };
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
 
     // The whole dial status line, "拨号状态：" included.

@@ -23,10 +23,9 @@ bool SaysNameDoesNotResolve(std::string_view output) {
     constexpr std::array<std::string_view, 4> kResolverFailures = {
         "Name or service not known", "Temporary failure in name resolution", "unknown host",
         "No address associated with hostname"};
-    return std::any_of(kResolverFailures.begin(), kResolverFailures.end(),
-                       [output](std::string_view failure) {
-                           return ContainsIgnoringCase(output, failure);
-                       });
+    return std::any_of(
+        kResolverFailures.begin(), kResolverFailures.end(),
+        [output](std::string_view failure) { return ContainsIgnoringCase(output, failure); });
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ enum class PingOutcome {
 };
 
 class LinkProbe {
-public:
+  public:
     virtual ~LinkProbe() = default;
     // Two echo requests to `host`; `done` runs later, on the thread that drives
     // the session.

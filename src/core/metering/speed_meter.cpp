@@ -23,7 +23,8 @@ void SpeedMeter::SampleSpeed(bool connected, std::int64_t bytesReceived, std::in
     const double previousDown = NewestDown();
     const double previousUp = NewestUp();
     const double seconds =
-        lastSampleMs_ ? std::max(kShortestInterval, static_cast<double>(monotonicMs - *lastSampleMs_) / 1000.0)
+        lastSampleMs_ ? std::max(kShortestInterval,
+                                 static_cast<double>(monotonicMs - *lastSampleMs_) / 1000.0)
                       : 1.0;
     lastSampleMs_ = monotonicMs;
     speedIndex_ = (speedIndex_ + 1) % kSlots;

@@ -12,13 +12,13 @@ namespace vornik {
 // One column of the speed graph. The graph is 100 columns of 20 units; a speed
 // of maxSpeed is 560 units high (taller columns are clipped by the drawing).
 struct GraphColumn {
-    int x = 0;           // 0 oldest .. 99 newest
-    double down = 0;     // height of the green download box, from the bottom
-    double total = 0;    // top of the yellow upload box stacked on it
+    int x = 0;         // 0 oldest .. 99 newest
+    double down = 0;   // height of the green download box, from the bottom
+    double total = 0;  // top of the yellow upload box stacked on it
 };
 
 class SpeedMeter {
-public:
+  public:
     static constexpr int kSlots = 100;
     static constexpr double kColumnWidth = 20;
     static constexpr double kFullScale = 560;
@@ -47,7 +47,7 @@ public:
     // Oldest to newest; slots whose download sample is not above 0 draw nothing.
     std::vector<GraphColumn> Columns(double maxSpeed) const;
 
-private:
+  private:
     // Bytes counted since the last sample; 0 when the counter went backwards or
     // jumped further than the link could carry in `seconds`.
     static std::int64_t Accepted(std::int64_t now, std::int64_t last, double seconds);

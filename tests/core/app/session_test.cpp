@@ -1,73 +1,14 @@
-#include "app/session.h"
-
-#include <gtest/gtest.h>
-
-#include "dialer/simulated_dialer.h"
-#include "metering/setting_keys.h"
-#include "support/fake_clock.h"
-#include "support/recording_ui.h"
-#include "support/temp_folder.h"
+#include "core/app/session_fixture.h"
 
 namespace vornik {
 namespace {
 
 using namespace keys;
-using testing::FakeClock;
-using testing::RecordingUi;
-
-// A Wednesday in the middle of a billing month (first fee day 21).
-constexpr Moment kStart{2006, 5, 10, 9, 0, 0};
-
-class SessionTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        db_.OpenDatabase();
-        ASSERT_TRUE(db_.IsOpen());
-        ASSERT_TRUE(db_.SaveConfig(kJishiFee, "3"));  // 0.05 a minute
-        ASSERT_TRUE(db_.SaveConfig(kLastEntry, "模拟ADSL"));
-        session_.StartUp();
-        ASSERT_EQ(dialer_.EntryName(), "模拟ADSL");
-    }
-
-    // Seconds of wall and monotonic time, with the dialer and the main tick
-    // running every second as the shell runs them.
-    void Run(int seconds) {
-        for (int i = 0; i < seconds; ++i) {
-            clock_.Advance(1);
-            dialer_.Poll();
-            session_.MainTick();
-        }
-    }
-    void DialAndWaitForTheLink() {
-        session_.Dial();
-        for (int i = 0; i < 30 && !session_.Call().isConnected; ++i) {
-            Run(1);
-        }
-        ASSERT_TRUE(session_.Call().isConnected);
-    }
-    void HangUpAndWait() {
-        session_.DialDisconnect();
-        Run(1);
-        ASSERT_FALSE(session_.Call().isConnected);
-    }
-    Rows LoggedCalls() {
-        return db_.QueryRows(
-            "SELECT beginTime, endTime, entryName, IpAddress, BytesIn, fee FROM diallog "
-            "ORDER BY beginTime");
-    }
-
-    testing::TempFolder folder_;
-    ErrorLog log_{folder_ / "log/error.log"};
-    Dbio db_{folder_ / "db/diallog.db", log_};
-    FakeClock clock_{kStart};
-    SimulatedDialer dialer_{clock_, folder_ / "simulated-phonebook.txt"};
-    RecordingUi ui_;
-    Session session_{db_, dialer_, clock_, ui_};
-};
+using testing::SessionTest;
 
 TEST_F(SessionTest, ACallShorterThanAMinuteTickIsLoggedAtHangUp) {
     DialAndWaitForTheLink();
-    EXPECT_EQ(ui_.LastStatus(), "拨号状态：连接已建立");
+    EXPECT_EQ(ui_.statusLines[ui_.statusLines.size() - 2], "拨号状态：连接已建立");
     EXPECT_EQ(ui_.Count(Sound::kConnected), 1);
     const std::string begin = session_.Call().callBeginTime;
     Run(30);

@@ -97,7 +97,9 @@ TEST(ClassifyPingOutput, APingThatDidNotFinishOnItsOwnGotNoReply) {
 
 TEST(ClassifyPingOutput, AnUnclassifiableOutputCountsAsUp) {
     EXPECT_EQ(ClassifyPingOutput(true, 2, ""), PingOutcome::kUp);
-    EXPECT_EQ(ClassifyPingOutput(true, 2, "ping: the decimal value of TOS bits must be in range 0-255: 999\n"), PingOutcome::kUp);
+    EXPECT_EQ(ClassifyPingOutput(
+                  true, 2, "ping: the decimal value of TOS bits must be in range 0-255: 999\n"),
+              PingOutcome::kUp);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@ namespace vornik {
 namespace {
 
 class SpeedMeterTest : public ::testing::Test {
-protected:
+  protected:
     // One sample a second later than the last, with the link up.
     void Up(std::int64_t received, std::int64_t sent = 0, std::int64_t afterMs = 1000) {
         ms_ += afterMs;
