@@ -1,0 +1,1 @@
+#include "net/interface_counters.h"

@@ -1,0 +1,1 @@
+#include "networkmanager/networkmanager_dialer.h"

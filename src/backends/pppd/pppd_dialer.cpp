@@ -1,0 +1,1 @@
+#include "pppd/pppd_dialer.h"
