@@ -1,1 +1,74 @@
 #include "net/interface_counters.h"
+
+#include <fstream>
+
+namespace vornik {
+namespace {
+
+std::optional<std::int64_t> ReadNumber(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    long long value = 0;
+    if (!(in >> value) || value < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(value);
+}
+
+}  // namespace
+
+std::optional<ByteCounts> ReadInterfaceTotals(const std::string& interfaceName,
+                                              const std::filesystem::path& sysClassNet) {
+    if (interfaceName.empty() || interfaceName.find('/') != std::string::npos) {
+        return std::nullopt;
+    }
+    const auto statistics = sysClassNet / interfaceName / "statistics";
+    const auto received = ReadNumber(statistics / "rx_bytes");
+    const auto sent = ReadNumber(statistics / "tx_bytes");
+    if (!received || !sent) {
+        return std::nullopt;
+    }
+    return ByteCounts{*received, *sent};
+}
+
+bool InterfaceIsUp(const std::string& interfaceName, const std::filesystem::path& sysClassNet) {
+    if (interfaceName.empty() || interfaceName.find('/') != std::string::npos) {
+        return false;
+    }
+    std::ifstream in(sysClassNet / interfaceName / "operstate");
+    std::string state;
+    in >> state;
+    return state == "up" || state == "unknown";
+}
+
+void InterfaceCounters::Start(const std::string& interfaceName) {
+    interface_ = interfaceName;
+    baseline_ = ReadInterfaceTotals(interface_, sysClassNet_).value_or(ByteCounts{});
+    last_ = baseline_;
+    counted_ = {};
+}
+
+void InterfaceCounters::Stop() {
+    interface_.clear();
+    baseline_ = counted_ = last_ = {};
+}
+
+ByteCounts InterfaceCounters::Read() {
+    if (interface_.empty()) {
+        return {};
+    }
+    const auto totals = ReadInterfaceTotals(interface_, sysClassNet_);
+    if (!totals) {
+        return {counted_.received + last_.received - baseline_.received,
+                counted_.sent + last_.sent - baseline_.sent};
+    }
+    if (totals->received < last_.received || totals->sent < last_.sent) {
+        counted_.received += last_.received - baseline_.received;
+        counted_.sent += last_.sent - baseline_.sent;
+        baseline_ = {};
+    }
+    last_ = *totals;
+    return {counted_.received + last_.received - baseline_.received,
+            counted_.sent + last_.sent - baseline_.sent};
+}
+
+}  // namespace vornik

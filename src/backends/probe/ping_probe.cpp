@@ -92,9 +92,11 @@ QProcess* PingProbe::StartPing(const QStringList& pingArguments,
                 finished(run);
             });
     // A program that never started reports no end; every other error is followed
-    // by `finished`.
+    // by `finished`. Queued, because a program that is missing altogether is
+    // reported inside start(), and the caller must get control back first.
     connect(
-        process, &QProcess::errorOccurred, this, [process, finished](QProcess::ProcessError error) {
+        process, &QProcess::errorOccurred, this,
+        [process, finished](QProcess::ProcessError error) {
             if (error != QProcess::FailedToStart) {
                 return;
             }
@@ -105,7 +107,8 @@ QProcess* PingProbe::StartPing(const QStringList& pingArguments,
             run.output = (program + QStringLiteral(": ") + process->errorString()).toStdString();
             process->deleteLater();
             finished(run);
-        });
+        },
+        Qt::QueuedConnection);
     QTimer::singleShot(kDeadline, process, [this, process] {
         if (process->state() == QProcess::NotRunning) {
             return;  // ended already; its answer is on the way

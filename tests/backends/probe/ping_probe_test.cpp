@@ -151,20 +151,24 @@ TEST(PingProbe, AHostThatPingWouldReadAsAnOptionIsUnknownAndNeverRun) {
 }
 
 TEST(PingProbe, APingThatCannotStartGetsNoReplyAndIsTraced) {
-    std::vector<std::string> traces;
-    PingProbe probe([&traces](const std::string& line) { traces.push_back(line); },
-                    {"/nonexistent/vornik-ping"});
+    // A missing program, and no ping found on PATH at all.
+    for (const QString& program : {QStringLiteral("/nonexistent/vornik-ping"), QString()}) {
+        std::vector<std::string> traces;
+        PingProbe probe([&traces](const std::string& line) { traces.push_back(line); }, {program});
 
-    EXPECT_EQ(Ping(probe, "127.0.0.1"), PingOutcome::kNoReply);
-    ASSERT_EQ(traces.size(), 1u);
-    EXPECT_NE(traces[0].find("/nonexistent/vornik-ping"), std::string::npos) << traces[0];
+        EXPECT_EQ(Ping(probe, "127.0.0.1"), PingOutcome::kNoReply);
+        ASSERT_EQ(traces.size(), 1u);
+        EXPECT_NE(traces[0].find(program.isEmpty() ? "PATH" : program.toStdString()),
+                  std::string::npos)
+            << traces[0];
 
-    // The idle link asks every second; the log hears about it once.
-    for (int second = 0; second < 3; ++second) {
-        probe.SendKeepAlive("127.0.0.1");
-        ASSERT_TRUE(WaitUntilNoPingRuns(probe));
+        // The idle link asks every second; the log hears about it once.
+        for (int second = 0; second < 3; ++second) {
+            probe.SendKeepAlive("127.0.0.1");
+            ASSERT_TRUE(WaitUntilNoPingRuns(probe));
+        }
+        EXPECT_EQ(traces.size(), 2u);
     }
-    EXPECT_EQ(traces.size(), 2u);
 }
 
 TEST(PingProbe, KeepAliveSendsOneLargeEchoAndNeverTwoAtOnce) {
