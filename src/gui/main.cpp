@@ -1,101 +1,152 @@
-// vornik: opens (creating on first run) the call log in the program folder, loads
-// the rules and reports them. The desktop shell builds on this start-up.
+// vornik: the connection meter. With a display it opens the desktop shell;
+// without one (or with --headless) it runs the same session on the terminal.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
+#include "app/backend_choice.h"
+#include "app/headless.h"
+#include "app/prompter.h"
 #include "app/program_folder.h"
-#include "metering/time_rules.h"
+#include "app/resource_locator.h"
+#include "app/shell.h"
+#include "app/single_instance.h"
+#include "probe/ping_probe.h"
 #include "store/dbio.h"
 #include "store/error_log.h"
 
 namespace {
+
+struct Options {
+    vornik::ProgramFolderSources folder;
+    std::string dialer;
+    bool headless = false;
+};
 
 std::optional<std::string> Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
-std::filesystem::path ExecutableFolder() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::path() : exe.parent_path();
+bool HasDisplay() {
+    return Environment("DISPLAY") || Environment("WAYLAND_DISPLAY") ||
+           Environment("QT_QPA_PLATFORM");
 }
 
-void PrintRules(const vornik::TimeRules& r) {
-    std::cout << "firstFeeDay          " << r.firstFeeDay << '\n'
-              << "monthlyMaxTimeOn     " << r.monthlyMaxTimeOn << "  monthlyMaxTime   "
-              << r.monthlyMaxTime << " h\n"
-              << "dailyMaxTimeOn       " << r.dailyMaxTimeOn << "  dailyMaxTime     "
-              << r.dailyMaxTime << " h\n"
-              << "eachMaxTimeOn        " << r.eachMaxTimeOn << "  eachMaxTime      "
-              << r.eachMaxTime << " h\n"
-              << "monthlyMaxVolumeOn   " << r.monthlyMaxVolumeOn << "  monthlyMaxVolume "
-              << r.monthlyMaxVolume << " MB\n"
-              << "maxSpeedForIdle      " << r.maxSpeedForIdle << " KB/s\n"
-              << "idleTimeMax          " << r.idleTimeMax << " s\n"
-              << "idleTimeOutAction    " << r.idleTimeOutAction << '\n'
-              << "phoneFee             " << r.phoneFee << " per hour\n"
-              << "feeType              " << r.feeType << '\n'
-              << "baoshiFee            " << r.baoshiFee << "  baoshiTime " << r.baoshiTime
-              << " h  baoshiTimeOutFee " << r.baoshiTimeOutFee << '\n'
-              << "baoshi switches      minFeeUnit " << r.baoshiMinFeeUnit << "  time "
-              << r.baoshiTimeDiscounted << "  weekend " << r.baoshiWeekendDiscounted << " ("
-              << r.baoshiWeekendDiscount << ")  holiday " << r.baoshiHolidayDiscounted << '\n'
-              << "jishiFee             " << r.jishiFee << '\n'
-              << "jishi switches       minFeeUnit " << r.jishiMinFeeUnit << "  time "
-              << r.jishiTimeDiscounted << "  weekend " << r.jishiWeekendDiscounted << " ("
-              << r.jishiWeekendDiscount << ")  holiday " << r.jishiHolidayDiscounted << '\n'
-              << "baoyueFee            " << r.baoyueFee << "  baoyueBeginTime " << r.baoyueBeginTime
-              << '\n'
-              << "soundOn              " << (r.soundOn ? "true" : "false") << '\n'
-              << "maxSpeed             " << r.maxSpeed << " KB/s\n"
-              << "logOrderDescending   " << r.logOrderDescending << '\n';
+std::optional<Options> ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--root" && i + 1 < argc) {
+            options.folder.rootOption = argv[++i];
+        } else if (arg == "--dialer" && i + 1 < argc) {
+            options.dialer = argv[++i];
+        } else if (arg == "--headless") {
+            options.headless = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << "usage: vornik [--root DIR] [--dialer networkmanager|pppd|sim] "
+                         "[--headless]\n";
+            std::exit(0);
+        } else {
+            std::cerr << "vornik: unknown argument " << arg << '\n';
+            return std::nullopt;
+        }
+    }
+    options.headless = options.headless || !HasDisplay();
+    options.folder.executableFolder = QCoreApplication::applicationDirPath().toStdString();
+    options.folder.xdgDataHome = Environment("XDG_DATA_HOME");
+    options.folder.home = Environment("HOME");
+    return options;
+}
+
+const char* const kLogNotOpen =
+    "无法打开拨号记录 db/diallog.db：文件已损坏，或不是本程序的记录文件。"
+    "程序继续运行，但设置无法读取，通话也不会被记录。";
+
+int RunHeadless(vornik::Dbio& db, vornik::Dialer& dialer, vornik::LinkProbe& probe,
+                const vornik::Clock& clock, const QString& note) {
+    vornik::gui::HeadlessShell shell({db, dialer, probe, clock, std::cout, note});
+    QObject::connect(&shell, &vornik::gui::HeadlessShell::exited, qApp, &QCoreApplication::quit);
+    vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
+    shell.Start();
+    return QCoreApplication::exec();
+}
+
+int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vornik::ErrorLog& log,
+               vornik::Dialer& dialer, vornik::LinkProbe& probe, const vornik::Clock& clock,
+               const QString& note, vornik::gui::SingleInstance& instance) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    vornik::gui::MessageBoxPrompter prompter;
+    vornik::gui::Shell shell({folder, db, log, dialer, probe, clock, prompter,
+                              QSystemTrayIcon::isSystemTrayAvailable(), note, true});
+    QObject::connect(&shell, &vornik::gui::Shell::exited, qApp, &QCoreApplication::quit);
+    QObject::connect(&instance, &vornik::gui::SingleInstance::activationRequested, &shell,
+                     &vornik::gui::Shell::BringForward);
+    vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
+    if (!db.IsOpen()) {
+        prompter.ShowMessage(nullptr, QString::fromUtf8(kLogNotOpen), [] {});
+    }
+    shell.Start();
+    return QApplication::exec();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    vornik::ProgramFolderSources sources;
+    bool headless = false;
     for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--root" && i + 1 < argc) {
-            sources.rootOption = argv[++i];
-        } else if (arg == "--help") {
-            std::cout << "usage: vornik [--root DIR]\n";
-            return 0;
-        } else {
-            std::cerr << "vornik: unknown argument " << arg << '\n';
-            return 2;
-        }
+        headless = headless || std::string(argv[i]) == "--headless";
     }
-    sources.executableFolder = ExecutableFolder();
-    sources.xdgDataHome = Environment("XDG_DATA_HOME");
-    sources.home = Environment("HOME");
-    const vornik::ProgramFolder folder = vornik::ResolveProgramFolder(sources);
-
+    headless = headless || !HasDisplay();
+    std::unique_ptr<QCoreApplication> app;
+    if (headless) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("Vornik"));
+    const auto options = ParseOptions(argc, argv);
+    if (!options) {
+        return 2;
+    }
+    vornik::gui::InitResources();
+    const vornik::ProgramFolder folder = vornik::ResolveProgramFolder(options->folder);
     std::string error;
     if (!vornik::PrepareProgramFolder(folder, error)) {
         std::cerr << "vornik: cannot prepare the program folder: " << error << '\n';
         return 1;
     }
+    vornik::gui::SingleInstance instance(QString::fromStdString(folder.root.string()));
+    if (!instance.Claim()) {
+        std::cout << "Vornik is already running for " << folder.root.string()
+                  << "; its window was brought forward.\n";
+        return 0;
+    }
+
     const vornik::ErrorLog log(folder.ErrorLogFile());
+    auto trace = [&log](const std::string& line) { log.Write(line); };
     vornik::Dbio db(folder.DatabaseFile(), log);
     db.OpenDatabase();
-    std::cout << "program folder       " << folder.root.string() << '\n'
-              << "call log             " << folder.DatabaseFile().string() << '\n';
     if (!db.IsOpen()) {
-        std::cerr << "vornik: the call log cannot be opened: it is damaged or was not written by "
-                     "this program (see "
-                  << log.File().string() << ")\n";
-        return 1;
+        std::cerr << "vornik: " << kLogNotOpen << '\n';
     }
-    vornik::TimeRules rules;
-    vornik::InitTimeRule(db, rules);
-    PrintRules(rules);
-    db.CloseDatabase();
-    return 0;
+    vornik::SystemClock clock;
+    vornik::gui::ChosenDialer chosen = vornik::gui::ChooseDialer(
+        options->dialer, folder, clock,
+        {[](const std::string& notice) { std::cout << notice << '\n'; }, trace});
+    if (!chosen.dialer) {
+        std::cerr << "vornik: " << chosen.error << '\n';
+        return 2;
+    }
+    vornik::PingProbe probe(trace);
+    if (options->headless) {
+        return RunHeadless(db, *chosen.dialer, probe, clock, chosen.note);
+    }
+    return RunDesktop(folder, db, log, *chosen.dialer, probe, clock, chosen.note, instance);
 }

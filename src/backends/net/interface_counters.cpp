@@ -14,11 +14,17 @@ std::optional<std::int64_t> ReadNumber(const std::filesystem::path& file) {
     return static_cast<std::int64_t>(value);
 }
 
+// A name that stays inside the folder: "." and ".." would read the folder's
+// neighbours as an interface.
+bool IsInterfaceName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
 }  // namespace
 
 std::optional<ByteCounts> ReadInterfaceTotals(const std::string& interfaceName,
                                               const std::filesystem::path& sysClassNet) {
-    if (interfaceName.empty() || interfaceName.find('/') != std::string::npos) {
+    if (!IsInterfaceName(interfaceName)) {
         return std::nullopt;
     }
     const auto statistics = sysClassNet / interfaceName / "statistics";
@@ -31,7 +37,7 @@ std::optional<ByteCounts> ReadInterfaceTotals(const std::string& interfaceName,
 }
 
 bool InterfaceIsUp(const std::string& interfaceName, const std::filesystem::path& sysClassNet) {
-    if (interfaceName.empty() || interfaceName.find('/') != std::string::npos) {
+    if (!IsInterfaceName(interfaceName)) {
         return false;
     }
     std::ifstream in(sysClassNet / interfaceName / "operstate");

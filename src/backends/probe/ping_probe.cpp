@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <utility>
 
+namespace vornik {
 namespace {
 
 // A host that ping would read as an option, or no host at all: it cannot name a
@@ -126,3 +127,5 @@ void PingProbe::WriteTrace(const std::string& text) const {
         trace_(text);
     }
 }
+
+}  // namespace vornik

@@ -13,6 +13,8 @@
 
 class QProcess;
 
+namespace vornik {
+
 class PingProbe : public QObject, public vornik::LinkProbe {
     Q_OBJECT
 
@@ -53,3 +55,5 @@ class PingProbe : public QObject, public vornik::LinkProbe {
     QPointer<QProcess> keepAlive_;
     bool keepAliveFailureTraced_ = false;
 };
+
+}  // namespace vornik

@@ -459,6 +459,29 @@ void Session::ReloadRules() {
                  {[this] { ui_.RefreshHistoryView(); }, [this] { ui_.UpdateMenuStates(); }});
 }
 
+void Session::ToggleSound() {
+    rules_.soundOn = !rules_.soundOn;
+    db_.SaveConfig(keys::kCloseSound, rules_.soundOn ? "0" : "1");
+    ui_.UpdateMenuStates();
+}
+
+void Session::ToggleLogOrder() {
+    rules_.logOrderDescending = rules_.logOrderDescending != 0 ? 0 : 1;
+    ui_.UpdateMenuStates();
+    ui_.RefreshHistoryView();
+    db_.SaveConfig(keys::kLogOrder, std::to_string(rules_.logOrderDescending));
+}
+
+void Session::CloseForExit() {
+    if (call_.isConnected && !dialer_.IsConnected()) {
+        OnDisconnected();  // hung up on the way out: close the call properly
+    } else if (call_.isConnected) {
+        RefreshCallFigures();
+        SaveDialLog();
+    }
+    db_.CloseDatabase();
+}
+
 void Session::ShowStatus(const std::string& text) {
     ui_.ShowDialStatus(DialStatusLine(text));
 }

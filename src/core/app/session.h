@@ -71,6 +71,12 @@ class Session {
     void RefreshHistory();
     Rows ShownMonthRows();
     void ReloadRules();
+    // The sound and order menu items: flip, store, and show.
+    void ToggleSound();
+    void ToggleLogOrder();
+    // Leaving the program: a call that is still up is written once more, so its
+    // last minute is not lost, and the log is closed.
+    void CloseForExit();
 
     // Read by the displays.
     const CurrentCall& Call() const { return call_; }

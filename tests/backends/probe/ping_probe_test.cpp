@@ -18,6 +18,7 @@
 namespace {
 
 using vornik::PingOutcome;
+using vornik::PingProbe;
 using vornik::testing::ReadFile;
 using vornik::testing::TempFolder;
 

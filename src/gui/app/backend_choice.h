@@ -1,0 +1,32 @@
+// Which dialer back-end the program uses: the one asked for with --dialer, or
+// NetworkManager when it answers, else pppd when peers files are readable, else
+// the simulated dialer.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/clock.h"
+#include "app/program_folder.h"
+#include "dialer/dialer.h"
+
+namespace vornik::gui {
+
+struct ChosenDialer {
+    std::unique_ptr<Dialer> dialer;
+    QString note;       // names the back-end for the user
+    std::string error;  // why the requested back-end cannot be used
+};
+
+struct BackendCallbacks {
+    // Messages for the user that are not dial errors (a missing editor, ...).
+    std::function<void(const std::string&)> notice;
+    std::function<void(const std::string&)> trace;
+};
+
+ChosenDialer ChooseDialer(const std::string& requested, const ProgramFolder& folder,
+                          const Clock& clock, const BackendCallbacks& callbacks);
+
+}  // namespace vornik::gui

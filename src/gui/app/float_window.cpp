@@ -1,0 +1,243 @@
+#include "app/float_window.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <charconv>
+
+namespace vornik::gui {
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+constexpr int kWidthTwips = 2550;
+constexpr int kHeightTwips = 850;
+constexpr int kOpaque = 255;
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool IsMouseButtonEvent(const QEvent* event) {
+    return event->type() == QEvent::MouseButtonPress ||
+           event->type() == QEvent::MouseButtonRelease ||
+           event->type() == QEvent::MouseButtonDblClick;
+}
+
+}  // namespace
+
+FloatWindow::FloatWindow(const ResourceLocator& locator, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
+      locator_(locator) {
+    setObjectName("frmStatus");
+    setFixedSize(Pixels(kWidthTwips), Pixels(kHeightTwips));
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, QColor(0x1f, 0x2a, 0x37));
+    setPalette(colours);
+
+    dialPicture_ = AddButtonPicture("Image1", "dial", "点击拨号", 120, 120, 240, 225);
+    timeLabel_ = AddControl("lblStatus", 480, 120, 1815, 255);
+    statusPicture_ = AddControl("Image2", 2200, 120, 240, 240);
+    hangUpPicture_ = AddButtonPicture("Image3", "hangup", "点击断开", 120, 480, 195, 195);
+    downArrow_ = AddControl("downArrow", 360, 480, 240, 240);
+    downSpeed_ = AddControl("lbDownSpeed", 720, 480, 495, 255);
+    upArrow_ = AddControl("upArrow", 1560, 480, 240, 240);
+    upSpeed_ = AddControl("lbUpSpeed", 1800, 480, 495, 255);
+    QFont speedFont = font();
+    speedFont.setFamily("Arial");
+    downSpeed_->setFont(speedFont);
+    upSpeed_->setFont(speedFont);
+    // The main tick shows the speeds once there is something to show.
+    for (QLabel* control : {downArrow_, downSpeed_, upArrow_, upSpeed_}) {
+        control->hide();
+    }
+    ShowLinkIcons(LinkIcons::kDisconnected);
+
+    BuildMenu();
+    SetAlpha(kDefaultAlpha);
+    PlaceTopCentre();
+}
+
+int FloatWindow::AlphaFromSetting(const std::optional<std::string>& value) {
+    if (!value) {
+        return kDefaultAlpha;
+    }
+    const std::string_view text = Trimmed(*value);
+    if (text.empty()) {
+        return kDefaultAlpha;
+    }
+    unsigned long long alpha = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), alpha);
+    if (end != text.data() + text.size()) {
+        return kDefaultAlpha;
+    }
+    if (error == std::errc::result_out_of_range) {
+        return kOpaque;
+    }
+    if (error != std::errc() || alpha == 0) {
+        return kDefaultAlpha;
+    }
+    return static_cast<int>(std::min<unsigned long long>(alpha, kOpaque));
+}
+
+void FloatWindow::SetTimeLine(const QString& line) { timeLabel_->setText(line); }
+
+void FloatWindow::SetSpeeds(const QString& down, const QString& up) {
+    downSpeed_->setText(down);
+    upSpeed_->setText(up);
+    for (QLabel* control : {downArrow_, downSpeed_, upArrow_, upSpeed_}) {
+        control->show();
+    }
+}
+
+void FloatWindow::ShowLinkIcons(LinkIcons icons) {
+    const LinkIconNames names = LinkIconNamesFor(icons);
+    SetPicture(statusPicture_, names.statusPicture);
+    SetPicture(downArrow_, names.downArrow);
+    SetPicture(upArrow_, names.upArrow);
+}
+
+void FloatWindow::SetAlpha(int alpha) {
+    setWindowOpacity(std::clamp(alpha, 0, kOpaque) / double(kOpaque));
+}
+
+int FloatWindow::Pixels(int twips) const {
+    return qRound(double(twips) * logicalDpiX() / kTwipsPerInch);
+}
+
+QLabel* FloatWindow::AddControl(const char* name, int left, int top, int width, int height) {
+    auto* control = new QLabel(this);
+    control->setObjectName(name);
+    control->setGeometry(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
+    control->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    control->installEventFilter(this);
+    return control;
+}
+
+QLabel* FloatWindow::AddButtonPicture(const char* name, const QString& picture,
+                                      const QString& tip, int left, int top, int width,
+                                      int height) {
+    QLabel* control = AddControl(name, left, top, width, height);
+    control->setToolTip(tip);
+    control->setCursor(Qt::PointingHandCursor);
+    SetPicture(control, picture);
+    return control;
+}
+
+void FloatWindow::SetPicture(QLabel* label, const QString& name) {
+    // A picture that cannot be found leaves the one shown before.
+    const QPixmap picture = locator_.Picture(name, label->size());
+    if (!picture.isNull()) {
+        label->setPixmap(picture);
+    }
+}
+
+void FloatWindow::BuildMenu() {
+    menu_ = new QMenu("浮动窗口菜单", this);
+    menu_->setObjectName("mnuFloatWin");
+    const auto addItem = [this](const char* name, const QString& caption,
+                                void (FloatWindow::*signal)()) {
+        QAction* item = menu_->addAction(caption);
+        item->setObjectName(name);
+        connect(item, &QAction::triggered, this, signal);
+    };
+    addItem("mnuFloatWinConnect", "连接", &FloatWindow::dialRequested);
+    addItem("mnuFloatWinDisconnect", "挂断", &FloatWindow::hangUpRequested);
+    menu_->addSeparator();
+    addItem("mnuHideFloatWin", "隐藏浮动窗口", &FloatWindow::hideRequested);
+    addItem("mnuShowMainWin", "显示程序界面", &FloatWindow::showMainWindowRequested);
+}
+
+void FloatWindow::PlaceTopCentre() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - width()) / 2, area.y());
+    }
+}
+
+void FloatWindow::OpenMenu(const QPoint& globalPosition) { menu_->popup(globalPosition); }
+
+void FloatWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        if (QWindow* window = windowHandle()) {
+            window->startSystemMove();
+        }
+    } else if (event->button() == Qt::RightButton) {
+        OpenMenu(event->globalPosition().toPoint());
+    }
+    event->accept();
+}
+
+void FloatWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Overridden so that the second press of a double-click starts no drag.
+    if (event->button() == Qt::LeftButton) {
+        emit toggleMainWindowRequested();
+    }
+    event->accept();
+}
+
+void FloatWindow::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    if (background_.isNull()) {
+        painter.fillRect(rect(), palette().window());
+        return;
+    }
+    painter.drawPixmap(0, 0, background_);
+}
+
+void FloatWindow::resizeEvent(QResizeEvent* event) {
+    background_ = locator_.Picture("float_background", size(), Qt::IgnoreAspectRatio);
+    QWidget::resizeEvent(event);
+}
+
+bool FloatWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* control = qobject_cast<QLabel*>(watched);
+    if (!control || control->parentWidget() != this || !IsMouseButtonEvent(event)) {
+        return QWidget::eventFilter(watched, event);
+    }
+    if (control == dialPicture_ || control == hangUpPicture_) {
+        return HandleButtonPicture(control, event);
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const bool arrow = control == downArrow_ || control == upArrow_;
+    if (event->type() == QEvent::MouseButtonPress &&
+        (arrow || mouse->button() == Qt::RightButton)) {
+        OpenMenu(mouse->globalPosition().toPoint());
+    }
+    // Consumed in every case: a press on a label or picture must not reach the
+    // background, which would drag the window.
+    return true;
+}
+
+bool FloatWindow::HandleButtonPicture(QLabel* control, QEvent* event) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton) {
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        pressedPicture_ = control;
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        // A click is a press and a release on the same picture. The second press of
+        // a double-click comes as a double-click event, so it makes no second click.
+        const bool clicked =
+            pressedPicture_ == control && control->rect().contains(mouse->position().toPoint());
+        pressedPicture_ = nullptr;
+        if (clicked && control == dialPicture_) {
+            emit dialRequested();
+        } else if (clicked) {
+            emit hangUpRequested();
+        }
+    }
+    return true;
+}
+
+}  // namespace vornik::gui

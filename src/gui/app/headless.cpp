@@ -1,0 +1,107 @@
+#include "app/headless.h"
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <ostream>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/status_display.h"
+#include "metering/setting_keys.h"
+
+namespace vornik::gui {
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void ForwardSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = write(signalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+HeadlessShell::HeadlessShell(HeadlessParts parts)
+    : parts_(std::move(parts)),
+      session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
+      ticks_([this] { MainTick(); }, [this] { session_.MinuteTick(); },
+             [this] { parts_.dialer.Poll(); }) {}
+
+void HeadlessShell::Start() {
+    parts_.out << "Vornik " << parts_.backendNote.toStdString() << '\n';
+    ticks_.Start();
+    session_.StartUp();
+    if (parts_.db.GetConfig(keys::kAutoDial).value_or("") == "1") {
+        session_.Dial();
+    }
+}
+
+void HeadlessShell::MainTick() {
+    session_.MainTick();
+    const bool connected = parts_.dialer.IsConnected();
+    const StatusText status = ComposeStatusText(session_.Call(), session_.Fee().callFee,
+                                                session_.Totals(), connected, PlainNumber);
+    const SpeedMeter& speed = session_.Speed();
+    parts_.out << "---- " << MomentText(parts_.clock.Now()) << "  "
+               << parts_.backendNote.toStdString() << "  " << parts_.dialer.EntryName() << '\n'
+               << dialStatus_ << '\n'
+               << status.text << '\n'
+               << SpeedText(speed.NewestDown(), speed.NewestUp(), PlainNumber) << std::endl;
+}
+
+void HeadlessShell::ExitApp() {
+    if (exited_) {
+        return;
+    }
+    exited_ = true;
+    ticks_.Stop();
+    session_.CloseForExit();
+    parts_.out << "Vornik: 已退出，拨号记录已保存" << std::endl;
+    emit exited();
+}
+
+void HeadlessShell::ShowDialStatus(const std::string& line) {
+    dialStatus_ = line;
+    parts_.out << line << std::endl;
+}
+
+void HeadlessShell::ShowEntryList(const std::vector<std::string>& names) {
+    parts_.out << "连接:";
+    for (const std::string& name : names) {
+        parts_.out << " [" << name << ']';
+    }
+    parts_.out << std::endl;
+}
+
+void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> closed) {
+    parts_.out << "消息: " << text << std::endl;
+    closed();
+}
+
+// No one is there to answer: an idle link is hung up.
+void HeadlessShell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
+    parts_.out << question << " -> 确定" << std::endl;
+    answer(true);
+}
+
+void LeaveOnTerminationSignals(QObject* owner, std::function<void()> leave) {
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner,
+                     [notifier, leave = std::move(leave)] {
+                         char byte = 0;
+                         [[maybe_unused]] const auto got = read(signalPipe[0], &byte, 1);
+                         notifier->setEnabled(false);
+                         leave();
+                     });
+    struct sigaction action {};
+    action.sa_handler = ForwardSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace vornik::gui

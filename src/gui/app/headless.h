@@ -1,0 +1,61 @@
+// The session without windows: the status text is printed once a second, a
+// message is printed and counts as read, the idle question is answered with the
+// hang-up, and SIGINT or SIGTERM leave in the orderly way.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <iosfwd>
+
+#include "app/session.h"
+#include "app/tick_driver.h"
+#include "app/user_interface.h"
+
+namespace vornik::gui {
+
+struct HeadlessParts {
+    Dbio& db;
+    Dialer& dialer;
+    LinkProbe& probe;
+    const Clock& clock;
+    std::ostream& out;
+    QString backendNote;
+};
+
+class HeadlessShell : public QObject, public UserInterface {
+    Q_OBJECT
+public:
+    explicit HeadlessShell(HeadlessParts parts);
+
+    void Start();
+    void MainTick();
+    void ExitApp();
+    Session& CoreSession() { return session_; }
+
+    void ShowDialStatus(const std::string& line) override;
+    void PlaySound(Sound) override {}
+    void ShowLinkIcons(LinkIcons) override {}
+    void UpdateMenuStates() override {}
+    void RefreshHistoryView() override {}
+    void ShowEntryList(const std::vector<std::string>& names) override;
+    void ShowEntry(const std::string&) override {}
+    void ShowCredentials(const std::string&, const std::string&) override {}
+    void ShowMessage(const std::string& text, std::function<void()> closed) override;
+    void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
+
+signals:
+    void exited();
+
+private:
+    HeadlessParts parts_;
+    Session session_;
+    TickDriver ticks_;
+    std::string dialStatus_;
+    bool exited_ = false;
+};
+
+// Turns SIGINT and SIGTERM into a call of `leave` on the event loop.
+void LeaveOnTerminationSignals(QObject* owner, std::function<void()> leave);
+
+}  // namespace vornik::gui

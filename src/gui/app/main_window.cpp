@@ -1,0 +1,357 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "app/history_view.h"
+#include "app/speed_graph.h"
+#include "app/twips.h"
+
+namespace vornik::gui {
+namespace {
+
+constexpr int kWidthTwips = 6400;
+constexpr int kHeightTwips = 4800;
+constexpr int kHeightWithHistoryTwips = 8020;
+constexpr int kHeightWithoutHistoryTwips = 4900;
+
+const char* const kShowHistoryCaption = "显示历史记录";
+const char* const kHideHistoryCaption = "隐藏历史记录";
+
+struct CommandLabel {
+    Command command;
+    const char* caption;
+};
+constexpr CommandLabel kCommandLabels[7] = {
+    {Command::kDial, "拨号"},           {Command::kHangUp, "挂断"},
+    {Command::kNewEntry, "新建"},       {Command::kEditEntry, "属性"},
+    {Command::kRuleSettings, "设置规则"}, {Command::kSearch, "搜索"},
+    {Command::kShowHistory, "历史记录"},
+};
+
+}  // namespace
+
+MainWindow::MainWindow(bool trayAvailable, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), trayAvailable_(trayAvailable) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Vornik"));
+    menuBar_ = new QMenuBar(this);
+    BuildMainMenu();
+    BuildTrayMenu();
+    BuildLogMenu();
+
+    history_ = new HistoryView(this);
+    history_->SetContextMenu(logMenu_);
+    history_->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    layout->setSpacing(3);
+    layout->setMenuBar(menuBar_);
+    layout->addWidget(BuildStatusFrame());
+    layout->addWidget(BuildEntryRow());
+    layout->addWidget(BuildCommandRow());
+    layout->addWidget(history_, 1);
+    layout->addStretch();
+    resize(Twips(this, kWidthTwips), Twips(this, kHeightTwips));
+}
+
+QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& actions,
+                                Command command, const char* caption) {
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    action->setEnabled(!IsPending(command));
+    connect(action, &QAction::triggered, this, [this, command] { emit commandTriggered(command); });
+    actions[command] = action;
+    return action;
+}
+
+void MainWindow::BuildMainMenu() {
+    QMenu* commands = menuBar_->addMenu(QStringLiteral("命令"));
+    commands->setObjectName(QStringLiteral("mnuTop"));
+    AddCommand(commands, mainActions_, Command::kDial, "拨号");
+    AddCommand(commands, mainActions_, Command::kHangUp, "挂断");
+    AddCommand(commands, mainActions_, Command::kNewEntry, "新建");
+    AddCommand(commands, mainActions_, Command::kEditEntry, "属性");
+    commands->addSeparator();
+    AddCommand(commands, mainActions_, Command::kRuleSettings, "设置规则");
+    AddCommand(commands, mainActions_, Command::kExportRules, "导出规则");
+    AddCommand(commands, mainActions_, Command::kImportRules, "导入规则");
+    commands->addSeparator();
+    AddCommand(commands, mainActions_, Command::kSearch, "搜索");
+    commands->addSeparator();
+    AddCommand(commands, mainActions_, Command::kExit, "退出");
+
+    QMenu* options = menuBar_->addMenu(QStringLiteral("选项"));
+    AddCommand(options, mainActions_, Command::kFloatWindow, "悬浮窗口")->setCheckable(true);
+    AddCommand(options, mainActions_, Command::kHideMainWindow, "隐藏主窗口");
+    AddCommand(options, mainActions_, Command::kShowHistory, kShowHistoryCaption);
+    AddCommand(options, mainActions_, Command::kSound, "关闭提示声音");
+
+    QMenu* reports = menuBar_->addMenu(QStringLiteral("报表"));
+    reports->setObjectName(QStringLiteral("mnuTopReport"));
+    AddCommand(reports, mainActions_, Command::kReportByCall, "月报表(按拨号)");
+    AddCommand(reports, mainActions_, Command::kReportByDay, "月报表(按每天)");
+
+    // The window skins come with the appearance work; until then they are shown
+    // but cannot be chosen.
+    QMenu* style = menuBar_->addMenu(QStringLiteral("风格"));
+    for (const char* skin : {"黑色金属", "青涩年华", "蓝色畅想"}) {
+        style->addAction(QString::fromUtf8(skin))->setEnabled(false);
+    }
+
+    QMenu* log = menuBar_->addMenu(QStringLiteral("拨号记录"));
+    AddCommand(log, mainActions_, Command::kBackupLog, "备份拨号记录");
+    AddCommand(log, mainActions_, Command::kRestoreLog, "恢复拨号记录");
+    AddCommand(log, mainActions_, Command::kExportLog, "导出拨号记录");
+    AddCommand(log, mainActions_, Command::kImportLog, "导入拨号记录");
+    AddCommand(log, mainActions_, Command::kRemoveLog, "清除三个月前记录");
+    AddCommand(log, mainActions_, Command::kCompactLog, "压缩记录文件");
+
+    QMenu* help = menuBar_->addMenu(QStringLiteral("帮助"));
+    AddCommand(help, mainActions_, Command::kAbout, "关于");
+    AddCommand(help, mainActions_, Command::kHelp, "帮助");
+    AddCommand(help, mainActions_, Command::kHomePage, "访问主页");
+}
+
+void MainWindow::BuildTrayMenu() {
+    trayMenu_ = new QMenu(this);
+    trayMenu_->setObjectName(QStringLiteral("mnuTray"));
+    AddCommand(trayMenu_, trayActions_, Command::kFloatWindow, "浮动窗口")->setCheckable(true);
+    AddCommand(trayMenu_, trayActions_, Command::kRestoreMainWindow, "显示主窗口")
+        ->setEnabled(false);
+    AddCommand(trayMenu_, trayActions_, Command::kMinimizeMainWindow, "隐藏主窗口");
+    AddCommand(trayMenu_, trayActions_, Command::kSound, "关闭提示声音");
+    QMenu* reports = trayMenu_->addMenu(QStringLiteral("报表"));
+    AddCommand(reports, trayActions_, Command::kReportByCall, "月报表(按拨号)");
+    AddCommand(reports, trayActions_, Command::kReportByDay, "月报表(按每天)");
+    trayMenu_->addSeparator();
+    QMenu* log = trayMenu_->addMenu(QStringLiteral("拨号记录"));
+    AddCommand(log, trayActions_, Command::kBackupLog, "备份拨号记录");
+    AddCommand(log, trayActions_, Command::kRestoreLog, "恢复拨号记录");
+    AddCommand(log, trayActions_, Command::kExportLog, "导出拨号记录");
+    AddCommand(log, trayActions_, Command::kImportLog, "导入拨号记录");
+    AddCommand(log, trayActions_, Command::kRemoveLog, "清除3个月前记录");
+    AddCommand(log, trayActions_, Command::kCompactLog, "压缩记录文件");
+    trayMenu_->addSeparator();
+    AddCommand(trayMenu_, trayActions_, Command::kHomePage, "访问主页");
+    AddCommand(trayMenu_, trayActions_, Command::kHelp, "帮助");
+    AddCommand(trayMenu_, trayActions_, Command::kAbout, "关于");
+    trayMenu_->addSeparator();
+    AddCommand(trayMenu_, trayActions_, Command::kSearch, "快速搜索");
+    trayMenu_->addSeparator();
+    AddCommand(trayMenu_, trayActions_, Command::kRuleSettings, "设置规则");
+    AddCommand(trayMenu_, trayActions_, Command::kExportRules, "导出规则");
+    AddCommand(trayMenu_, trayActions_, Command::kImportRules, "导入规则");
+    trayMenu_->addSeparator();
+    AddCommand(trayMenu_, trayActions_, Command::kHangUp, "挂断");
+    AddCommand(trayMenu_, trayActions_, Command::kDial, "拨号");
+    AddCommand(trayMenu_, trayActions_, Command::kExit, "退出");
+}
+
+void MainWindow::BuildLogMenu() {
+    logMenu_ = new QMenu(this);
+    logMenu_->setObjectName(QStringLiteral("mnuLog"));
+    AddCommand(logMenu_, logActions_, Command::kBackupLog, "备份拨号记录");
+    AddCommand(logMenu_, logActions_, Command::kRestoreLog, "恢复拨号记录");
+    AddCommand(logMenu_, logActions_, Command::kExportLog, "导出拨号记录");
+    AddCommand(logMenu_, logActions_, Command::kImportLog, "导入拨号记录");
+    AddCommand(logMenu_, logActions_, Command::kRemoveLog, "清除3个月前记录");
+    AddCommand(logMenu_, logActions_, Command::kCompactLog, "压缩记录文件");
+    logMenu_->addSeparator();
+    AddCommand(logMenu_, logActions_, Command::kLogOrder, "降序排列");
+}
+
+QWidget* MainWindow::BuildStatusFrame() {
+    auto* frame = new QWidget(this);
+    frame->setObjectName(QStringLiteral("frameMain"));
+    dialMsg_ = new QLabel(frame);
+    dialMsg_->setObjectName(QStringLiteral("DialMsg"));
+    dialMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    speedMsg_ = new QLabel(frame);
+    speedMsg_->setObjectName(QStringLiteral("SpeedMsg"));
+    connectStatus_ = new QLabel(frame);
+    connectStatus_->setObjectName(QStringLiteral("connectStatus"));
+    backendNote_ = new QLabel(frame);
+    backendNote_->setObjectName(QStringLiteral("backendNote"));
+    graph_ = new SpeedGraph(frame);
+    graph_->setObjectName(QStringLiteral("Picture1"));
+    graph_->setMinimumSize(Twips(this, 2000), Twips(this, 1000));
+
+    auto* layout = new QGridLayout(frame);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(dialMsg_, 0, 0, 2, 1);
+    layout->addWidget(graph_, 0, 1);
+    layout->addWidget(speedMsg_, 1, 1);
+    layout->addWidget(connectStatus_, 2, 0, 1, 2);
+    layout->addWidget(backendNote_, 3, 0, 1, 2);
+    layout->setColumnStretch(0, 3);
+    layout->setColumnStretch(1, 2);
+    return frame;
+}
+
+QWidget* MainWindow::BuildEntryRow() {
+    auto* row = new QWidget(this);
+    entryList_ = new QComboBox(row);
+    entryList_->setObjectName(QStringLiteral("EntryList"));
+    userName_ = new QLineEdit(row);
+    userName_->setObjectName(QStringLiteral("Text2"));
+    password_ = new QLineEdit(row);
+    password_->setObjectName(QStringLiteral("Text3"));
+    password_->setEchoMode(QLineEdit::Password);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(entryList_, 2);
+    layout->addWidget(new QLabel(QStringLiteral("用户名"), row));
+    layout->addWidget(userName_, 2);
+    layout->addWidget(new QLabel(QStringLiteral("密码"), row));
+    layout->addWidget(password_, 2);
+
+    connect(entryList_, &QComboBox::activated, this,
+            [this](int index) { emit entryChosen(entryList_->itemText(index)); });
+    connect(userName_, &QLineEdit::textEdited, this, &MainWindow::userNameEdited);
+    connect(password_, &QLineEdit::textEdited, this, &MainWindow::passwordEdited);
+    userName_->installEventFilter(this);
+    password_->installEventFilter(this);
+    return row;
+}
+
+QWidget* MainWindow::BuildCommandRow() {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < 7; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(kCommandLabels[i].caption), row);
+        label->setObjectName(QStringLiteral("Label3_%1").arg(i));
+        label->setCursor(Qt::PointingHandCursor);
+        label->setEnabled(!IsPending(kCommandLabels[i].command));
+        label->installEventFilter(this);
+        commandLabels_[i] = label;
+        layout->addWidget(label);
+    }
+    return row;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && watched == userName_) {
+        emit userNameLeft(userName_->text());
+    } else if (event->type() == QEvent::FocusOut && watched == password_) {
+        emit passwordLeft(password_->text());
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        for (int i = 0; i < 7; ++i) {
+            if (watched == commandLabels_[i] && commandLabels_[i]->isEnabled() &&
+                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                emit commandTriggered(kCommandLabels[i].command);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::ApplyMenuStates(const MenuStates& states) {
+    for (auto* actions : {&mainActions_, &trayActions_}) {
+        actions->at(Command::kDial)->setEnabled(states.dialEnabled);
+        actions->at(Command::kHangUp)->setEnabled(states.hangUpEnabled);
+        actions->at(Command::kSound)->setText(QString::fromStdString(states.soundCaption));
+        for (const Command report : {Command::kReportByCall, Command::kReportByDay}) {
+            actions->at(report)->setEnabled(states.reportEnabled && !IsPending(report));
+        }
+    }
+    logActions_.at(Command::kLogOrder)->setText(QString::fromStdString(states.orderCaption));
+}
+
+void MainWindow::SetBackendNote(const QString& note) {
+    backendNote_->setText(note);
+    backendNote_->setVisible(!note.isEmpty());
+}
+
+void MainWindow::SetFloatWindowChecked(bool checked) {
+    mainActions_.at(Command::kFloatWindow)->setChecked(checked);
+    trayActions_.at(Command::kFloatWindow)->setChecked(checked);
+}
+
+bool MainWindow::FloatWindowChecked() const {
+    return mainActions_.at(Command::kFloatWindow)->isChecked();
+}
+
+void MainWindow::ToggleHistory() {
+    QAction* item = mainActions_.at(Command::kShowHistory);
+    const bool show = !HistoryShown();
+    item->setText(QString::fromUtf8(show ? kHideHistoryCaption : kShowHistoryCaption));
+    history_->setVisible(show);
+    resize(width(), Twips(this, show ? kHeightWithHistoryTwips : kHeightWithoutHistoryTwips));
+}
+
+bool MainWindow::HistoryShown() const { return !history_->isHidden(); }
+
+// Centred with the size it was designed with, then given its working size.
+void MainWindow::PlaceAtStart() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    resize(Twips(this, kWidthTwips), Twips(this, kHeightTwips));
+}
+
+void MainWindow::SendToTray() {
+    trayActions_.at(Command::kMinimizeMainWindow)->setEnabled(false);
+    trayActions_.at(Command::kRestoreMainWindow)->setEnabled(true);
+    if (trayAvailable_) {
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    } else if (!isMinimized()) {
+        showMinimized();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    SendToTray();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) {
+        return;
+    }
+    QAction* minimize = trayActions_.at(Command::kMinimizeMainWindow);
+    QAction* restore = trayActions_.at(Command::kRestoreMainWindow);
+    if (isMinimized()) {
+        // Hiding from inside the state change confuses some window managers.
+        QTimer::singleShot(0, this, [this] { SendToTray(); });
+    } else if (isMaximized()) {
+        minimize->setEnabled(true);
+        restore->setEnabled(true);
+    } else {
+        minimize->setEnabled(true);
+        restore->setEnabled(false);
+    }
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && windowHandle() != nullptr) {
+        windowHandle()->startSystemMove();
+    } else if (event->button() == Qt::RightButton) {
+        trayMenu_->popup(event->globalPosition().toPoint());
+    }
+    QWidget::mousePressEvent(event);
+}
+
+}  // namespace vornik::gui

@@ -1,0 +1,105 @@
+// The main window: caption-less, dragged by its body, hidden instead of closed.
+// It holds the status frame, the entry and credential boxes, the command labels,
+// the history panel and the menus; the shell connects them to the session.
+#pragma once
+
+#include <QWidget>
+#include <map>
+
+#include "app/commands.h"
+#include "app/status_display.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+
+namespace vornik::gui {
+
+class HistoryView;
+class SpeedGraph;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Without a notification area, closing and minimising leave the window
+    // minimised instead of hidden, so it can always be found again.
+    explicit MainWindow(bool trayAvailable, QWidget* parent = nullptr);
+
+    QAction* MainAction(Command command) const { return mainActions_.at(command); }
+    QAction* TrayAction(Command command) const { return trayActions_.at(command); }
+    QAction* LogAction(Command command) const { return logActions_.at(command); }
+    QMenu* TrayMenu() const { return trayMenu_; }
+    QMenu* LogMenu() const { return logMenu_; }
+    QMenuBar* MenuBar() const { return menuBar_; }
+
+    QLabel* DialMsg() const { return dialMsg_; }
+    QLabel* ConnectStatus() const { return connectStatus_; }
+    QLabel* SpeedMsg() const { return speedMsg_; }
+    SpeedGraph* Graph() const { return graph_; }
+    QComboBox* EntryList() const { return entryList_; }
+    QLineEdit* UserNameBox() const { return userName_; }
+    QLineEdit* PasswordBox() const { return password_; }
+    QLabel* CommandLabel(int index) const { return commandLabels_[index]; }
+    HistoryView* History() const { return history_; }
+
+    void ApplyMenuStates(const MenuStates& states);
+    // Names the dialer back-end in use.
+    void SetBackendNote(const QString& note);
+    QLabel* BackendNote() const { return backendNote_; }
+    void SetFloatWindowChecked(bool checked);
+    bool FloatWindowChecked() const;
+    void ToggleHistory();
+    bool HistoryShown() const;
+    void PlaceAtStart();
+    // Only the exit path may really close the window.
+    void AllowClose() { closing_ = true; }
+
+signals:
+    void commandTriggered(vornik::gui::Command command);
+    void entryChosen(const QString& name);
+    void userNameEdited();
+    void passwordEdited();
+    void userNameLeft(const QString& text);
+    void passwordLeft(const QString& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* AddCommand(QMenu* menu, std::map<Command, QAction*>& actions, Command command,
+                        const char* caption);
+    void BuildMainMenu();
+    void BuildTrayMenu();
+    void BuildLogMenu();
+    QWidget* BuildStatusFrame();
+    QWidget* BuildEntryRow();
+    QWidget* BuildCommandRow();
+    void SendToTray();
+
+    bool trayAvailable_;
+    bool closing_ = false;
+    std::map<Command, QAction*> mainActions_;
+    std::map<Command, QAction*> trayActions_;
+    std::map<Command, QAction*> logActions_;
+    QMenuBar* menuBar_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    QMenu* logMenu_ = nullptr;
+    QLabel* dialMsg_ = nullptr;
+    QLabel* connectStatus_ = nullptr;
+    QLabel* speedMsg_ = nullptr;
+    QLabel* backendNote_ = nullptr;
+    SpeedGraph* graph_ = nullptr;
+    QComboBox* entryList_ = nullptr;
+    QLineEdit* userName_ = nullptr;
+    QLineEdit* password_ = nullptr;
+    QLabel* commandLabels_[7] = {};
+    HistoryView* history_ = nullptr;
+};
+
+}  // namespace vornik::gui

@@ -1,0 +1,59 @@
+// Where the icons, pictures and prompt sounds come from. A user may drop their own
+// files into the program folder; those win over the installed share folder, which
+// wins over the copies built into the executable.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include "app/user_interface.h"
+
+namespace vornik::gui {
+
+// Registers the built-in icons and sounds (":/icon/...", ":/sound/..."). The
+// locator does it itself; only code that reads those paths directly without a
+// locator needs to call it. Safe to call more than once.
+void InitResources();
+
+// The names of the pictures that follow the link, in one place.
+struct LinkIconNames {
+    QString trayIcon;
+    QString statusPicture;
+    QString downArrow;
+    QString upArrow;
+};
+LinkIconNames LinkIconNamesFor(LinkIcons icons);
+QString SoundName(Sound sound);
+
+class ResourceLocator {
+  public:
+    // Both folders hold the same layout: icon/NAME.{svg,png,ico}, sound/NAME.wav.
+    // An empty share folder is skipped.
+    explicit ResourceLocator(const QString& programFolder, const QString& shareFolder = {});
+
+    // A local-file URL, or a "qrc:" URL for the built-in cue; empty when no
+    // source has the name.
+    QUrl SoundUrl(const QString& name) const;
+    // The first picture of that name that can be read; null when none can.
+    QIcon Icon(const QString& name) const;
+    // The picture fitted into `size` (device-independent pixels), centred on a
+    // transparent ground; `mode` IgnoreAspectRatio stretches it to fill instead.
+    // Null when no source has a readable picture of that name.
+    QPixmap Picture(const QString& name, QSize size,
+                    Qt::AspectRatioMode mode = Qt::KeepAspectRatio) const;
+
+  private:
+    // The existing files for `name` under `kind` ("icon", "sound"), most preferred
+    // first, the built-in one last.
+    QStringList Candidates(const QString& kind, const QString& name,
+                           const QStringList& extensions) const;
+    QStringList IconFiles(const QString& name) const;
+
+    QStringList folders_;
+};
+
+}  // namespace vornik::gui

@@ -1,0 +1,326 @@
+#include "app/shell.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+#include "app/exit_dialog.h"
+#include "app/float_window.h"
+#include "app/history_view.h"
+#include "app/main_window.h"
+#include "app/prompter.h"
+#include "app/resource_locator.h"
+#include "app/sound_player.h"
+#include "app/speed_graph.h"
+#include "app/status_display.h"
+#include "metering/setting_keys.h"
+#include "settings/password.h"
+
+namespace vornik::gui {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Amounts and byte counts with the user's digit grouping and decimal sign.
+std::string LocaleNumber(double value, int decimals) {
+    return QLocale::system().toString(value, 'f', decimals).toStdString();
+}
+
+}  // namespace
+
+Shell::Shell(ShellParts parts)
+    : parts_(std::move(parts)),
+      session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
+      ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, [this] { parts_.dialer.Poll(); }) {
+    locator_ = std::make_unique<ResourceLocator>(QString::fromStdString(parts_.folder.root.string()));
+    window_ = std::make_unique<MainWindow>(parts_.trayAvailable);
+    window_->setWindowIcon(locator_->Icon(QStringLiteral("app")));
+    window_->SetBackendNote(parts_.backendNote);
+    float_ = std::make_unique<FloatWindow>(*locator_);
+    const ErrorLog& log = parts_.log;
+    sounds_ = std::make_unique<SoundPlayer>(*locator_,
+                                            [&log](const std::string& line) { log.Write(line); });
+    if (parts_.trayAvailable) {
+        tray_ = new QSystemTrayIcon(locator_->Icon(QStringLiteral("app")), this);
+        tray_->setContextMenu(window_->TrayMenu());
+        connect(tray_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger) {
+                        ToggleMainWindow();
+                    }
+                });
+    }
+    ConnectWindow();
+    ConnectFloatWindow();
+}
+
+Shell::~Shell() = default;
+
+void Shell::ConnectWindow() {
+    MainWindow* w = window_.get();
+    connect(w, &MainWindow::commandTriggered, this, &Shell::Run);
+    connect(w, &MainWindow::entryChosen, this, [this](const QString& name) {
+        window_->EntryList()->setToolTip(name);
+        session_.ChangeEntry(name.toStdString());
+    });
+    connect(w, &MainWindow::userNameEdited, this, [this] { session_.MarkUserNameEdited(); });
+    connect(w, &MainWindow::passwordEdited, this, [this] { session_.MarkPasswordEdited(); });
+    connect(w, &MainWindow::userNameLeft, this,
+            [this](const QString& text) { session_.StoreUserName(text.toStdString()); });
+    connect(w, &MainWindow::passwordLeft, this,
+            [this](const QString& text) { session_.StorePassword(text.toStdString()); });
+    connect(w->History(), &HistoryView::monthChanged, this,
+            [this](int year, int month) { session_.ShowBillingMonth({year, month}); });
+}
+
+void Shell::ConnectFloatWindow() {
+    FloatWindow* f = float_.get();
+    connect(f, &FloatWindow::dialRequested, this, [this] { session_.Dial(); });
+    connect(f, &FloatWindow::hangUpRequested, this, [this] { session_.DialDisconnect(); });
+    connect(f, &FloatWindow::hideRequested, this, &Shell::ToggleFloatWindow);
+    connect(f, &FloatWindow::showMainWindowRequested, this, &Shell::ShowMainWindow);
+    connect(f, &FloatWindow::toggleMainWindowRequested, this, &Shell::ToggleMainWindow);
+}
+
+bool Shell::SettingIsOne(const SettingKey& key) {
+    return parts_.db.GetConfig(key).value_or("") == "1";
+}
+
+void Shell::Start() {
+    if (parts_.startTimers) {
+        ticks_.Start();
+    }
+    session_.StartUp();
+    if (tray_ != nullptr) {
+        tray_->setToolTip(QStringLiteral("Vornik"));
+        tray_->show();
+    }
+    window_->PlaceAtStart();
+    // Without a notification area the window must stay reachable: never hidden.
+    if (!(SettingIsOne(keys::kWindowAutoHide) && tray_ != nullptr)) {
+        window_->show();
+    }
+    float_->SetAlpha(FloatWindow::AlphaFromSetting(parts_.db.GetConfig(keys::kAlpha)));
+    const bool showFloat = SettingIsOne(keys::kShowFloatWin);
+    float_->setVisible(showFloat);
+    window_->SetFloatWindowChecked(showFloat);
+    RefreshDisplays();
+    if (SettingIsOne(keys::kAutoDial)) {
+        session_.Dial();
+    }
+}
+
+void Shell::MainTick() {
+    session_.MainTick();
+    RefreshDisplays();
+}
+
+void Shell::MinuteTick() { session_.MinuteTick(); }
+
+// What the one-second tick shows: composed from the session's fields only.
+void Shell::RefreshDisplays() {
+    const bool connected = parts_.dialer.IsConnected();
+    const CurrentCall& call = session_.Call();
+    const StatusText status = ComposeStatusText(call, session_.Fee().callFee, session_.Totals(),
+                                                connected, LocaleNumber);
+    window_->DialMsg()->setText(Q(status.text));
+    trayToolTip_ = Q(status.trayTip);
+    if (tray_ != nullptr) {
+        tray_->setToolTip(trayToolTip_);
+    }
+    const BillingMonth shown{window_->History()->Year(), window_->History()->Month()};
+    const MonthSummary summary = ComposeMonthSummary(
+        shown, window_->History()->RowCount(), session_.Totals(),
+        connected && shown == session_.CurrentBillingMonth(), call.callSeconds,
+        session_.Fee().callFee, LocaleNumber);
+    window_->History()->SetSummary(Q(summary.text), Q(summary.toolTip));
+    const SpeedMeter& speed = session_.Speed();
+    window_->SpeedMsg()->setText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
+    window_->Graph()->SetColumns(speed.Columns(session_.Rules().maxSpeed));
+    float_->SetTimeLine(Q(FloatTimeLine(call, connected)));
+    float_->SetSpeeds(Q(FloatSpeedText(speed.NewestDown())), Q(FloatSpeedText(speed.NewestUp())));
+}
+
+void Shell::Run(Command command) {
+    switch (command) {
+        case Command::kDial:
+            session_.Dial();
+            break;
+        case Command::kHangUp:
+            session_.DialDisconnect();
+            break;
+        case Command::kNewEntry:
+            session_.CreateEntry();
+            break;
+        case Command::kEditEntry:
+            session_.EditEntry();
+            break;
+        case Command::kExit:
+            ConfirmExit();
+            break;
+        case Command::kFloatWindow:
+            ToggleFloatWindow();
+            break;
+        case Command::kHideMainWindow:
+            window_->hide();
+            break;
+        case Command::kMinimizeMainWindow:
+            window_->showMinimized();
+            break;
+        case Command::kRestoreMainWindow:
+            ShowMainWindow();
+            break;
+        case Command::kShowHistory:
+            window_->ToggleHistory();
+            break;
+        case Command::kSound:
+            session_.ToggleSound();
+            break;
+        case Command::kLogOrder:
+            session_.ToggleLogOrder();
+            break;
+        default:
+            break;  // the pending commands are disabled where they appear
+    }
+}
+
+void Shell::ToggleFloatWindow() {
+    const bool show = !window_->FloatWindowChecked();
+    float_->setVisible(show);
+    parts_.db.SaveConfig(keys::kShowFloatWin, show ? "1" : "0");
+    window_->SetFloatWindowChecked(show);
+}
+
+void Shell::ShowMainWindow() {
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void Shell::ToggleMainWindow() {
+    if (window_->isVisible() && !window_->isMinimized()) {
+        window_->hide();
+    } else {
+        ShowMainWindow();
+    }
+}
+
+void Shell::BringForward() { ShowMainWindow(); }
+
+void Shell::ConfirmExit() {
+    parts_.prompter.AskYesNo(
+        window_.get(), QStringLiteral("退出会造成计时计费不准确，继续使用吗？"), [this](bool keepUsing) {
+            if (keepUsing) {
+                return;
+            }
+            auto leave = [this] {
+                if (!SettingIsOne(keys::kPwdProtected)) {
+                    ExitApp();
+                    return;
+                }
+                auto* dialog = new ExitDialog(
+                    [this](const QString& typed) {
+                        return CheckPassword(typed.toStdString(),
+                                             parts_.db.GetConfig(keys::kPassword).value_or(""));
+                    },
+                    [this] { ExitApp(); }, window_.get());
+                dialog->setObjectName(QStringLiteral("ExitDialog"));
+                dialog->open();
+            };
+            if (!parts_.dialer.IsConnected()) {
+                leave();
+                return;
+            }
+            parts_.prompter.AskOkCancel(window_.get(), QStringLiteral("希望退出时断开连接吗？"),
+                                        [this, leave](bool hangUp) {
+                                            if (hangUp) {
+                                                parts_.dialer.HangUp();
+                                            }
+                                            leave();
+                                        });
+        });
+}
+
+// Dialogs first, then the tray icon, the log (with a running call written once
+// more), the floating window and the main window.
+void Shell::ExitApp() {
+    if (exited_) {
+        return;
+    }
+    exited_ = true;
+    ticks_.Stop();
+    for (QWidget* dialog : window_->findChildren<ExitDialog*>()) {
+        dialog->close();
+    }
+    if (tray_ != nullptr) {
+        tray_->hide();
+    }
+    session_.CloseForExit();
+    float_->close();
+    window_->AllowClose();
+    window_->close();
+    emit exited();
+}
+
+// ---- UserInterface ---------------------------------------------------------
+
+void Shell::ShowDialStatus(const std::string& line) { window_->ConnectStatus()->setText(Q(line)); }
+
+void Shell::PlaySound(Sound sound) { sounds_->Play(sound); }
+
+void Shell::ShowLinkIcons(LinkIcons icons) {
+    if (tray_ != nullptr) {
+        tray_->setIcon(locator_->Icon(LinkIconNamesFor(icons).trayIcon));
+    }
+    float_->ShowLinkIcons(icons);
+}
+
+void Shell::UpdateMenuStates() {
+    const TimeRules& rules = session_.Rules();
+    window_->ApplyMenuStates(ComputeMenuStates(parts_.dialer.EntryName(),
+                                               parts_.dialer.IsConnected(), rules.soundOn,
+                                               rules.logOrderDescending));
+}
+
+void Shell::RefreshHistoryView() {
+    const BillingMonth shown = session_.ShownMonth();
+    window_->History()->SetMonth(shown.year, shown.month);
+    window_->History()->Fill(session_.ShownMonthRows(), session_.Rules().logOrderDescending != 0);
+}
+
+void Shell::ShowEntryList(const std::vector<std::string>& names) {
+    QComboBox* list = window_->EntryList();
+    const QSignalBlocker quiet(list);
+    list->clear();
+    for (const std::string& name : names) {
+        list->addItem(Q(name));
+    }
+}
+
+void Shell::ShowEntry(const std::string& name) {
+    QComboBox* list = window_->EntryList();
+    const QSignalBlocker quiet(list);
+    list->setCurrentIndex(list->findText(Q(name)));
+    list->setToolTip(Q(name));
+}
+
+void Shell::ShowCredentials(const std::string& userName, const std::string& password) {
+    window_->UserNameBox()->setText(Q(userName));
+    window_->PasswordBox()->setText(Q(password));
+}
+
+void Shell::ShowMessage(const std::string& text, std::function<void()> closed) {
+    parts_.prompter.ShowMessage(window_.get(), Q(text), std::move(closed));
+}
+
+void Shell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
+    parts_.prompter.AskOkCancel(window_.get(), Q(question), std::move(answer));
+}
+
+}  // namespace vornik::gui

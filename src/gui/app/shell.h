@@ -1,0 +1,102 @@
+// The desktop shell: the adapter between the session and Qt. It owns the
+// windows, the tray icon, the sounds and the timers, shows what the session asks
+// for, and turns every door of a command into the session's procedure.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "app/commands.h"
+#include "app/tick_driver.h"
+#include "app/program_folder.h"
+#include "app/session.h"
+#include "app/user_interface.h"
+
+class QSystemTrayIcon;
+
+namespace vornik::gui {
+
+class ExitDialog;
+class FloatWindow;
+class MainWindow;
+class Prompter;
+class ResourceLocator;
+class SoundPlayer;
+
+struct ShellParts {
+    ProgramFolder folder;
+    Dbio& db;
+    const ErrorLog& log;
+    Dialer& dialer;
+    LinkProbe& probe;
+    const Clock& clock;
+    Prompter& prompter;
+    bool trayAvailable = true;
+    // Shown in the main window so that a simulated link is never taken for a
+    // real one.
+    QString backendNote;
+    // Tests drive the ticks themselves.
+    bool startTimers = true;
+};
+
+class Shell : public QObject, public UserInterface {
+    Q_OBJECT
+public:
+    explicit Shell(ShellParts parts);
+    ~Shell() override;
+
+    // The start-up sequence; the log is already open.
+    void Start();
+    void MainTick();
+    void MinuteTick();
+    void Run(Command command);
+    void ConfirmExit();
+    void ExitApp();
+    // A second start of the program asks this one to come forward.
+    void BringForward();
+
+    Session& CoreSession() { return session_; }
+    MainWindow& Window() { return *window_; }
+    FloatWindow& Float() { return *float_; }
+    QSystemTrayIcon* Tray() const { return tray_; }
+    QString TrayToolTip() const { return trayToolTip_; }
+    bool Exited() const { return exited_; }
+
+    // UserInterface
+    void ShowDialStatus(const std::string& line) override;
+    void PlaySound(Sound sound) override;
+    void ShowLinkIcons(LinkIcons icons) override;
+    void UpdateMenuStates() override;
+    void RefreshHistoryView() override;
+    void ShowEntryList(const std::vector<std::string>& names) override;
+    void ShowEntry(const std::string& name) override;
+    void ShowCredentials(const std::string& userName, const std::string& password) override;
+    void ShowMessage(const std::string& text, std::function<void()> closed) override;
+    void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
+
+signals:
+    void exited();
+
+private:
+    void ConnectWindow();
+    void ConnectFloatWindow();
+    void RefreshDisplays();
+    void ToggleFloatWindow();
+    void ToggleMainWindow();
+    void ShowMainWindow();
+    bool SettingIsOne(const SettingKey& key);
+
+    ShellParts parts_;
+    std::unique_ptr<ResourceLocator> locator_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<FloatWindow> float_;
+    std::unique_ptr<SoundPlayer> sounds_;
+    QSystemTrayIcon* tray_ = nullptr;
+    Session session_;
+    TickDriver ticks_;
+    QString trayToolTip_;
+    bool exited_ = false;
+};
+
+}  // namespace vornik::gui

@@ -1,0 +1,323 @@
+// The desktop shell driven through its real main window, offscreen, with the
+// simulated dialer, a fake clock and message boxes answered by the test.
+#include "app/shell.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
+#include <deque>
+
+#include "app/exit_dialog.h"
+#include "app/float_window.h"
+#include "app/history_view.h"
+#include "app/main_window.h"
+#include "app/prompter.h"
+#include "app/single_instance.h"
+#include "dialer/simulated_dialer.h"
+#include "metering/setting_keys.h"
+#include "support/fake_clock.h"
+#include "support/fake_probe.h"
+#include "support/temp_folder.h"
+
+namespace vornik::gui {
+namespace {
+
+using namespace keys;
+
+// Answers questions from a script, in order, and records every text asked.
+class ScriptedPrompter : public Prompter {
+public:
+    void ShowMessage(QWidget*, const QString& text, std::function<void()> closed) override {
+        asked.push_back(text);
+        closed();
+    }
+    void AskYesNo(QWidget*, const QString& text, std::function<void(bool)> answer) override {
+        Ask(text, std::move(answer));
+    }
+    void AskOkCancel(QWidget*, const QString& text, std::function<void(bool)> answer) override {
+        Ask(text, std::move(answer));
+    }
+
+    std::deque<bool> answers;
+    QStringList asked;
+
+private:
+    void Ask(const QString& text, std::function<void(bool)> answer) {
+        asked.push_back(text);
+        ASSERT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
+        const bool next = answers.front();
+        answers.pop_front();
+        answer(next);
+    }
+};
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db_.OpenDatabase();
+        ASSERT_TRUE(db_.IsOpen());
+        ASSERT_TRUE(db_.SaveConfig(kLastEntry, "模拟ADSL"));
+    }
+
+    void StartShell(bool trayAvailable = true) {
+        shell_ = std::make_unique<Shell>(ShellParts{{folder_.Path()},
+                                                    db_,
+                                                    log_,
+                                                    dialer_,
+                                                    probe_,
+                                                    clock_,
+                                                    prompter_,
+                                                    trayAvailable,
+                                                    QStringLiteral("模拟拨号"),
+                                                    false});
+        shell_->Start();
+        QApplication::processEvents();
+    }
+    MainWindow& Window() { return shell_->Window(); }
+    void Tick(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock_.Advance(1);
+            dialer_.Poll();
+            shell_->MainTick();
+        }
+    }
+    void Connect() {
+        shell_->Run(Command::kDial);
+        for (int i = 0; i < 20 && !dialer_.IsConnected(); ++i) {
+            Tick(1);
+        }
+        Tick(1);
+        ASSERT_TRUE(shell_->CoreSession().Call().isConnected);
+    }
+    QStringList StatusLines() { return Window().DialMsg()->text().split(QLatin1Char('\n')); }
+    void LogCalls(int count) {
+        for (int i = 0; i < count; ++i) {
+            const Moment begin{2006, 5, 1 + i, 8, 0, 0};
+            ASSERT_TRUE(db_.ExecuteSql(
+                "INSERT INTO diallog (beginTime, endTime, entryName, IpAddress, BytesIn, BytesOut,"
+                " fee) VALUES (?, ?, '模拟ADSL', '198.51.100.23', ?, 20, 0.125)",
+                {MomentText(begin), MomentText(AddSeconds(begin, 90)), 1000 + i}));
+        }
+        shell_->CoreSession().RefreshHistory();
+    }
+
+    testing::TempFolder folder_;
+    ErrorLog log_{folder_ / "log/error.log"};
+    Dbio db_{folder_ / "db/diallog.db", log_};
+    testing::FakeClock clock_{{2006, 5, 10, 9, 0, 0}};
+    SimulatedDialer dialer_{clock_, folder_ / "simulated-phonebook.txt"};
+    testing::FakeProbe probe_;
+    ScriptedPrompter prompter_;
+    std::unique_ptr<Shell> shell_;
+};
+
+TEST_F(ShellTest, StartUpWithTheWindowSettingsUnset) {
+    StartShell();
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_FALSE(shell_->Float().isVisible());
+    EXPECT_FALSE(Window().MainAction(Command::kFloatWindow)->isChecked());
+    EXPECT_FALSE(Window().TrayAction(Command::kFloatWindow)->isChecked());
+    EXPECT_EQ(Window().EntryList()->currentText(), "模拟ADSL");
+    EXPECT_EQ(Window().UserNameBox()->text(), "demo");
+    EXPECT_EQ(Window().BackendNote()->text(), "模拟拨号");
+    Tick(10);
+    EXPECT_FALSE(dialer_.IsConnected());
+}
+
+TEST_F(ShellTest, StartUpWithAutoHideFloatingWindowAndAutoDial) {
+    ASSERT_TRUE(db_.SaveConfig(kWindowAutoHide, "1"));
+    ASSERT_TRUE(db_.SaveConfig("global", "showfloatwin", "1"));
+    ASSERT_TRUE(db_.SaveConfig(kAutoDial, "1"));
+    StartShell();
+    EXPECT_FALSE(Window().isVisible());
+    EXPECT_TRUE(shell_->Float().isVisible());
+    EXPECT_TRUE(Window().MainAction(Command::kFloatWindow)->isChecked());
+    EXPECT_TRUE(Window().TrayAction(Command::kFloatWindow)->isChecked());
+    Tick(10);
+    EXPECT_TRUE(shell_->CoreSession().Call().isConnected);
+}
+
+TEST_F(ShellTest, WithoutANotificationAreaTheWindowIsNeverHidden) {
+    ASSERT_TRUE(db_.SaveConfig(kWindowAutoHide, "1"));
+    StartShell(false);
+    EXPECT_TRUE(Window().isVisible());
+    Window().close();
+    QApplication::processEvents();
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_TRUE(Window().isMinimized());
+}
+
+TEST_F(ShellTest, AutoDialWithoutAnEntryDoesNotDial) {
+    ASSERT_TRUE(db_.SaveConfig(kLastEntry, ""));
+    ASSERT_TRUE(db_.SaveConfig(kAutoDial, "1"));
+    StartShell();
+    Tick(10);
+    EXPECT_FALSE(dialer_.IsConnected());
+    EXPECT_FALSE(Window().MainAction(Command::kDial)->isEnabled());
+    EXPECT_FALSE(Window().TrayAction(Command::kDial)->isEnabled());
+}
+
+TEST_F(ShellTest, MenusAndStatusTextFollowACall) {
+    StartShell();
+    EXPECT_TRUE(Window().MainAction(Command::kDial)->isEnabled());
+    EXPECT_FALSE(Window().MainAction(Command::kHangUp)->isEnabled());
+    Tick(1);
+    EXPECT_EQ(StatusLines(), (QStringList{"本月用时：00:00:00  费用：0.00",
+                                          "今日用时：00:00:00  费用：0.00",
+                                          " 上次用时：00:00:00  费用：0.00", " 收到字节：0",
+                                          "发送字节：0", " 本 机 IP："}));
+
+    ASSERT_TRUE(db_.SaveConfig(kJishiFee, "6"));  // 0.1 a minute
+    shell_->CoreSession().ReloadRules();
+    Connect();
+    EXPECT_FALSE(Window().MainAction(Command::kDial)->isEnabled());
+    EXPECT_FALSE(Window().TrayAction(Command::kDial)->isEnabled());
+    EXPECT_TRUE(Window().MainAction(Command::kHangUp)->isEnabled());
+    EXPECT_TRUE(Window().TrayAction(Command::kHangUp)->isEnabled());
+    Tick(64);
+    shell_->MinuteTick();
+    Tick(1);
+    QStringList lines = StatusLines();
+    EXPECT_EQ(lines[0], "本月用时：00:01:05  费用：0.10");
+    EXPECT_EQ(lines[1], "今日用时：00:01:05  费用：0.10");
+    EXPECT_EQ(lines[2], " 本次用时：00:01:05  费用：0.10");
+    EXPECT_TRUE(lines[3].startsWith(" 收到字节：")) << lines[3].toStdString();
+    EXPECT_EQ(lines[5], " 本 机 IP：198.51.100.23");
+    EXPECT_EQ(shell_->TrayToolTip(), "今日用时：00:01:05\n 本次用时：00:01:05");
+
+    shell_->Run(Command::kHangUp);
+    Tick(1);
+    lines = StatusLines();
+    // The call is in the totals now; the last call's line shows it.
+    EXPECT_EQ(lines[0], "本月用时：00:01:06  费用：0.11");
+    EXPECT_EQ(lines[2], " 上次用时：00:01:06  费用：0.11");
+    EXPECT_EQ(shell_->TrayToolTip(), "今日用时：00:01:06\n上次用时：00:01:06");
+    EXPECT_TRUE(Window().MainAction(Command::kDial)->isEnabled());
+    EXPECT_FALSE(Window().MainAction(Command::kHangUp)->isEnabled());
+    EXPECT_EQ(Window().History()->RowCount(), 1);
+}
+
+TEST_F(ShellTest, CloseAndMinimiseHideTheWindow) {
+    StartShell();
+    Window().close();
+    QApplication::processEvents();
+    EXPECT_FALSE(Window().isVisible());
+    shell_->Run(Command::kRestoreMainWindow);
+    EXPECT_TRUE(Window().isVisible());
+    Window().showMinimized();
+    QTest::qWait(20);
+    EXPECT_FALSE(Window().isVisible());
+    EXPECT_FALSE(Window().isMinimized());
+    EXPECT_TRUE(Window().TrayAction(Command::kRestoreMainWindow)->isEnabled());
+    EXPECT_FALSE(shell_->Exited());
+}
+
+TEST_F(ShellTest, FloatingWindowAndSoundTogglesFlipBothMenus) {
+    StartShell();
+    Window().TrayAction(Command::kFloatWindow)->trigger();
+    EXPECT_TRUE(shell_->Float().isVisible());
+    EXPECT_TRUE(Window().MainAction(Command::kFloatWindow)->isChecked());
+    EXPECT_TRUE(Window().TrayAction(Command::kFloatWindow)->isChecked());
+    EXPECT_EQ(db_.GetConfig(kShowFloatWin), "1");
+    Window().MainAction(Command::kFloatWindow)->trigger();
+    EXPECT_FALSE(shell_->Float().isVisible());
+    EXPECT_FALSE(Window().TrayAction(Command::kFloatWindow)->isChecked());
+    EXPECT_EQ(db_.GetConfig(kShowFloatWin), "0");
+
+    EXPECT_EQ(Window().MainAction(Command::kSound)->text(), "关闭提示声音");
+    Window().TrayAction(Command::kSound)->trigger();
+    EXPECT_EQ(Window().MainAction(Command::kSound)->text(), "打开提示声音");
+    EXPECT_EQ(Window().TrayAction(Command::kSound)->text(), "打开提示声音");
+    EXPECT_EQ(db_.GetConfig(kCloseSound), "1");
+    EXPECT_FALSE(shell_->CoreSession().Rules().soundOn);
+}
+
+TEST_F(ShellTest, KeepingTheProgramOrLeavingWithTheLinkUp) {
+    StartShell();
+    Connect();
+    prompter_.answers = {true};  // keep using the program
+    shell_->Run(Command::kExit);
+    EXPECT_FALSE(shell_->Exited());
+
+    prompter_.answers = {false, false};  // leave, and do not hang up
+    Tick(30);
+    shell_->Run(Command::kExit);
+    EXPECT_EQ(prompter_.asked.back(), "希望退出时断开连接吗？");
+    EXPECT_TRUE(shell_->Exited());
+    EXPECT_TRUE(dialer_.IsConnected());
+    // The running call was written once more on the way out.
+    Dbio reopened(folder_ / "db/diallog.db", log_);
+    const Rows calls = reopened.QueryRows("SELECT beginTime, endTime FROM diallog");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(SecondsBetween(*ParseMoment(calls[0][0].Text()), *ParseMoment(calls[0][1].Text())),
+              31);
+}
+
+TEST_F(ShellTest, ThePasswordGuardsTheExit) {
+    ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "1"));
+    StartShell();
+    prompter_.answers = {false};
+    shell_->Run(Command::kExit);
+    auto* dialog = Window().findChild<ExitDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "输入密码");
+    dialog->PasswordBox()->setText(QStringLiteral("Qexor"));
+    dialog->OkButton()->click();
+    EXPECT_EQ(dialog->windowTitle(), "密码错误");
+    EXPECT_FALSE(shell_->Exited());
+    dialog->PasswordBox()->setText(QStringLiteral("qexor"));
+    QTest::keyClick(dialog->PasswordBox(), Qt::Key_Return);
+    EXPECT_TRUE(shell_->Exited());
+}
+
+TEST_F(ShellTest, TheGridOrdersAndScrollsTheMonthsCalls) {
+    StartShell();
+    Window().ToggleHistory();
+    EXPECT_EQ(Window().MainAction(Command::kShowHistory)->text(), "隐藏历史记录");
+    QTableWidget* grid = Window().History()->Grid();
+    LogCalls(5);
+    QApplication::processEvents();
+    ASSERT_EQ(grid->rowCount(), 5);
+    EXPECT_EQ(grid->item(0, 0)->text(), "2006-05-01 08:00:00");
+    EXPECT_EQ(grid->item(0, 2)->text(), "00:01:30");
+    EXPECT_EQ(grid->item(0, 3)->text(), "0.13");
+    EXPECT_EQ(grid->item(0, 6)->text(), "1000");
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+
+    ASSERT_TRUE(db_.ExecuteSql("DELETE FROM diallog"));
+    LogCalls(10);
+    ASSERT_EQ(grid->rowCount(), 10);
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 4);  // the newest calls at the bottom
+    EXPECT_EQ(Window().History()->Picker()->text(), "2006年5月");
+
+    Window().LogAction(Command::kLogOrder)->trigger();
+    EXPECT_EQ(grid->item(0, 0)->text(), "2006-05-10 08:00:00");
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(Window().LogAction(Command::kLogOrder)->text(), "升序排列");
+    EXPECT_EQ(db_.GetConfig(kLogOrder), "1");
+    Tick(1);
+    EXPECT_EQ(Window().History()->Summary()->text(), "用时00:15:00,花费1.25￥,流量0.01MB");
+    EXPECT_EQ(grid->toolTip(), "2006年5月共上网10次,用时00:15:00,花费1.25￥,流量0.01MB");
+}
+
+TEST(SingleInstanceTest, ASecondStartBringsTheFirstForward) {
+    testing::TempFolder folder;
+    SingleInstance first(QString::fromStdString(folder.Path().string()));
+    ASSERT_TRUE(first.Claim());
+    int activations = 0;
+    QObject::connect(&first, &SingleInstance::activationRequested, [&] { ++activations; });
+    SingleInstance second(QString::fromStdString(folder.Path().string()));
+    EXPECT_FALSE(second.Claim());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activations == 1; }, 5000));
+}
+
+}  // namespace
+}  // namespace vornik::gui
