@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <iterator>
 
+namespace vornik {
+
 namespace {
 
 namespace ds = vornik::dial_state;
@@ -247,6 +249,9 @@ void NetworkManagerDialer::LoadEntry(const std::string& name) {
 
 void NetworkManagerDialer::ReadCredentials(const Profile& profile) {
     const QString setting = profile.secretSetting;
+    if (setting.isEmpty()) {
+        return;
+    }
     const auto settings = SettingsFrom(CallNow(profile.path, kProfileInterface, "GetSettings", {}));
     if (settings) {
         userName_ =
@@ -265,8 +270,8 @@ void NetworkManagerDialer::ReadCredentials(const Profile& profile) {
 // exactly as it was, but for the two values.
 void NetworkManagerDialer::SaveEntry(const std::string& name) {
     const Profile* profile = FindProfileNamed(name);
-    if (profile == nullptr) {
-        Notice("没有名为" + Quoted(name) + "的拨号连接，用户名和密码未保存。");
+    if (profile == nullptr || profile->secretSetting.isEmpty()) {
+        Notice("没有名为" + Quoted(name) + "、可保存用户名和密码的拨号连接，用户名和密码未保存。");
         return;
     }
     const QString path = profile->path;
@@ -290,13 +295,9 @@ void NetworkManagerDialer::SaveEntry(const std::string& name) {
     }
     credentials.insert(QStringLiteral("username"), userName);
     credentials.insert(QStringLiteral("password"), password);
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, path, kProfileInterface, "Update");
-    call << QVariant::fromValue(*settings);
-    const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        Trace("Update " + path.toStdString() + ": " + reply.errorMessage().toStdString());
-        Notice("无法保存连接" + Quoted(name) + "的用户名和密码：" +
-               reply.errorMessage().toStdString());
+    QString error;
+    if (!CallNow(path, kProfileInterface, "Update", {QVariant::fromValue(*settings)}, &error)) {
+        Notice("无法保存连接" + Quoted(name) + "的用户名和密码：" + error.toStdString());
     }
 }
 
@@ -782,11 +783,15 @@ void NetworkManagerDialer::Subscribe() {
 std::optional<QDBusMessage> NetworkManagerDialer::CallNow(const QString& path,
                                                           const QString& interface,
                                                           const QString& method,
-                                                          const QVariantList& arguments) {
+                                                          const QVariantList& arguments,
+                                                          QString* error) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, path, interface, method);
     call.setArguments(arguments);
     QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
+        if (error != nullptr) {
+            *error = reply.errorMessage();
+        }
         Trace(method.toStdString() + " " + path.toStdString() + ": " +
               reply.errorMessage().toStdString());
         return std::nullopt;
@@ -815,3 +820,5 @@ void NetworkManagerDialer::Trace(const std::string& text) const {
         trace_("NetworkManager: " + text);
     }
 }
+
+}  // namespace vornik

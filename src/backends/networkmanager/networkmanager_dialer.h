@@ -22,6 +22,8 @@
 
 class QDBusMessage;
 
+namespace vornik {
+
 class NetworkManagerDialer : public QObject, public vornik::Dialer {
     Q_OBJECT
 
@@ -134,8 +136,11 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
 
     void Notice(const std::string& text) const;
     void Trace(const std::string& text) const;
+    // The reply, or nothing (traced, and the error's text in `error`) when the call
+    // failed or took longer than kCallTimeoutMs.
     std::optional<QDBusMessage> CallNow(const QString& path, const QString& interface,
-                                        const QString& method, const QVariantList& arguments);
+                                        const QString& method, const QVariantList& arguments,
+                                        QString* error = nullptr);
     std::optional<QVariantMap> Properties(const QString& path, const QString& interface);
 
     QDBusConnection bus_;
@@ -154,3 +159,5 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     QHash<QString, unsigned> earlyEnds_;
     vornik::InterfaceCounters counters_;
 };
+
+}  // namespace vornik

@@ -6,6 +6,8 @@
 
 #include "networkmanager/networkmanager_dialer.h"
 
+namespace vornik {
+
 namespace {
 
 using ReasonText = std::pair<unsigned, const char*>;
@@ -124,3 +126,5 @@ std::string NetworkManagerDialer::RefusalMessage(const QString& errorName,
     }
     return "NetworkManager 无法开始拨号：" + errorText.toStdString();
 }
+
+}  // namespace vornik

@@ -22,8 +22,9 @@
 #include <optional>
 #include <sstream>
 
+namespace vornik {
+
 namespace fs = std::filesystem;
-namespace dial_state = vornik::dial_state;
 
 namespace {
 
@@ -842,3 +843,5 @@ void PppdDialer::Trace(const std::string& text) const {
         options_.trace(text);
     }
 }
+
+}  // namespace vornik

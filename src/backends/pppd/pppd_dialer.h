@@ -17,6 +17,8 @@
 class QProcess;
 class QTimer;
 
+namespace vornik {
+
 struct PppdOptions {
     std::filesystem::path peersFolder = "/etc/ppp/peers";
     // Where pap-secrets and chap-secrets live.
@@ -124,3 +126,5 @@ class PppdDialer : public QObject, public vornik::Dialer {
     vornik::InterfaceCounters counters_;
     vornik::ByteCounts linkCounts_;  // as last read; frozen once the link is down
 };
+
+}  // namespace vornik

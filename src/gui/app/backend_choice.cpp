@@ -1,24 +1,74 @@
 #include "app/backend_choice.h"
 
 #include "dialer/simulated_dialer.h"
+#include "networkmanager/networkmanager_dialer.h"
+#include "pppd/pppd_dialer.h"
 
 namespace vornik::gui {
 namespace {
 
 ChosenDialer Simulated(const ProgramFolder& folder, const Clock& clock) {
-    return {std::make_unique<SimulatedDialer>(clock, folder.root / "simulated-phonebook.txt"),
-            QStringLiteral("模拟拨号（演示）：不会建立真实连接"),
-            {}};
+    ChosenDialer chosen;
+    chosen.dialer =
+        std::make_unique<SimulatedDialer>(clock, folder.root / "simulated-phonebook.txt");
+    chosen.note = QStringLiteral("模拟拨号（演示）：不会建立真实连接");
+    return chosen;
+}
+
+ChosenDialer NetworkManager(const BackendCallbacks& callbacks) {
+    ChosenDialer chosen;
+    if (!NetworkManagerDialer::IsAvailable()) {
+        chosen.error = "NetworkManager does not answer on the system bus";
+        return chosen;
+    }
+    auto dialer = std::make_unique<NetworkManagerDialer>();
+    dialer->SetNotice(callbacks.notice);
+    dialer->SetTrace(callbacks.trace);
+    NetworkManagerDialer* raw = dialer.get();
+    chosen.watchPhoneBook = [raw](std::function<void()> changed) {
+        raw->SetPhoneBookChanged(std::move(changed));
+    };
+    chosen.dialer = std::move(dialer);
+    chosen.note = QStringLiteral("NetworkManager 拨号");
+    return chosen;
+}
+
+ChosenDialer Pppd(const BackendCallbacks& callbacks) {
+    PppdOptions options;
+    options.notice = callbacks.notice;
+    options.trace = callbacks.trace;
+    ChosenDialer chosen;
+    chosen.dialer = std::make_unique<PppdDialer>(std::move(options));
+    chosen.note = QStringLiteral("pppd 拨号（/etc/ppp/peers）");
+    return chosen;
 }
 
 }  // namespace
 
 ChosenDialer ChooseDialer(const std::string& requested, const ProgramFolder& folder,
-                          const Clock& clock, const BackendCallbacks&) {
-    if (requested.empty() || requested == "sim") {
+                          const Clock& clock, const BackendCallbacks& callbacks) {
+    if (requested == "sim") {
         return Simulated(folder, clock);
     }
-    return {nullptr, {}, "unknown dialer back-end \"" + requested + "\" (use sim)"};
+    if (requested == "networkmanager") {
+        return NetworkManager(callbacks);
+    }
+    if (requested == "pppd") {
+        return Pppd(callbacks);
+    }
+    if (!requested.empty()) {
+        ChosenDialer unknown;
+        unknown.error = "unknown dialer back-end \"" + requested +
+                        "\" (use networkmanager, pppd or sim)";
+        return unknown;
+    }
+    if (NetworkManagerDialer::IsAvailable()) {
+        return NetworkManager(callbacks);
+    }
+    if (PppdDialer::PeersReadable()) {
+        return Pppd(callbacks);
+    }
+    return Simulated(folder, clock);
 }
 
 }  // namespace vornik::gui

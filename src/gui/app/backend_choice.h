@@ -14,16 +14,19 @@
 
 namespace vornik::gui {
 
-struct ChosenDialer {
-    std::unique_ptr<Dialer> dialer;
-    QString note;       // names the back-end for the user
-    std::string error;  // why the requested back-end cannot be used
-};
-
 struct BackendCallbacks {
     // Messages for the user that are not dial errors (a missing editor, ...).
     std::function<void(const std::string&)> notice;
     std::function<void(const std::string&)> trace;
+};
+
+struct ChosenDialer {
+    std::unique_ptr<Dialer> dialer;
+    QString note;       // names the back-end for the user
+    std::string error;  // why the requested back-end cannot be used
+    // Back-ends whose phone book changes by itself call this to have the entry
+    // list refilled.
+    std::function<void(std::function<void()>)> watchPhoneBook = [](std::function<void()>) {};
 };
 
 ChosenDialer ChooseDialer(const std::string& requested, const ProgramFolder& folder,
