@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -69,9 +70,13 @@ const char* const kLogNotOpen =
     "无法打开拨号记录 db/diallog.db：文件已损坏，或不是本程序的记录文件。"
     "程序继续运行，但设置无法读取，通话也不会被记录。";
 
-int RunHeadless(vornik::Dbio& db, vornik::Dialer& dialer, vornik::LinkProbe& probe,
-                const vornik::Clock& clock, const QString& note) {
-    vornik::gui::HeadlessShell shell({db, dialer, probe, clock, std::cout, note});
+// Notices of the back-end go wherever the running shell shows messages.
+using NoticeSink = std::function<void(const std::string&)>;
+
+int RunHeadless(vornik::Dbio& db, vornik::gui::ChosenDialer& chosen, vornik::LinkProbe& probe,
+                const vornik::Clock& clock) {
+    vornik::gui::HeadlessShell shell({db, *chosen.dialer, probe, clock, std::cout, chosen.note});
+    chosen.watchPhoneBook([&shell] { shell.CoreSession().FillEntryList(); });
     QObject::connect(&shell, &vornik::gui::HeadlessShell::exited, qApp, &QCoreApplication::quit);
     vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     shell.Start();
@@ -79,12 +84,15 @@ int RunHeadless(vornik::Dbio& db, vornik::Dialer& dialer, vornik::LinkProbe& pro
 }
 
 int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vornik::ErrorLog& log,
-               vornik::Dialer& dialer, vornik::LinkProbe& probe, const vornik::Clock& clock,
-               const QString& note, vornik::gui::SingleInstance& instance) {
+               vornik::gui::ChosenDialer& chosen, vornik::LinkProbe& probe,
+               const vornik::Clock& clock, vornik::gui::SingleInstance& instance,
+               NoticeSink& notices) {
     QApplication::setQuitOnLastWindowClosed(false);
     vornik::gui::MessageBoxPrompter prompter;
-    vornik::gui::Shell shell({folder, db, log, dialer, probe, clock, prompter,
-                              QSystemTrayIcon::isSystemTrayAvailable(), note, true});
+    vornik::gui::Shell shell({folder, db, log, *chosen.dialer, probe, clock, prompter,
+                              QSystemTrayIcon::isSystemTrayAvailable(), chosen.note, true});
+    notices = [&shell](const std::string& text) { shell.ShowMessage(text, [] {}); };
+    chosen.watchPhoneBook([&shell] { shell.CoreSession().FillEntryList(); });
     QObject::connect(&shell, &vornik::gui::Shell::exited, qApp, &QCoreApplication::quit);
     QObject::connect(&instance, &vornik::gui::SingleInstance::activationRequested, &shell,
                      &vornik::gui::Shell::BringForward);
@@ -93,7 +101,9 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
         prompter.ShowMessage(nullptr, QString::fromUtf8(kLogNotOpen), [] {});
     }
     shell.Start();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    notices = [](const std::string& text) { std::cout << text << std::endl; };
+    return code;
 }
 
 }  // namespace
@@ -137,16 +147,17 @@ int main(int argc, char** argv) {
         std::cerr << "vornik: " << kLogNotOpen << '\n';
     }
     vornik::SystemClock clock;
+    NoticeSink notices = [](const std::string& notice) { std::cout << notice << std::endl; };
     vornik::gui::ChosenDialer chosen = vornik::gui::ChooseDialer(
         options->dialer, folder, clock,
-        {[](const std::string& notice) { std::cout << notice << '\n'; }, trace});
+        {[&notices](const std::string& notice) { notices(notice); }, trace});
     if (!chosen.dialer) {
         std::cerr << "vornik: " << chosen.error << '\n';
         return 2;
     }
     vornik::PingProbe probe(trace);
     if (options->headless) {
-        return RunHeadless(db, *chosen.dialer, probe, clock, chosen.note);
+        return RunHeadless(db, chosen, probe, clock);
     }
-    return RunDesktop(folder, db, log, *chosen.dialer, probe, clock, chosen.note, instance);
+    return RunDesktop(folder, db, log, chosen, probe, clock, instance, notices);
 }

@@ -39,7 +39,8 @@ class PressCounter : public QObject {
 
 class FloatWindowTest : public ::testing::Test {
   protected:
-    FloatWindowTest() : locator_(QString::fromStdString(folder_.Path().string())), window_(locator_) {
+    FloatWindowTest()
+        : locator_(QString::fromStdString(folder_.Path().string())), window_(locator_) {
         window_.show();
     }
 
@@ -143,8 +144,8 @@ TEST_F(FloatWindowTest, WhichPressesOpenTheMenu) {
 TEST_F(FloatWindowTest, PressesOnControlsNeverReachTheBackground) {
     window_.SetSpeeds("1.0k", "0.0b");
     PressCounter background(&window_);
-    for (const char* name : {"Image1", "lblStatus", "Image2", "Image3", "downArrow",
-                             "lbDownSpeed", "upArrow", "lbUpSpeed"}) {
+    for (const char* name : {"Image1", "lblStatus", "Image2", "Image3", "downArrow", "lbDownSpeed",
+                             "upArrow", "lbUpSpeed"}) {
         QLabel* control = Control(name);
         QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
         window_.PopupMenu()->hide();

@@ -34,7 +34,7 @@ using namespace keys;
 
 // Answers questions from a script, in order, and records every text asked.
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     void ShowMessage(QWidget*, const QString& text, std::function<void()> closed) override {
         asked.push_back(text);
         closed();
@@ -49,7 +49,7 @@ public:
     std::deque<bool> answers;
     QStringList asked;
 
-private:
+  private:
     void Ask(const QString& text, std::function<void(bool)> answer) {
         asked.push_back(text);
         ASSERT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
@@ -60,7 +60,7 @@ private:
 };
 
 class ShellTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         db_.OpenDatabase();
         ASSERT_TRUE(db_.IsOpen());
@@ -170,10 +170,10 @@ TEST_F(ShellTest, MenusAndStatusTextFollowACall) {
     EXPECT_TRUE(Window().MainAction(Command::kDial)->isEnabled());
     EXPECT_FALSE(Window().MainAction(Command::kHangUp)->isEnabled());
     Tick(1);
-    EXPECT_EQ(StatusLines(), (QStringList{"本月用时：00:00:00  费用：0.00",
-                                          "今日用时：00:00:00  费用：0.00",
-                                          " 上次用时：00:00:00  费用：0.00", " 收到字节：0",
-                                          "发送字节：0", " 本 机 IP："}));
+    EXPECT_EQ(StatusLines(),
+              (QStringList{"本月用时：00:00:00  费用：0.00", "今日用时：00:00:00  费用：0.00",
+                           " 上次用时：00:00:00  费用：0.00", " 收到字节：0", "发送字节：0",
+                           " 本 机 IP："}));
 
     ASSERT_TRUE(db_.SaveConfig(kJishiFee, "6"));  // 0.1 a minute
     shell_->CoreSession().ReloadRules();

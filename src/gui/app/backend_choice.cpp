@@ -58,8 +58,8 @@ ChosenDialer ChooseDialer(const std::string& requested, const ProgramFolder& fol
     }
     if (!requested.empty()) {
         ChosenDialer unknown;
-        unknown.error = "unknown dialer back-end \"" + requested +
-                        "\" (use networkmanager, pppd or sim)";
+        unknown.error =
+            "unknown dialer back-end \"" + requested + "\" (use networkmanager, pppd or sim)";
         return unknown;
     }
     if (NetworkManagerDialer::IsAvailable()) {

@@ -15,7 +15,7 @@ enum class Command {
     kSearch,
     kExit,
     kFloatWindow,
-    kHideMainWindow,    // the options menu: hide
+    kHideMainWindow,      // the options menu: hide
     kMinimizeMainWindow,  // the tray menu: minimise, which hides
     kRestoreMainWindow,
     kShowHistory,

@@ -11,7 +11,7 @@ namespace vornik::gui {
 
 class ExitDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `check` says whether the typed text is the password; on a right one the
     // dialog closes itself and runs `onRight`.
     ExitDialog(std::function<bool(const QString&)> check, std::function<void()> onRight,
@@ -20,7 +20,7 @@ public:
     QLineEdit* PasswordBox() const { return password_; }
     QPushButton* OkButton() const { return ok_; }
 
-private:
+  private:
     void Confirm();
 
     std::function<bool(const QString&)> check_;

@@ -89,7 +89,9 @@ int FloatWindow::AlphaFromSetting(const std::optional<std::string>& value) {
     return static_cast<int>(std::min<unsigned long long>(alpha, kOpaque));
 }
 
-void FloatWindow::SetTimeLine(const QString& line) { timeLabel_->setText(line); }
+void FloatWindow::SetTimeLine(const QString& line) {
+    timeLabel_->setText(line);
+}
 
 void FloatWindow::SetSpeeds(const QString& down, const QString& up) {
     downSpeed_->setText(down);
@@ -123,9 +125,8 @@ QLabel* FloatWindow::AddControl(const char* name, int left, int top, int width, 
     return control;
 }
 
-QLabel* FloatWindow::AddButtonPicture(const char* name, const QString& picture,
-                                      const QString& tip, int left, int top, int width,
-                                      int height) {
+QLabel* FloatWindow::AddButtonPicture(const char* name, const QString& picture, const QString& tip,
+                                      int left, int top, int width, int height) {
     QLabel* control = AddControl(name, left, top, width, height);
     control->setToolTip(tip);
     control->setCursor(Qt::PointingHandCursor);
@@ -164,7 +165,9 @@ void FloatWindow::PlaceTopCentre() {
     }
 }
 
-void FloatWindow::OpenMenu(const QPoint& globalPosition) { menu_->popup(globalPosition); }
+void FloatWindow::OpenMenu(const QPoint& globalPosition) {
+    menu_->popup(globalPosition);
+}
 
 void FloatWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {

@@ -60,8 +60,8 @@ class FloatWindow : public QWidget {
     // Twips (1440 to the inch) to pixels at the screen's logical resolution.
     int Pixels(int twips) const;
     QLabel* AddControl(const char* name, int left, int top, int width, int height);
-    QLabel* AddButtonPicture(const char* name, const QString& picture, const QString& tip,
-                             int left, int top, int width, int height);
+    QLabel* AddButtonPicture(const char* name, const QString& picture, const QString& tip, int left,
+                             int top, int width, int height);
     void SetPicture(QLabel* label, const QString& name);
     void BuildMenu();
     void PlaceTopCentre();

@@ -1,10 +1,10 @@
 #include "app/headless.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QSocketNotifier>
 #include <csignal>
 #include <ostream>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "app/status_display.h"
 #include "metering/setting_keys.h"

@@ -25,7 +25,7 @@ struct HeadlessParts {
 
 class HeadlessShell : public QObject, public UserInterface {
     Q_OBJECT
-public:
+  public:
     explicit HeadlessShell(HeadlessParts parts);
 
     void Start();
@@ -44,10 +44,10 @@ public:
     void ShowMessage(const std::string& text, std::function<void()> closed) override;
     void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
 
-signals:
+  signals:
     void exited();
 
-private:
+  private:
     HeadlessParts parts_;
     Session session_;
     TickDriver ticks_;

@@ -75,9 +75,13 @@ void HistoryView::SetMonth(int year, int month) {
     picker_->setDate(QDate(year, month, 1));
 }
 
-int HistoryView::Year() const { return picker_->date().year(); }
+int HistoryView::Year() const {
+    return picker_->date().year();
+}
 
-int HistoryView::Month() const { return picker_->date().month(); }
+int HistoryView::Month() const {
+    return picker_->date().month();
+}
 
 void HistoryView::SetupGrid() {
     static const std::array<const char*, kColumns> kHeaders{
@@ -100,15 +104,14 @@ void HistoryView::SetupGrid() {
 }
 
 void HistoryView::WriteRow(int gridRow, const Row& row) {
-    const std::array<QString, kColumns> cells{
-        QString::fromStdString(row[1].Text()),
-        QString::fromStdString(row[2].Text()),
-        DurationText(row),
-        QString::number(row[8].NumberOr0(), 'f', 2),
-        QString::fromStdString(row[3].Text()),
-        QString::fromStdString(row[5].Text()),
-        QString::fromStdString(row[6].Text()),
-        QString::fromStdString(row[7].Text())};
+    const std::array<QString, kColumns> cells{QString::fromStdString(row[1].Text()),
+                                              QString::fromStdString(row[2].Text()),
+                                              DurationText(row),
+                                              QString::number(row[8].NumberOr0(), 'f', 2),
+                                              QString::fromStdString(row[3].Text()),
+                                              QString::fromStdString(row[5].Text()),
+                                              QString::fromStdString(row[6].Text()),
+                                              QString::fromStdString(row[7].Text())};
     for (int column = 0; column < kColumns; ++column) {
         grid_->setItem(gridRow, column, new QTableWidgetItem(cells[static_cast<size_t>(column)]));
     }

@@ -16,7 +16,7 @@ namespace vornik::gui {
 
 class HistoryView : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kColumns = 8;
 
     explicit HistoryView(QWidget* parent = nullptr);
@@ -40,13 +40,13 @@ public:
     QDateEdit* Picker() const { return picker_; }
     QLabel* Summary() const { return summary_; }
 
-signals:
+  signals:
     void monthChanged(int year, int month);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void SetupGrid();
     void WriteRow(int gridRow, const Row& row);
 

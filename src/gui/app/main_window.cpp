@@ -36,9 +36,12 @@ struct CommandLabel {
     const char* caption;
 };
 constexpr CommandLabel kCommandLabels[7] = {
-    {Command::kDial, "拨号"},           {Command::kHangUp, "挂断"},
-    {Command::kNewEntry, "新建"},       {Command::kEditEntry, "属性"},
-    {Command::kRuleSettings, "设置规则"}, {Command::kSearch, "搜索"},
+    {Command::kDial, "拨号"},
+    {Command::kHangUp, "挂断"},
+    {Command::kNewEntry, "新建"},
+    {Command::kEditEntry, "属性"},
+    {Command::kRuleSettings, "设置规则"},
+    {Command::kSearch, "搜索"},
     {Command::kShowHistory, "历史记录"},
 };
 
@@ -69,8 +72,8 @@ MainWindow::MainWindow(bool trayAvailable, QWidget* parent)
     resize(Twips(this, kWidthTwips), Twips(this, kHeightTwips));
 }
 
-QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& actions,
-                                Command command, const char* caption) {
+QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& actions, Command command,
+                                const char* caption) {
     QAction* action = menu->addAction(QString::fromUtf8(caption));
     action->setEnabled(!IsPending(command));
     connect(action, &QAction::triggered, this, [this, command] { emit commandTriggered(command); });
@@ -295,7 +298,9 @@ void MainWindow::ToggleHistory() {
     resize(width(), Twips(this, show ? kHeightWithHistoryTwips : kHeightWithoutHistoryTwips));
 }
 
-bool MainWindow::HistoryShown() const { return !history_->isHidden(); }
+bool MainWindow::HistoryShown() const {
+    return !history_->isHidden();
+}
 
 // Centred with the size it was designed with, then given its working size.
 void MainWindow::PlaceAtStart() {

@@ -23,7 +23,7 @@ class SpeedGraph;
 
 class MainWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Without a notification area, closing and minimising leave the window
     // minimised instead of hidden, so it can always be found again.
     explicit MainWindow(bool trayAvailable, QWidget* parent = nullptr);
@@ -57,7 +57,7 @@ public:
     // Only the exit path may really close the window.
     void AllowClose() { closing_ = true; }
 
-signals:
+  signals:
     void commandTriggered(vornik::gui::Command command);
     void entryChosen(const QString& name);
     void userNameEdited();
@@ -65,13 +65,13 @@ signals:
     void userNameLeft(const QString& text);
     void passwordLeft(const QString& text);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QAction* AddCommand(QMenu* menu, std::map<Command, QAction*>& actions, Command command,
                         const char* caption);
     void BuildMainMenu();

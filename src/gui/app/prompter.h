@@ -13,9 +13,10 @@ namespace vornik::gui {
 inline const QString kApplicationTitle = QStringLiteral("Vornik");
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
-    virtual void ShowMessage(QWidget* parent, const QString& text, std::function<void()> closed) = 0;
+    virtual void ShowMessage(QWidget* parent, const QString& text,
+                             std::function<void()> closed) = 0;
     virtual void AskYesNo(QWidget* parent, const QString& text,
                           std::function<void(bool yes)> answer) = 0;
     virtual void AskOkCancel(QWidget* parent, const QString& text,
@@ -23,7 +24,7 @@ public:
 };
 
 class MessageBoxPrompter : public Prompter {
-public:
+  public:
     void ShowMessage(QWidget* parent, const QString& text, std::function<void()> closed) override;
     void AskYesNo(QWidget* parent, const QString& text,
                   std::function<void(bool yes)> answer) override;

@@ -1,16 +1,20 @@
 #include "app/resource_locator.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QtEndian>
 #include <mutex>
 
 // Q_INIT_RESOURCE names a function of the global namespace, so it cannot be used
 // inside ours. The resources live in a static library: without this reference the
 // linker would drop them.
-static void RegisterBuiltInResources() { Q_INIT_RESOURCE(resources); }
+static void RegisterBuiltInResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace vornik::gui {
 
@@ -19,16 +23,20 @@ namespace {
 const QStringList kIconExtensions = {".svg", ".png", ".ico"};
 const QStringList kSoundExtensions = {".wav"};
 
-qreal DevicePixelRatio() { return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0; }
+qreal DevicePixelRatio() {
+    return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+}
 
 QRectF TargetRect(QSizeF natural, QSizeF canvas, Qt::AspectRatioMode mode) {
     const QSizeF fitted = natural.isEmpty() ? canvas : natural.scaled(canvas, mode);
-    return QRectF(QPointF((canvas.width() - fitted.width()) / 2,
-                          (canvas.height() - fitted.height()) / 2),
-                  fitted);
+    return QRectF(
+        QPointF((canvas.width() - fitted.width()) / 2, (canvas.height() - fitted.height()) / 2),
+        fitted);
 }
 
-bool IsSvg(const QString& file) { return file.endsWith(".svg", Qt::CaseInsensitive); }
+bool IsSvg(const QString& file) {
+    return file.endsWith(".svg", Qt::CaseInsensitive);
+}
 
 // Draws `file` into `pixmap`; false when the file cannot be read.
 bool DrawFile(const QString& file, QPixmap& pixmap, Qt::AspectRatioMode mode) {
@@ -67,6 +75,40 @@ bool Readable(const QString& file) {
     return !RenderFile(file, QSize(16, 16), Qt::KeepAspectRatio).isNull();
 }
 
+// QSoundEffect never finishes loading a wave file whose header or sound data is
+// cut short (an empty file, a broken copy), and destroying the effect then waits
+// for it forever. Such a file must never reach it: a whole wave file has a format
+// chunk before a data chunk that holds all the bytes it announces.
+bool IsWholeWave(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray riff = file.read(12);
+    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE") {
+        return false;
+    }
+    bool hasFormat = false;
+    for (;;) {
+        const QByteArray chunk = file.read(8);
+        if (chunk.size() < 8) {
+            return false;
+        }
+        const qint64 size = qFromLittleEndian<quint32>(chunk.constData() + 4);
+        const qint64 left = file.size() - file.pos();
+        if (chunk.startsWith("data")) {
+            return hasFormat && size > 0 && size <= left;
+        }
+        if (chunk.startsWith("fmt ")) {
+            hasFormat = size >= 16 && size <= left;
+        }
+        // Chunks are padded to an even length.
+        if (!file.seek(file.pos() + size + (size & 1))) {
+            return false;
+        }
+    }
+}
+
 }  // namespace
 
 void InitResources() {
@@ -102,7 +144,9 @@ QString SoundName(Sound sound) {
     return "idle";
 }
 
-ResourceLocator::ResourceLocator(const QString& programFolder, const QString& shareFolder) {
+ResourceLocator::ResourceLocator(const QString& programFolder, const QString& shareFolder,
+                                 Trace trace)
+    : trace_(std::move(trace)) {
     InitResources();
     for (const QString& folder : {programFolder, shareFolder}) {
         if (!folder.isEmpty()) {
@@ -134,13 +178,24 @@ QStringList ResourceLocator::IconFiles(const QString& name) const {
     return Candidates("icon", name, kIconExtensions);
 }
 
-QUrl ResourceLocator::SoundUrl(const QString& name) const {
-    const QStringList files = Candidates("sound", name, kSoundExtensions);
-    if (files.isEmpty()) {
-        return {};
+void ResourceLocator::ReportOnce(const QString& problem, const QString& file) const {
+    const QString line = problem + ": " + file;
+    if (reported_.insert(line).second && trace_) {
+        trace_(line.toStdString());
     }
-    const QString& file = files.front();
-    return file.startsWith(':') ? QUrl("qrc" + file) : QUrl::fromLocalFile(file);
+}
+
+QUrl ResourceLocator::SoundUrl(const QString& name) const {
+    for (const QString& file : Candidates("sound", name, kSoundExtensions)) {
+        if (file.startsWith(':')) {
+            return QUrl("qrc" + file);
+        }
+        if (IsWholeWave(file)) {
+            return QUrl::fromLocalFile(file);
+        }
+        ReportOnce("sound file passed over, not a whole wave file", file);
+    }
+    return {};
 }
 
 QIcon ResourceLocator::Icon(const QString& name) const {
@@ -148,17 +203,18 @@ QIcon ResourceLocator::Icon(const QString& name) const {
         if (Readable(file)) {
             return QIcon(file);
         }
+        ReportOnce("icon file passed over, not readable", file);
     }
     return {};
 }
 
-QPixmap ResourceLocator::Picture(const QString& name, QSize size,
-                                 Qt::AspectRatioMode mode) const {
+QPixmap ResourceLocator::Picture(const QString& name, QSize size, Qt::AspectRatioMode mode) const {
     for (const QString& file : IconFiles(name)) {
         QPixmap pixmap = RenderFile(file, size, mode);
         if (!pixmap.isNull()) {
             return pixmap;
         }
+        ReportOnce("icon file passed over, not readable", file);
     }
     return {};
 }

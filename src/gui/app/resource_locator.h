@@ -9,10 +9,16 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
+#include <set>
+#include <string>
 
 #include "app/user_interface.h"
 
 namespace vornik::gui {
+
+// Receives one line for the trace file (log/error.log).
+using Trace = std::function<void(const std::string& line)>;
 
 // Registers the built-in icons and sounds (":/icon/...", ":/sound/..."). The
 // locator does it itself; only code that reads those paths directly without a
@@ -32,11 +38,13 @@ QString SoundName(Sound sound);
 class ResourceLocator {
   public:
     // Both folders hold the same layout: icon/NAME.{svg,png,ico}, sound/NAME.wav.
-    // An empty share folder is skipped.
-    explicit ResourceLocator(const QString& programFolder, const QString& shareFolder = {});
+    // An empty share folder is skipped. A file that cannot be used is passed over
+    // for the next source and written once to `trace`.
+    explicit ResourceLocator(const QString& programFolder, const QString& shareFolder = {},
+                             Trace trace = {});
 
     // A local-file URL, or a "qrc:" URL for the built-in cue; empty when no
-    // source has the name.
+    // source has a whole wave file of that name.
     QUrl SoundUrl(const QString& name) const;
     // The first picture of that name that can be read; null when none can.
     QIcon Icon(const QString& name) const;
@@ -52,8 +60,11 @@ class ResourceLocator {
     QStringList Candidates(const QString& kind, const QString& name,
                            const QStringList& extensions) const;
     QStringList IconFiles(const QString& name) const;
+    void ReportOnce(const QString& problem, const QString& file) const;
 
     QStringList folders_;
+    Trace trace_;
+    mutable std::set<QString> reported_;
 };
 
 }  // namespace vornik::gui

@@ -24,7 +24,9 @@
 namespace vornik::gui {
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // Amounts and byte counts with the user's digit grouping and decimal sign.
 std::string LocaleNumber(double value, int decimals) {
@@ -37,7 +39,8 @@ Shell::Shell(ShellParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
       ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, [this] { parts_.dialer.Poll(); }) {
-    locator_ = std::make_unique<ResourceLocator>(QString::fromStdString(parts_.folder.root.string()));
+    locator_ =
+        std::make_unique<ResourceLocator>(QString::fromStdString(parts_.folder.root.string()));
     window_ = std::make_unique<MainWindow>(parts_.trayAvailable);
     window_->setWindowIcon(locator_->Icon(QStringLiteral("app")));
     window_->SetBackendNote(parts_.backendNote);
@@ -74,8 +77,9 @@ void Shell::ConnectWindow() {
             [this](const QString& text) { session_.StoreUserName(text.toStdString()); });
     connect(w, &MainWindow::passwordLeft, this,
             [this](const QString& text) { session_.StorePassword(text.toStdString()); });
-    connect(w->History(), &HistoryView::monthChanged, this,
-            [this](int year, int month) { session_.ShowBillingMonth({year, month}); });
+    connect(w->History(), &HistoryView::monthChanged, this, [this](int year, int month) {
+        session_.ShowBillingMonth({year, month});
+    });
 }
 
 void Shell::ConnectFloatWindow() {
@@ -120,24 +124,26 @@ void Shell::MainTick() {
     RefreshDisplays();
 }
 
-void Shell::MinuteTick() { session_.MinuteTick(); }
+void Shell::MinuteTick() {
+    session_.MinuteTick();
+}
 
 // What the one-second tick shows: composed from the session's fields only.
 void Shell::RefreshDisplays() {
     const bool connected = parts_.dialer.IsConnected();
     const CurrentCall& call = session_.Call();
-    const StatusText status = ComposeStatusText(call, session_.Fee().callFee, session_.Totals(),
-                                                connected, LocaleNumber);
+    const StatusText status =
+        ComposeStatusText(call, session_.Fee().callFee, session_.Totals(), connected, LocaleNumber);
     window_->DialMsg()->setText(Q(status.text));
     trayToolTip_ = Q(status.trayTip);
     if (tray_ != nullptr) {
         tray_->setToolTip(trayToolTip_);
     }
     const BillingMonth shown{window_->History()->Year(), window_->History()->Month()};
-    const MonthSummary summary = ComposeMonthSummary(
-        shown, window_->History()->RowCount(), session_.Totals(),
-        connected && shown == session_.CurrentBillingMonth(), call.callSeconds,
-        session_.Fee().callFee, LocaleNumber);
+    const MonthSummary summary =
+        ComposeMonthSummary(shown, window_->History()->RowCount(), session_.Totals(),
+                            connected && shown == session_.CurrentBillingMonth(), call.callSeconds,
+                            session_.Fee().callFee, LocaleNumber);
     window_->History()->SetSummary(Q(summary.text), Q(summary.toolTip));
     const SpeedMeter& speed = session_.Speed();
     window_->SpeedMsg()->setText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
@@ -211,11 +217,14 @@ void Shell::ToggleMainWindow() {
     }
 }
 
-void Shell::BringForward() { ShowMainWindow(); }
+void Shell::BringForward() {
+    ShowMainWindow();
+}
 
 void Shell::ConfirmExit() {
     parts_.prompter.AskYesNo(
-        window_.get(), QStringLiteral("退出会造成计时计费不准确，继续使用吗？"), [this](bool keepUsing) {
+        window_.get(), QStringLiteral("退出会造成计时计费不准确，继续使用吗？"),
+        [this](bool keepUsing) {
             if (keepUsing) {
                 return;
             }
@@ -270,9 +279,13 @@ void Shell::ExitApp() {
 
 // ---- UserInterface ---------------------------------------------------------
 
-void Shell::ShowDialStatus(const std::string& line) { window_->ConnectStatus()->setText(Q(line)); }
+void Shell::ShowDialStatus(const std::string& line) {
+    window_->ConnectStatus()->setText(Q(line));
+}
 
-void Shell::PlaySound(Sound sound) { sounds_->Play(sound); }
+void Shell::PlaySound(Sound sound) {
+    sounds_->Play(sound);
+}
 
 void Shell::ShowLinkIcons(LinkIcons icons) {
     if (tray_ != nullptr) {

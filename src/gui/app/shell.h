@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "app/commands.h"
-#include "app/tick_driver.h"
 #include "app/program_folder.h"
 #include "app/session.h"
+#include "app/tick_driver.h"
 #include "app/user_interface.h"
 
 class QSystemTrayIcon;
@@ -42,7 +42,7 @@ struct ShellParts {
 
 class Shell : public QObject, public UserInterface {
     Q_OBJECT
-public:
+  public:
     explicit Shell(ShellParts parts);
     ~Shell() override;
 
@@ -75,10 +75,10 @@ public:
     void ShowMessage(const std::string& text, std::function<void()> closed) override;
     void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
 
-signals:
+  signals:
     void exited();
 
-private:
+  private:
     void ConnectWindow();
     void ConnectFloatWindow();
     void RefreshDisplays();

@@ -13,7 +13,7 @@ namespace vornik::gui {
 
 class SingleInstance : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SingleInstance(const QString& programFolder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -21,10 +21,10 @@ public:
     // to come forward and this one should end without touching the log.
     bool Claim();
 
-signals:
+  signals:
     void activationRequested();
 
-private:
+  private:
     QString serverName_;
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;

@@ -21,7 +21,7 @@ bool SoundPlayer::AudioOutputPresent() {
     if (!QMediaDevices::audioOutputs().isEmpty()) {
         return true;
     }
-    ReportOnce("sound output", "no audio output device");
+    ReportOnce("sounds are not played", "no audio output device");
     return false;
 }
 
@@ -31,7 +31,7 @@ QSoundEffect* SoundPlayer::EffectFor(Sound sound) {
     }
     const QUrl source = locator_.SoundUrl(SoundName(sound));
     if (source.isEmpty()) {
-        ReportOnce("sound " + SoundName(sound), "no file found");
+        ReportOnce("sound not found", SoundName(sound));
         return nullptr;
     }
     // Loading runs in the background; the cue waits in line until it is ready.
@@ -51,7 +51,8 @@ void SoundPlayer::StartWaiting() {
         }
         waiting_.pop_front();
         if (effect->status() != QSoundEffect::Ready) {
-            ReportOnce(effect->source().toDisplayString(), "cannot be played");
+            ReportOnce("sound cannot be played",
+                       effect->source().toDisplayString(QUrl::PreferLocalFile));
             continue;
         }
         effect->stop();
@@ -59,8 +60,8 @@ void SoundPlayer::StartWaiting() {
     }
 }
 
-void SoundPlayer::ReportOnce(const QString& what, const QString& why) {
-    const QString line = what + ": " + why;
+void SoundPlayer::ReportOnce(const QString& problem, const QString& subject) {
+    const QString line = problem + ": " + subject;
     if (reported_.insert(line).second && trace_) {
         trace_(line.toStdString());
     }

@@ -4,10 +4,8 @@
 #include <QObject>
 #include <QString>
 #include <deque>
-#include <functional>
 #include <map>
 #include <set>
-#include <string>
 
 #include "app/resource_locator.h"
 #include "app/user_interface.h"
@@ -20,10 +18,8 @@ class SoundPlayer : public QObject {
     Q_OBJECT
 
   public:
-    using Trace = std::function<void(const std::string& line)>;
-
     // `locator` must outlive the player. A cue that cannot be played is silent for
-    // the user and written once to `trace`.
+    // the user and written once to `trace`; so is a missing audio output.
     SoundPlayer(const ResourceLocator& locator, Trace trace, QObject* parent = nullptr);
 
     // Returns at once. The same cue again while it sounds starts it over; other
@@ -36,7 +32,7 @@ class SoundPlayer : public QObject {
     // Starts the waiting cues from the front, up to the first still loading.
     void StartWaiting();
     bool AudioOutputPresent();
-    void ReportOnce(const QString& what, const QString& why);
+    void ReportOnce(const QString& problem, const QString& subject);
 
     const ResourceLocator& locator_;
     Trace trace_;

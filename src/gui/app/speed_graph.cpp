@@ -29,8 +29,7 @@ void SpeedGraph::paintEvent(QPaintEvent* /*event*/) {
     painter.scale(width() / kDrawingWidth, -height() / SpeedMeter::kFullScale);
     for (const GraphColumn& column : columns_) {
         const double left = column.x * SpeedMeter::kColumnWidth;
-        painter.fillRect(QRectF(left, 0, SpeedMeter::kColumnWidth, column.down),
-                         QColor(0, 255, 0));
+        painter.fillRect(QRectF(left, 0, SpeedMeter::kColumnWidth, column.down), QColor(0, 255, 0));
         painter.fillRect(
             QRectF(left, column.down, SpeedMeter::kColumnWidth, column.total - column.down),
             QColor(255, 255, 0));

@@ -10,7 +10,7 @@ namespace vornik::gui {
 
 class TickDriver : public QObject {
     Q_OBJECT
-public:
+  public:
     TickDriver(std::function<void()> mainTick, std::function<void()> minuteTick,
                std::function<void()> poll, QObject* parent = nullptr)
         : QObject(parent) {
@@ -30,7 +30,7 @@ public:
         poll_.stop();
     }
 
-private:
+  private:
     QTimer main_;
     QTimer minute_;
     QTimer poll_;
