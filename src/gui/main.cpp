@@ -13,8 +13,8 @@
 
 #include "app/backend_choice.h"
 #include "app/headless.h"
-#include "app/prompter.h"
 #include "app/program_folder.h"
+#include "app/prompter.h"
 #include "app/resource_locator.h"
 #include "app/shell.h"
 #include "app/single_instance.h"

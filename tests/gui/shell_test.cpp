@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -182,7 +183,7 @@ TEST_F(ShellTest, MenusAndStatusTextFollowACall) {
     EXPECT_FALSE(Window().TrayAction(Command::kDial)->isEnabled());
     EXPECT_TRUE(Window().MainAction(Command::kHangUp)->isEnabled());
     EXPECT_TRUE(Window().TrayAction(Command::kHangUp)->isEnabled());
-    Tick(64);
+    Tick(63);
     shell_->MinuteTick();
     Tick(1);
     QStringList lines = StatusLines();

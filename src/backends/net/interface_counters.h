@@ -17,9 +17,8 @@ struct ByteCounts {
 };
 
 // The kernel's totals for the interface; nothing when it does not exist.
-std::optional<ByteCounts> ReadInterfaceTotals(const std::string& interfaceName,
-                                              const std::filesystem::path& sysClassNet =
-                                                  "/sys/class/net");
+std::optional<ByteCounts> ReadInterfaceTotals(
+    const std::string& interfaceName, const std::filesystem::path& sysClassNet = "/sys/class/net");
 
 // Whether the interface exists and is up (operstate "up" or "unknown", as point to
 // point links report it).
@@ -27,7 +26,7 @@ bool InterfaceIsUp(const std::string& interfaceName,
                    const std::filesystem::path& sysClassNet = "/sys/class/net");
 
 class InterfaceCounters {
-public:
+  public:
     explicit InterfaceCounters(std::filesystem::path sysClassNet = "/sys/class/net")
         : sysClassNet_(std::move(sysClassNet)) {}
 
@@ -39,7 +38,7 @@ public:
     ByteCounts Read();
     const std::string& InterfaceName() const { return interface_; }
 
-private:
+  private:
     std::filesystem::path sysClassNet_;
     std::string interface_;
     ByteCounts baseline_;

@@ -50,6 +50,11 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     grid_->verticalHeader()->setVisible(false);
     grid_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The grid shows the header and six calls, the view the scrolling rule keeps.
+    grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() +
+                          kRowsInView * grid_->verticalHeader()->defaultSectionSize() +
+                          2 * grid_->frameWidth());
     grid_->viewport()->installEventFilter(this);
 
     auto* top = new QHBoxLayout;
@@ -128,6 +133,7 @@ void HistoryView::Fill(const Rows& rows, bool descending) {
         }
         WriteRow(descending ? rowCount_ - 1 - i : i, row);
     }
+    grid_->doItemsLayout();  // brings the scroll range up to date with the new rows
     if (!descending && rowCount_ > kRowsInView) {
         grid_->verticalScrollBar()->setValue(rowCount_ - kRowsInView);
     } else {

@@ -286,10 +286,6 @@ void MainWindow::SetFloatWindowChecked(bool checked) {
     trayActions_.at(Command::kFloatWindow)->setChecked(checked);
 }
 
-bool MainWindow::FloatWindowChecked() const {
-    return mainActions_.at(Command::kFloatWindow)->isChecked();
-}
-
 void MainWindow::ToggleHistory() {
     QAction* item = mainActions_.at(Command::kShowHistory);
     const bool show = !HistoryShown();

@@ -50,7 +50,6 @@ class MainWindow : public QWidget {
     void SetBackendNote(const QString& note);
     QLabel* BackendNote() const { return backendNote_; }
     void SetFloatWindowChecked(bool checked);
-    bool FloatWindowChecked() const;
     void ToggleHistory();
     bool HistoryShown() const;
     void PlaceAtStart();

@@ -110,9 +110,9 @@ void Shell::Start() {
         window_->show();
     }
     float_->SetAlpha(FloatWindow::AlphaFromSetting(parts_.db.GetConfig(keys::kAlpha)));
-    const bool showFloat = SettingIsOne(keys::kShowFloatWin);
-    float_->setVisible(showFloat);
-    window_->SetFloatWindowChecked(showFloat);
+    floatWindowShown_ = SettingIsOne(keys::kShowFloatWin);
+    float_->setVisible(floatWindowShown_);
+    window_->SetFloatWindowChecked(floatWindowShown_);
     RefreshDisplays();
     if (SettingIsOne(keys::kAutoDial)) {
         session_.Dial();
@@ -195,11 +195,13 @@ void Shell::Run(Command command) {
     }
 }
 
+// The menu items only mirror the state: a checkable item flips its own mark
+// before it reports the click.
 void Shell::ToggleFloatWindow() {
-    const bool show = !window_->FloatWindowChecked();
-    float_->setVisible(show);
-    parts_.db.SaveConfig(keys::kShowFloatWin, show ? "1" : "0");
-    window_->SetFloatWindowChecked(show);
+    floatWindowShown_ = !floatWindowShown_;
+    float_->setVisible(floatWindowShown_);
+    parts_.db.SaveConfig(keys::kShowFloatWin, floatWindowShown_ ? "1" : "0");
+    window_->SetFloatWindowChecked(floatWindowShown_);
 }
 
 void Shell::ShowMainWindow() {

@@ -96,6 +96,7 @@ class Shell : public QObject, public UserInterface {
     Session session_;
     TickDriver ticks_;
     QString trayToolTip_;
+    bool floatWindowShown_ = false;
     bool exited_ = false;
 };
 

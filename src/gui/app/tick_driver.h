@@ -9,7 +9,6 @@
 namespace vornik::gui {
 
 class TickDriver : public QObject {
-    Q_OBJECT
   public:
     TickDriver(std::function<void()> mainTick, std::function<void()> minuteTick,
                std::function<void()> poll, QObject* parent = nullptr)

@@ -32,9 +32,9 @@ namespace {
 
 namespace ds = vornik::dial_state;
 using Settings = QMap<QString, QVariantMap>;
+using vornik::NetworkManagerDialer;
 using vornik::testing::ReadFile;
 using vornik::testing::TempFolder;
-using vornik::NetworkManagerDialer;
 
 constexpr int kWaitMs = 20000;
 const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
