@@ -3,7 +3,7 @@
 # is missing. As root it runs apt-get; otherwise it prints the line to run.
 set -euo pipefail
 
-packages=(cmake g++ pkg-config libsqlcipher-dev libssl-dev libgtest-dev
+packages=(cmake g++ pkg-config libsqlcipher-dev libssl-dev libgtest-dev fonts-wqy-microhei
           qt6-base-dev qt6-multimedia-dev qt6-svg-dev)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(dbus python3-dbusmock iproute2 iputils-ping xvfb xauth)

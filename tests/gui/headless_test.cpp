@@ -1,1 +1,71 @@
-// placeholder
+// The session without windows: printed status, the idle question answered with
+// the hang-up, and the call written on the way out.
+#include "app/headless.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "dialer/simulated_dialer.h"
+#include "metering/setting_keys.h"
+#include "support/fake_clock.h"
+#include "support/fake_probe.h"
+#include "support/temp_folder.h"
+
+namespace vornik::gui {
+namespace {
+
+using namespace keys;
+
+TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
+    testing::TempFolder folder;
+    ErrorLog log(folder / "log/error.log");
+    Dbio db(folder / "db/diallog.db", log);
+    db.OpenDatabase();
+    for (const auto& [key, value] : {std::pair{kAutoDial, "1"}, {kIdleTimeMax, "20"},
+                                     {kIdleTimeOutAction, "1"}, {kJishiFee, "6"}}) {
+        ASSERT_TRUE(db.SaveConfig(key, value));
+    }
+    testing::FakeClock clock({2006, 5, 10, 9, 0, 0});
+    SimulatedDialer dialer(clock, folder / "simulated-phonebook.txt");
+    testing::FakeProbe probe;
+    std::ostringstream out;
+    HeadlessShell shell({db, dialer, probe, clock, out, QStringLiteral("模拟拨号")});
+    shell.Start();
+    EXPECT_EQ(dialer.EntryName(), "模拟ADSL");  // no last entry: the first one
+    auto tick = [&](int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.Advance(1);
+            dialer.Poll();
+            shell.MainTick();
+        }
+    };
+    tick(10);
+    ASSERT_TRUE(shell.CoreSession().Call().isConnected);
+    EXPECT_NE(out.str().find(" 本次用时：00:00:0"), std::string::npos);
+    EXPECT_NE(out.str().find("拨号状态：连接已建立"), std::string::npos);
+
+    // An idle link: the question is answered with the hang-up.
+    dialer.ScriptCounters(dialer.BytesReceived(), dialer.BytesSent());
+    tick(40);
+    EXPECT_NE(out.str().find("网络空闲超时，断开网络吗？ -> 确定"), std::string::npos);
+    EXPECT_FALSE(shell.CoreSession().Call().isConnected);
+    EXPECT_EQ(db.QueryValue("SELECT count(*) FROM diallog")->Integer(), 1);
+
+    // A call still up on the way out is written once more before the log closes.
+    dialer.ScriptTraffic({});
+    shell.CoreSession().Dial();
+    tick(70);
+    ASSERT_TRUE(shell.CoreSession().Call().isConnected);
+    shell.ExitApp();
+    EXPECT_FALSE(db.IsOpen());
+    Dbio reopened(folder / "db/diallog.db", log);
+    const Rows calls =
+        reopened.QueryRows("SELECT beginTime, endTime FROM diallog ORDER BY beginTime");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_GE(SecondsBetween(*ParseMoment(calls[1][0].Text()), *ParseMoment(calls[1][1].Text())),
+              60);
+}
+
+}  // namespace
+}  // namespace vornik::gui

@@ -31,6 +31,10 @@ void HeadlessShell::Start() {
     parts_.out << "Vornik " << parts_.backendNote.toStdString() << '\n';
     ticks_.Start();
     session_.StartUp();
+    // No one can pick an entry here: without a last one, the first one serves.
+    if (parts_.dialer.EntryName().empty() && parts_.dialer.EntryCount() > 0) {
+        session_.ChangeEntry(parts_.dialer.EntryNameAt(0));
+    }
     if (parts_.db.GetConfig(keys::kAutoDial).value_or("") == "1") {
         session_.Dial();
     }

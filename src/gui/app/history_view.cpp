@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -52,9 +53,11 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     grid_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // The grid shows the header and six calls, the view the scrolling rule keeps.
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() +
                           kRowsInView * grid_->verticalHeader()->defaultSectionSize() +
-                          2 * grid_->frameWidth());
+                          grid_->horizontalScrollBar()->sizeHint().height() +
+                          2 * grid_->frameWidth() + 2);
     grid_->viewport()->installEventFilter(this);
 
     auto* top = new QHBoxLayout;
@@ -99,10 +102,20 @@ void HistoryView::SetupGrid() {
         headers << QString::fromUtf8(header);
     }
     grid_->setHorizontalHeaderLabels(headers);
+    ApplyColumnWidths();
+}
+
+// Shares of the grid's width (the address column: of the window's), so the grid
+// follows the window when it is laid out or resized.
+void HistoryView::ApplyColumnWidths() {
     const double width = grid_->width();
     const double windowWidth = window() ? window()->width() : width;
-    grid_->setColumnWidth(0, static_cast<int>(std::lround(width * 0.32)));
-    grid_->setColumnWidth(1, static_cast<int>(std::lround(width * 0.32)));
+    // A moment is never cut short, whatever the share comes to.
+    const int momentWidth =
+        grid_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 12;
+    const int momentColumn = std::max(momentWidth, static_cast<int>(std::lround(width * 0.32)));
+    grid_->setColumnWidth(0, momentColumn);
+    grid_->setColumnWidth(1, momentColumn);
     grid_->setColumnWidth(3, static_cast<int>(std::lround(width * 0.14)));
     grid_->setColumnWidth(4, static_cast<int>(std::lround(width * 0.14)));
     grid_->setColumnWidth(5, static_cast<int>(std::lround(windowWidth * 0.28)));
@@ -139,6 +152,11 @@ void HistoryView::Fill(const Rows& rows, bool descending) {
     } else {
         grid_->verticalScrollBar()->setValue(0);
     }
+}
+
+void HistoryView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ApplyColumnWidths();
 }
 
 void HistoryView::SetSummary(const QString& text, const QString& toolTip) {

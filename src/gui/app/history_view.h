@@ -45,9 +45,11 @@ class HistoryView : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void SetupGrid();
+    void ApplyColumnWidths();
     void WriteRow(int gridRow, const Row& row);
 
     QDateEdit* picker_;

@@ -67,8 +67,8 @@ MainWindow::MainWindow(bool trayAvailable, QWidget* parent)
     layout->addWidget(BuildStatusFrame());
     layout->addWidget(BuildEntryRow());
     layout->addWidget(BuildCommandRow());
-    layout->addWidget(history_, 1);
-    layout->addStretch();
+    layout->addWidget(history_);
+    layout->addStretch(1);
     resize(Twips(this, kWidthTwips), Twips(this, kHeightTwips));
 }
 

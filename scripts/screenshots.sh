@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Renders the main window, the floating window and the tray menu under Xvfb into
+# docs/screenshots/*.png, the pictures the README shows.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh --test
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug > /dev/null
+cmake --build build -j2 --target render_screenshots
+mkdir -p docs/screenshots
+xvfb-run -a -s "-screen 0 1280x800x24" build/tests/gui/render_screenshots docs/screenshots

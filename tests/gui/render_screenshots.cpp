@@ -1,0 +1,98 @@
+// Renders the main window with its history, the floating window and the tray
+// menu into PNG files, in the middle of a simulated call: the pictures the README
+// shows. Run under a real X server (scripts/screenshots.sh uses Xvfb).
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPixmap>
+#include <QTest>
+#include <iostream>
+
+#include "app/float_window.h"
+#include "app/main_window.h"
+#include "app/prompter.h"
+#include "app/resource_locator.h"
+#include "app/shell.h"
+#include "dialer/simulated_dialer.h"
+#include "metering/setting_keys.h"
+#include "support/fake_clock.h"
+#include "support/fake_probe.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using namespace vornik;
+
+void LogEarlierCalls(Dbio& db) {
+    for (int day = 22; day <= 30; day += 2) {
+        const Moment begin{2026, 11, day, 19, 5 + day, 0};
+        db.ExecuteSql(
+            "INSERT INTO diallog (beginTime, endTime, entryName, deviceType, IpAddress, BytesIn,"
+            " BytesOut, fee) VALUES (?, ?, '模拟ADSL', 'PPPoE (模拟)', '198.51.100.23', ?, ?, ?)",
+            {MomentText(begin), MomentText(AddSeconds(begin, 1800 + day * 60)),
+             std::int64_t{38'000'000} + day * 1'000'000, std::int64_t{4'100'000} + day * 10'000,
+             0.05 * (30 + day)});
+    }
+}
+
+bool Save(QWidget& widget, const QDir& folder, const QString& name) {
+    const QString file = folder.filePath(name);
+    if (!widget.grab().save(file)) {
+        std::cerr << "cannot write " << file.toStdString() << '\n';
+        return false;
+    }
+    std::cout << file.toStdString() << '\n';
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    gui::InitResources();
+    testing::TempFolder folder;
+    ErrorLog log(folder / "log/error.log");
+    Dbio db(folder / "db/diallog.db", log);
+    db.OpenDatabase();
+    db.SaveConfig(keys::kLastEntry, "模拟ADSL");
+    db.SaveConfig(keys::kJishiFee, "3");
+    db.SaveConfig(keys::kShowFloatWin, "1");
+    LogEarlierCalls(db);
+
+    testing::FakeClock clock({2026, 12, 6, 20, 15, 0});
+    SimulatedDialer dialer(clock, folder / "simulated-phonebook.txt");
+    testing::FakeProbe probe;
+    gui::MessageBoxPrompter prompter;
+    gui::Shell shell({{folder.Path()},
+                      db,
+                      log,
+                      dialer,
+                      probe,
+                      clock,
+                      prompter,
+                      false,
+                      QStringLiteral("模拟拨号（演示）：不会建立真实连接"),
+                      false});
+    shell.Start();
+    shell.Window().ToggleHistory();
+    shell.Run(gui::Command::kDial);
+    for (int second = 0; second < 200; ++second) {
+        clock.Advance(1);
+        dialer.Poll();
+        shell.MainTick();
+        if (second % 60 == 59) {
+            shell.MinuteTick();
+        }
+    }
+    QTest::qWait(300);
+    bool ok = Save(shell.Window(), out, QStringLiteral("main-window.png"));
+    ok = Save(shell.Float(), out, QStringLiteral("floating-window.png")) && ok;
+    QMenu* tray = shell.Window().TrayMenu();
+    tray->popup(QPoint(0, 0));
+    QTest::qWait(300);
+    ok = Save(*tray, out, QStringLiteral("tray-menu.png")) && ok;
+    tray->close();
+    shell.ExitApp();
+    return ok ? 0 : 1;
+}
