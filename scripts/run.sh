@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIK_TESTS=OFF > /dev/null
-cmake --build build -j2 --target vornik
-exec build/src/gui/vornik "$@"
+cmake -S . -B build-run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIK_TESTS=OFF > /dev/null
+cmake --build build-run -j2 --target vornik
+exec build-run/src/gui/vornik "$@"

@@ -5,12 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug > /dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug -DVORNIK_TESTS=ON -DVORNIK_CORE_ONLY=OFF -DVORNIK_BENCHMARKS=OFF > /dev/null
 cmake --build build -j2
 (cd build && ctest -j2 --output-on-failure)
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVORNIK_SANITIZE=ON \
-      -DVORNIK_CORE_ONLY=ON > /dev/null
+      -DVORNIK_CORE_ONLY=ON -DVORNIK_TESTS=ON > /dev/null
 cmake --build build-sanitize -j2
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

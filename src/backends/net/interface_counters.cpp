@@ -46,15 +46,25 @@ bool InterfaceIsUp(const std::string& interfaceName, const std::filesystem::path
     return state == "up" || state == "unknown";
 }
 
+std::optional<std::int64_t> InterfaceIndex(const std::string& interfaceName,
+                                           const std::filesystem::path& sysClassNet) {
+    if (!IsInterfaceName(interfaceName)) {
+        return std::nullopt;
+    }
+    return ReadNumber(sysClassNet / interfaceName / "ifindex");
+}
+
 void InterfaceCounters::Start(const std::string& interfaceName) {
     interface_ = interfaceName;
     baseline_ = ReadInterfaceTotals(interface_, sysClassNet_).value_or(ByteCounts{});
+    index_ = InterfaceIndex(interface_, sysClassNet_);
     last_ = baseline_;
     counted_ = {};
 }
 
 void InterfaceCounters::Stop() {
     interface_.clear();
+    index_.reset();
     baseline_ = counted_ = last_ = {};
 }
 
@@ -67,10 +77,17 @@ ByteCounts InterfaceCounters::Read() {
         return {counted_.received + last_.received - baseline_.received,
                 counted_.sent + last_.sent - baseline_.sent};
     }
-    if (totals->received < last_.received || totals->sent < last_.sent) {
+    // A re-created interface (a new index) counts from zero, even when its totals
+    // have already passed the old ones by the time they are read.
+    const auto index = InterfaceIndex(interface_, sysClassNet_);
+    const bool recreated = index && index_ && *index != *index_;
+    if (recreated || totals->received < last_.received || totals->sent < last_.sent) {
         counted_.received += last_.received - baseline_.received;
         counted_.sent += last_.sent - baseline_.sent;
         baseline_ = {};
+    }
+    if (index) {
+        index_ = index;
     }
     last_ = *totals;
     return {counted_.received + last_.received - baseline_.received,

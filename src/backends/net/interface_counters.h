@@ -20,6 +20,10 @@ struct ByteCounts {
 std::optional<ByteCounts> ReadInterfaceTotals(
     const std::string& interfaceName, const std::filesystem::path& sysClassNet = "/sys/class/net");
 
+// The kernel's index of the interface; a re-created interface gets a new one.
+std::optional<std::int64_t> InterfaceIndex(
+    const std::string& interfaceName, const std::filesystem::path& sysClassNet = "/sys/class/net");
+
 // Whether the interface exists and is up (operstate "up" or "unknown", as point to
 // point links report it).
 bool InterfaceIsUp(const std::string& interfaceName,
@@ -44,6 +48,7 @@ class InterfaceCounters {
     ByteCounts baseline_;
     ByteCounts counted_;  // bytes counted before the last new baseline
     ByteCounts last_;
+    std::optional<std::int64_t> index_;
 };
 
 }  // namespace vornik

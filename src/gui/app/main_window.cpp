@@ -81,6 +81,22 @@ QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& action
     return action;
 }
 
+// The six log items stand in three menus; only the removal's caption differs.
+void MainWindow::AddLogCommands(QMenu* menu, std::map<Command, QAction*>& actions,
+                                const char* removeCaption) {
+    AddCommand(menu, actions, Command::kBackupLog, "备份拨号记录");
+    AddCommand(menu, actions, Command::kRestoreLog, "恢复拨号记录");
+    AddCommand(menu, actions, Command::kExportLog, "导出拨号记录");
+    AddCommand(menu, actions, Command::kImportLog, "导入拨号记录");
+    AddCommand(menu, actions, Command::kRemoveLog, removeCaption);
+    AddCommand(menu, actions, Command::kCompactLog, "压缩记录文件");
+}
+
+void MainWindow::AddReportCommands(QMenu* menu, std::map<Command, QAction*>& actions) {
+    AddCommand(menu, actions, Command::kReportByCall, "月报表(按拨号)");
+    AddCommand(menu, actions, Command::kReportByDay, "月报表(按每天)");
+}
+
 void MainWindow::BuildMainMenu() {
     QMenu* commands = menuBar_->addMenu(QStringLiteral("命令"));
     commands->setObjectName(QStringLiteral("mnuTop"));
@@ -105,8 +121,7 @@ void MainWindow::BuildMainMenu() {
 
     QMenu* reports = menuBar_->addMenu(QStringLiteral("报表"));
     reports->setObjectName(QStringLiteral("mnuTopReport"));
-    AddCommand(reports, mainActions_, Command::kReportByCall, "月报表(按拨号)");
-    AddCommand(reports, mainActions_, Command::kReportByDay, "月报表(按每天)");
+    AddReportCommands(reports, mainActions_);
 
     // The window skins come with the appearance work; until then they are shown
     // but cannot be chosen.
@@ -115,13 +130,7 @@ void MainWindow::BuildMainMenu() {
         style->addAction(QString::fromUtf8(skin))->setEnabled(false);
     }
 
-    QMenu* log = menuBar_->addMenu(QStringLiteral("拨号记录"));
-    AddCommand(log, mainActions_, Command::kBackupLog, "备份拨号记录");
-    AddCommand(log, mainActions_, Command::kRestoreLog, "恢复拨号记录");
-    AddCommand(log, mainActions_, Command::kExportLog, "导出拨号记录");
-    AddCommand(log, mainActions_, Command::kImportLog, "导入拨号记录");
-    AddCommand(log, mainActions_, Command::kRemoveLog, "清除三个月前记录");
-    AddCommand(log, mainActions_, Command::kCompactLog, "压缩记录文件");
+    AddLogCommands(menuBar_->addMenu(QStringLiteral("拨号记录")), mainActions_, "清除三个月前记录");
 
     QMenu* help = menuBar_->addMenu(QStringLiteral("帮助"));
     AddCommand(help, mainActions_, Command::kAbout, "关于");
@@ -137,17 +146,9 @@ void MainWindow::BuildTrayMenu() {
         ->setEnabled(false);
     AddCommand(trayMenu_, trayActions_, Command::kMinimizeMainWindow, "隐藏主窗口");
     AddCommand(trayMenu_, trayActions_, Command::kSound, "关闭提示声音");
-    QMenu* reports = trayMenu_->addMenu(QStringLiteral("报表"));
-    AddCommand(reports, trayActions_, Command::kReportByCall, "月报表(按拨号)");
-    AddCommand(reports, trayActions_, Command::kReportByDay, "月报表(按每天)");
+    AddReportCommands(trayMenu_->addMenu(QStringLiteral("报表")), trayActions_);
     trayMenu_->addSeparator();
-    QMenu* log = trayMenu_->addMenu(QStringLiteral("拨号记录"));
-    AddCommand(log, trayActions_, Command::kBackupLog, "备份拨号记录");
-    AddCommand(log, trayActions_, Command::kRestoreLog, "恢复拨号记录");
-    AddCommand(log, trayActions_, Command::kExportLog, "导出拨号记录");
-    AddCommand(log, trayActions_, Command::kImportLog, "导入拨号记录");
-    AddCommand(log, trayActions_, Command::kRemoveLog, "清除3个月前记录");
-    AddCommand(log, trayActions_, Command::kCompactLog, "压缩记录文件");
+    AddLogCommands(trayMenu_->addMenu(QStringLiteral("拨号记录")), trayActions_, "清除3个月前记录");
     trayMenu_->addSeparator();
     AddCommand(trayMenu_, trayActions_, Command::kHomePage, "访问主页");
     AddCommand(trayMenu_, trayActions_, Command::kHelp, "帮助");
@@ -167,12 +168,7 @@ void MainWindow::BuildTrayMenu() {
 void MainWindow::BuildLogMenu() {
     logMenu_ = new QMenu(this);
     logMenu_->setObjectName(QStringLiteral("mnuLog"));
-    AddCommand(logMenu_, logActions_, Command::kBackupLog, "备份拨号记录");
-    AddCommand(logMenu_, logActions_, Command::kRestoreLog, "恢复拨号记录");
-    AddCommand(logMenu_, logActions_, Command::kExportLog, "导出拨号记录");
-    AddCommand(logMenu_, logActions_, Command::kImportLog, "导入拨号记录");
-    AddCommand(logMenu_, logActions_, Command::kRemoveLog, "清除3个月前记录");
-    AddCommand(logMenu_, logActions_, Command::kCompactLog, "压缩记录文件");
+    AddLogCommands(logMenu_, logActions_, "清除3个月前记录");
     logMenu_->addSeparator();
     AddCommand(logMenu_, logActions_, Command::kLogOrder, "降序排列");
 }

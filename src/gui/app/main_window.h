@@ -73,6 +73,9 @@ class MainWindow : public QWidget {
   private:
     QAction* AddCommand(QMenu* menu, std::map<Command, QAction*>& actions, Command command,
                         const char* caption);
+    void AddLogCommands(QMenu* menu, std::map<Command, QAction*>& actions,
+                        const char* removeCaption);
+    void AddReportCommands(QMenu* menu, std::map<Command, QAction*>& actions);
     void BuildMainMenu();
     void BuildTrayMenu();
     void BuildLogMenu();

@@ -137,6 +137,22 @@ TEST(InterfaceCounters, PointToPointLinksCountAsUpAndNamesNeverLeaveTheFolder) {
     counters.Start("ppp1");
     writeInterface("ppp1", "unknown");
     ExpectCounts(counters.Read(), 4000, 300);
+
+    // A re-created interface whose totals passed the old ones before the next read
+    // still counts from its own zero: its index changed.
+    const auto setTotals = [&sys](const std::string& index, const std::string& rx,
+                                  const std::string& tx) {
+        WriteFile(sys / "ppp2" / "ifindex", index + "\n");
+        WriteFile(sys / "ppp2" / "statistics" / "rx_bytes", rx + "\n");
+        WriteFile(sys / "ppp2" / "statistics" / "tx_bytes", tx + "\n");
+    };
+    setTotals("7", "1000", "100");
+    InterfaceCounters recreated(sys);
+    recreated.Start("ppp2");
+    setTotals("7", "1500", "200");
+    ExpectCounts(recreated.Read(), 500, 100);
+    setTotals("9", "2000", "300");
+    ExpectCounts(recreated.Read(), 500 + 2000, 100 + 300);
 }
 
 }  // namespace
