@@ -39,15 +39,18 @@ Shell::Shell(ShellParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
       ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, [this] { parts_.dialer.Poll(); }) {
-    locator_ =
-        std::make_unique<ResourceLocator>(QString::fromStdString(parts_.folder.root.string()));
+    const ErrorLog& log = parts_.log;
+    auto trace = [&log](const std::string& line) { log.Write(line); };
+    // The installed share folder sits beside the executable's bin folder.
+    const QString shareFolder =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/vornik");
+    locator_ = std::make_unique<ResourceLocator>(
+        QString::fromStdString(parts_.folder.root.string()), shareFolder, trace);
     window_ = std::make_unique<MainWindow>(parts_.trayAvailable);
     window_->setWindowIcon(locator_->Icon(QStringLiteral("app")));
     window_->SetBackendNote(parts_.backendNote);
     float_ = std::make_unique<FloatWindow>(*locator_);
-    const ErrorLog& log = parts_.log;
-    sounds_ = std::make_unique<SoundPlayer>(*locator_,
-                                            [&log](const std::string& line) { log.Write(line); });
+    sounds_ = std::make_unique<SoundPlayer>(*locator_, trace);
     if (parts_.trayAvailable) {
         tray_ = new QSystemTrayIcon(locator_->Icon(QStringLiteral("app")), this);
         tray_->setContextMenu(window_->TrayMenu());
