@@ -1,18 +1,9 @@
 #include "app/session.h"
 
-#include "dialer/schedule.h"
 #include "dialer/state_text.h"
 #include "metering/setting_keys.h"
 
 namespace vornik {
-
-namespace {
-
-// The idle keep-alive goes to the link-check host, or to a public portal when
-// none is set.
-constexpr const char* kDefaultKeepAliveHost = "www.baidu.com";
-
-}  // namespace
 
 Session::Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui, LinkProbe& probe)
     : db_(db),
@@ -67,58 +58,6 @@ void Session::MinuteTick() {
     }
 }
 
-// The timed dial and hang-up act on the dialer directly, as the user asked for
-// that moment; each fires once in its minute.
-void Session::RunSchedule(const Moment& now) {
-    const std::string minute = MomentText(now).substr(0, 16);
-    if (ScheduleMatches(db_.GetConfig(keys::kAutoDialTime), db_.GetConfig(keys::kAutoDialTimeHour),
-                        db_.GetConfig(keys::kAutoDialTimeMinute), now) &&
-        !dialer_.IsConnected() && lastScheduledDial_ != minute) {
-        lastScheduledDial_ = minute;
-        dialer_.Connect();
-    }
-    if (ScheduleMatches(db_.GetConfig(keys::kAutoDisconnectTime),
-                        db_.GetConfig(keys::kAutoDisconnectTimeHour),
-                        db_.GetConfig(keys::kAutoDisconnectTimeMinute), now) &&
-        dialer_.IsConnected() && lastScheduledHangUp_ != minute) {
-        lastScheduledHangUp_ = minute;
-        dialer_.HangUp();
-    }
-}
-
-// A dead link is dialled again; a link that is up but cannot reach the test host
-// is hung up, so that a later check dials it again.
-void Session::LinkCheck() {
-    ShowStatus("检查GPRS/ADSL链路");
-    if (!dialer_.IsConnected()) {
-        ShowStatus("连接已经断开，重新建立连接。");
-        Dial();
-        return;
-    }
-    if (linkProbePending_) {
-        return;
-    }
-    linkProbePending_ = true;
-    std::weak_ptr<bool> alive = alive_;
-    probe_.PingHost(db_.GetConfig(keys::kCheckIp).value_or(""), [this, alive](PingOutcome outcome) {
-        if (alive.lock()) {
-            OnLinkProbed(outcome);
-        }
-    });
-}
-
-void Session::OnLinkProbed(PingOutcome outcome) {
-    linkProbePending_ = false;
-    if (outcome == PingOutcome::kUp) {
-        ShowStatus("GPRS/ADSL连接正常");
-        return;
-    }
-    ShowStatus("GPRS/ADSL连接已经断开.....");
-    if (dialer_.IsConnected()) {
-        dialer_.HangUp();
-    }
-}
-
 // The fallback for a link that came up or went down without a state event; the
 // handlers ignore a repeated call.
 void Session::WatchConnection() {
@@ -139,106 +78,6 @@ void Session::SampleSpeed() {
         CheckLimits();
         CheckIdle();
     }
-}
-
-// ---- Limits ----------------------------------------------------------------
-
-LimitKind Session::CheckLimits() {
-    const LimitUsage usage{
-        call_.isConnected,           call_.callSeconds,    call_.callBytesIn + call_.callBytesOut,
-        totals_.billingMonthSeconds, totals_.todaySeconds, totals_.billingMonthBytes};
-    const LimitKind kind = vornik::CheckLimits(rules_, usage);
-    if (kind != LimitKind::kNone) {
-        ShowLimitAlert(kind);
-    }
-    return kind;
-}
-
-// Sound, hang-up and message start in this order and none waits for the others;
-// while a cap stays reached the alert repeats each second, but a message already
-// open is not stacked with another.
-void Session::ShowLimitAlert(LimitKind kind) {
-    const LimitAlerts alerts = ReadLimitAlerts(db_);
-    if (alerts.sound) {
-        PlaySound(kind == LimitKind::kMonthlyVolume ? Sound::kVolumeOut : Sound::kTimeout);
-    }
-    if (alerts.disconnect && call_.isConnected) {
-        DialDisconnect();
-    }
-    if (alerts.message && !limitMessageOpen_) {
-        limitMessageOpen_ = true;
-        std::weak_ptr<bool> alive = alive_;
-        ui_.ShowMessage(LimitMessage(kind), [this, alive] {
-            if (alive.lock()) {
-                limitMessageOpen_ = false;
-            }
-        });
-    }
-}
-
-// ---- Idle ------------------------------------------------------------------
-
-void Session::CheckIdle() {
-    const IdleStep step =
-        idle_.Check(dialer_.IsConnected(), speed_.NewestDown(), speed_.NewestUp(),
-                    rules_.maxSpeedForIdle, rules_.idleTimeMax, clock_.MonotonicMs());
-    if (step.spellEnded) {
-        ShowStatus("网络接通");
-        ui_.ShowLinkIcons(LinkIcons::kConnected);
-    }
-    if (step.spellBegan) {
-        ShowStatus("网络空闲....");
-        ui_.ShowLinkIcons(LinkIcons::kIdle);
-    }
-    if (step.soundDue) {
-        PlaySound(Sound::kIdle);
-    }
-    if (step.timedOut) {
-        TakeIdleAction();
-    }
-}
-
-void Session::TakeIdleAction() {
-    switch (rules_.idleTimeOutAction) {
-        case 0:
-            DialDisconnect();
-            idle_.EndSpell();
-            ShowStatus("空闲超时，网络断开。");
-            break;
-        case 1:
-            AskWhetherToHangUpIdleLink();
-            break;
-        default: {
-            const std::string host = db_.GetConfig(keys::kCheckIp).value_or("");
-            probe_.SendKeepAlive(host.empty() ? kDefaultKeepAliveHost : host);
-            break;
-        }
-    }
-}
-
-// The question stays open while ticks go on; it is asked once at a time, and a
-// Cancel makes the wait start again from the answer.
-void Session::AskWhetherToHangUpIdleLink() {
-    if (idleQuestionOpen_) {
-        return;
-    }
-    idleQuestionOpen_ = true;
-    std::weak_ptr<bool> alive = alive_;
-    ui_.AskOkCancel("网络空闲超时，断开网络吗？", [this, alive](bool ok) {
-        if (!alive.lock()) {
-            return;
-        }
-        idleQuestionOpen_ = false;
-        if (!ok) {
-            idle_.RestartWait(clock_.MonotonicMs());
-            return;
-        }
-        if (dialer_.IsConnected()) {
-            DialDisconnect();
-        }
-        idle_.EndSpell();
-        ShowStatus("空闲超时，用户中断。");
-    });
 }
 
 void Session::RefreshCallFigures() {
@@ -355,121 +194,6 @@ bool Session::SaveDialLog() {
 
 void Session::UpdateMinuteFee() {
     feeEngine_.UpdateMinuteFee(rules_, totals_.billingMonthSeconds, clock_.Now(), fee_);
-}
-
-// ---- Entries and credentials -----------------------------------------------
-
-std::vector<std::string> Session::FillEntryList() {
-    dialer_.SetPhoneBook(dialer_.DefaultPhoneBook());
-    std::vector<std::string> names;
-    const int count = dialer_.EntryCount();
-    for (int i = 0; i < count; ++i) {
-        names.push_back(dialer_.EntryNameAt(i));
-    }
-    ui_.ShowEntryList(names);
-    return names;
-}
-
-void Session::ChangeEntry(const std::string& name) {
-    dialer_.SetOptionA(false);
-    dialer_.LoadEntry(name);
-    // Filling the boxes counts as editing them, so leaving one stores the same
-    // credentials back without a visible change.
-    ui_.ShowCredentials(dialer_.EntryUserName(), dialer_.EntryPassword());
-    userNameEdited_ = true;
-    passwordEdited_ = true;
-    ui_.UpdateMenuStates();
-    RefreshHistory();
-    SaveLastEntry(dialer_.EntryName());
-}
-
-void Session::SaveLastEntry(const std::string& name) {
-    if (!name.empty()) {
-        db_.SaveConfig(keys::kLastEntry, name);
-    }
-}
-
-// The back-ends keep credentials in the entry itself, so the entry is saved as
-// it is and read back; nothing else of it changes.
-void Session::StoreCredential(bool& edited, const std::function<void()>& assign) {
-    if (!edited) {
-        return;
-    }
-    assign();
-    const std::string entry = dialer_.EntryName();
-    dialer_.SaveEntry(entry);
-    dialer_.LoadEntry(entry);
-    edited = false;
-}
-
-void Session::StoreUserName(const std::string& userName) {
-    StoreCredential(userNameEdited_, [&] { dialer_.SetEntryUserName(userName); });
-}
-
-void Session::StorePassword(const std::string& password) {
-    StoreCredential(passwordEdited_, [&] { dialer_.SetEntryPassword(password); });
-}
-
-int Session::CreateEntry() {
-    const int result = dialer_.CreateEntry();
-    if (static_cast<std::int16_t>(result) == 0) {
-        FillEntryList();
-    }
-    return result;
-}
-
-void Session::EditEntry() {
-    const std::string entry = dialer_.EntryName();
-    if (!entry.empty()) {
-        dialer_.EditEntry(entry);
-    }
-}
-
-// ---- History and rules -----------------------------------------------------
-
-BillingMonth Session::CurrentBillingMonth() const {
-    return BillingMonthOf(clock_.Now(), rules_.firstFeeDay);
-}
-
-void Session::SelectCurrentBillingMonth() {
-    shownMonth_ = CurrentBillingMonth();
-}
-
-void Session::ShowBillingMonth(const BillingMonth& month) {
-    shownMonth_ = month;
-    ui_.RefreshHistoryView();
-    usage_.LoadMonthTotals(false, shownMonth_, rules_.firstFeeDay, dialer_.EntryName(),
-                           clock_.Now(), totals_);
-}
-
-void Session::RefreshHistory() {
-    ui_.RefreshHistoryView();
-    const Moment today = clock_.Now();
-    const std::string entry = dialer_.EntryName();
-    usage_.LoadTodayTotals(today, entry, totals_);
-    usage_.LoadMonthTotals(true, shownMonth_, rules_.firstFeeDay, entry, today, totals_);
-}
-
-Rows Session::ShownMonthRows() {
-    return usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, dialer_.EntryName());
-}
-
-void Session::ReloadRules() {
-    InitTimeRule(db_, rules_,
-                 {[this] { ui_.RefreshHistoryView(); }, [this] { ui_.UpdateMenuStates(); }});
-}
-
-void Session::ToggleSound() {
-    rules_.soundOn = !rules_.soundOn;
-    db_.SaveConfig(keys::kCloseSound, rules_.soundOn ? "0" : "1");
-    ui_.UpdateMenuStates();
-}
-
-void Session::ToggleLogOrder() {
-    rules_.logOrderDescending = rules_.logOrderDescending != 0 ? 0 : 1;
-    ui_.UpdateMenuStates();
-    ui_.RefreshHistoryView();
-    db_.SaveConfig(keys::kLogOrder, std::to_string(rules_.logOrderDescending));
 }
 
 void Session::CloseForExit() {

@@ -1,0 +1,168 @@
+// The session's guard over a running link: usage limits, idle spells, the timed
+// dial and hang-up, and the link check.
+#include "app/session.h"
+#include "dialer/schedule.h"
+#include "metering/setting_keys.h"
+
+namespace vornik {
+namespace {
+
+// The idle keep-alive goes to the link-check host, or to a public portal when
+// none is set.
+constexpr const char* kDefaultKeepAliveHost = "www.baidu.com";
+
+}  // namespace
+
+// The timed dial and hang-up act on the dialer directly, as the user asked for
+// that moment; each fires once in its minute.
+void Session::RunSchedule(const Moment& now) {
+    const std::string minute = MomentText(now).substr(0, 16);
+    if (ScheduleMatches(db_.GetConfig(keys::kAutoDialTime), db_.GetConfig(keys::kAutoDialTimeHour),
+                        db_.GetConfig(keys::kAutoDialTimeMinute), now) &&
+        !dialer_.IsConnected() && lastScheduledDial_ != minute) {
+        lastScheduledDial_ = minute;
+        dialer_.Connect();
+    }
+    if (ScheduleMatches(db_.GetConfig(keys::kAutoDisconnectTime),
+                        db_.GetConfig(keys::kAutoDisconnectTimeHour),
+                        db_.GetConfig(keys::kAutoDisconnectTimeMinute), now) &&
+        dialer_.IsConnected() && lastScheduledHangUp_ != minute) {
+        lastScheduledHangUp_ = minute;
+        dialer_.HangUp();
+    }
+}
+
+// A dead link is dialled again; a link that is up but cannot reach the test host
+// is hung up, so that a later check dials it again.
+void Session::LinkCheck() {
+    ShowStatus("检查GPRS/ADSL链路");
+    if (!dialer_.IsConnected()) {
+        ShowStatus("连接已经断开，重新建立连接。");
+        Dial();
+        return;
+    }
+    if (linkProbePending_) {
+        return;
+    }
+    linkProbePending_ = true;
+    std::weak_ptr<bool> alive = alive_;
+    probe_.PingHost(db_.GetConfig(keys::kCheckIp).value_or(""), [this, alive](PingOutcome outcome) {
+        if (alive.lock()) {
+            OnLinkProbed(outcome);
+        }
+    });
+}
+
+void Session::OnLinkProbed(PingOutcome outcome) {
+    linkProbePending_ = false;
+    if (outcome == PingOutcome::kUp) {
+        ShowStatus("GPRS/ADSL连接正常");
+        return;
+    }
+    ShowStatus("GPRS/ADSL连接已经断开.....");
+    if (dialer_.IsConnected()) {
+        dialer_.HangUp();
+    }
+}
+
+// ---- Limits ----------------------------------------------------------------
+
+LimitKind Session::CheckLimits() {
+    const LimitUsage usage{
+        call_.isConnected,           call_.callSeconds,    call_.callBytesIn + call_.callBytesOut,
+        totals_.billingMonthSeconds, totals_.todaySeconds, totals_.billingMonthBytes};
+    const LimitKind kind = vornik::CheckLimits(rules_, usage);
+    if (kind != LimitKind::kNone) {
+        ShowLimitAlert(kind);
+    }
+    return kind;
+}
+
+// Sound, hang-up and message start in this order and none waits for the others;
+// while a cap stays reached the alert repeats each second, but a message already
+// open is not stacked with another.
+void Session::ShowLimitAlert(LimitKind kind) {
+    const LimitAlerts alerts = ReadLimitAlerts(db_);
+    if (alerts.sound) {
+        PlaySound(kind == LimitKind::kMonthlyVolume ? Sound::kVolumeOut : Sound::kTimeout);
+    }
+    if (alerts.disconnect && call_.isConnected) {
+        DialDisconnect();
+    }
+    if (alerts.message && !limitMessageOpen_) {
+        limitMessageOpen_ = true;
+        std::weak_ptr<bool> alive = alive_;
+        ui_.ShowMessage(LimitMessage(kind), [this, alive] {
+            if (alive.lock()) {
+                limitMessageOpen_ = false;
+            }
+        });
+    }
+}
+
+// ---- Idle ------------------------------------------------------------------
+
+void Session::CheckIdle() {
+    const IdleStep step =
+        idle_.Check(dialer_.IsConnected(), speed_.NewestDown(), speed_.NewestUp(),
+                    rules_.maxSpeedForIdle, rules_.idleTimeMax, clock_.MonotonicMs());
+    if (step.spellEnded) {
+        ShowStatus("网络接通");
+        ui_.ShowLinkIcons(LinkIcons::kConnected);
+    }
+    if (step.spellBegan) {
+        ShowStatus("网络空闲....");
+        ui_.ShowLinkIcons(LinkIcons::kIdle);
+    }
+    if (step.soundDue) {
+        PlaySound(Sound::kIdle);
+    }
+    if (step.timedOut) {
+        TakeIdleAction();
+    }
+}
+
+void Session::TakeIdleAction() {
+    switch (rules_.idleTimeOutAction) {
+        case 0:
+            DialDisconnect();
+            idle_.EndSpell();
+            ShowStatus("空闲超时，网络断开。");
+            break;
+        case 1:
+            AskWhetherToHangUpIdleLink();
+            break;
+        default: {
+            const std::string host = db_.GetConfig(keys::kCheckIp).value_or("");
+            probe_.SendKeepAlive(host.empty() ? kDefaultKeepAliveHost : host);
+            break;
+        }
+    }
+}
+
+// The question stays open while ticks go on; it is asked once at a time, and a
+// Cancel makes the wait start again from the answer.
+void Session::AskWhetherToHangUpIdleLink() {
+    if (idleQuestionOpen_) {
+        return;
+    }
+    idleQuestionOpen_ = true;
+    std::weak_ptr<bool> alive = alive_;
+    ui_.AskOkCancel("网络空闲超时，断开网络吗？", [this, alive](bool ok) {
+        if (!alive.lock()) {
+            return;
+        }
+        idleQuestionOpen_ = false;
+        if (!ok) {
+            idle_.RestartWait(clock_.MonotonicMs());
+            return;
+        }
+        if (dialer_.IsConnected()) {
+            DialDisconnect();
+        }
+        idle_.EndSpell();
+        ShowStatus("空闲超时，用户中断。");
+    });
+}
+
+}  // namespace vornik
