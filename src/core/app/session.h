@@ -28,6 +28,10 @@ namespace vornik {
 
 class Session {
   public:
+    // The idle keep-alive goes to the link-check host, or to a public portal when
+    // none is set.
+    static constexpr const char* kDefaultKeepAliveHost = "www.baidu.com";
+
     Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui, LinkProbe& probe);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -133,6 +137,8 @@ class Session {
     bool userNameEdited_ = false;
     bool passwordEdited_ = false;
     IdleWatch idle_;
+    LimitAlerts limitAlerts_;
+    std::string keepAliveHost_ = kDefaultKeepAliveHost;
     // At most one limit message and one idle question are open at a time, and
     // one link probe is under way.
     bool limitMessageOpen_ = false;

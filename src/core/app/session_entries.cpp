@@ -101,9 +101,14 @@ Rows Session::ShownMonthRows() {
     return usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, dialer_.EntryName());
 }
 
+// What the per-second checks need from the settings is read here, with the
+// rules, so that the one-second tick never reads the log.
 void Session::ReloadRules() {
     InitTimeRule(db_, rules_,
                  {[this] { ui_.RefreshHistoryView(); }, [this] { ui_.UpdateMenuStates(); }});
+    limitAlerts_ = ReadLimitAlerts(db_);
+    const std::string checkHost = db_.GetConfig(keys::kCheckIp).value_or("");
+    keepAliveHost_ = checkHost.empty() ? kDefaultKeepAliveHost : checkHost;
 }
 
 void Session::ToggleSound() {

@@ -5,13 +5,6 @@
 #include "metering/setting_keys.h"
 
 namespace vornik {
-namespace {
-
-// The idle keep-alive goes to the link-check host, or to a public portal when
-// none is set.
-constexpr const char* kDefaultKeepAliveHost = "www.baidu.com";
-
-}  // namespace
 
 // The timed dial and hang-up act on the dialer directly, as the user asked for
 // that moment; each fires once in its minute.
@@ -82,14 +75,13 @@ LimitKind Session::CheckLimits() {
 // while a cap stays reached the alert repeats each second, but a message already
 // open is not stacked with another.
 void Session::ShowLimitAlert(LimitKind kind) {
-    const LimitAlerts alerts = ReadLimitAlerts(db_);
-    if (alerts.sound) {
+    if (limitAlerts_.sound) {
         PlaySound(kind == LimitKind::kMonthlyVolume ? Sound::kVolumeOut : Sound::kTimeout);
     }
-    if (alerts.disconnect && call_.isConnected) {
+    if (limitAlerts_.disconnect && call_.isConnected) {
         DialDisconnect();
     }
-    if (alerts.message && !limitMessageOpen_) {
+    if (limitAlerts_.message && !limitMessageOpen_) {
         limitMessageOpen_ = true;
         std::weak_ptr<bool> alive = alive_;
         ui_.ShowMessage(LimitMessage(kind), [this, alive] {
@@ -132,11 +124,9 @@ void Session::TakeIdleAction() {
         case 1:
             AskWhetherToHangUpIdleLink();
             break;
-        default: {
-            const std::string host = db_.GetConfig(keys::kCheckIp).value_or("");
-            probe_.SendKeepAlive(host.empty() ? kDefaultKeepAliveHost : host);
+        default:
+            probe_.SendKeepAlive(keepAliveHost_);
             break;
-        }
     }
 }
 

@@ -25,18 +25,17 @@ StatusText ComposeStatusText(const CurrentCall& call, double callFee, const Usag
     const std::int64_t running = connected ? call.callSeconds : 0;
     const double runningFee = connected ? callFee : 0;
     StatusText status;
-    status.text =
-        DurationAndFee("本月用时：", totals.shownMonthSeconds + running,
-                       totals.shownMonthFee + runningFee, format) +
-        "\n" +
-        DurationAndFee("今日用时：", totals.todaySeconds + running, runningFee + totals.todayFee,
-                       format) +
-        "\n" +
-        DurationAndFee(connected ? " 本次用时：" : " 上次用时：", call.callSeconds, callFee,
-                       format) +
-        "\n 收到字节：" + format(static_cast<double>(call.callBytesIn), 0) +
-        "\n发送字节：" + format(static_cast<double>(call.callBytesOut), 0) +
-        "\n 本 机 IP：" + call.callIpAddress;
+    status.text = DurationAndFee("本月用时：", totals.shownMonthSeconds + running,
+                                 totals.shownMonthFee + runningFee, format) +
+                  "\n" +
+                  DurationAndFee("今日用时：", totals.todaySeconds + running,
+                                 runningFee + totals.todayFee, format) +
+                  "\n" +
+                  DurationAndFee(connected ? " 本次用时：" : " 上次用时：", call.callSeconds,
+                                 callFee, format) +
+                  "\n 收到字节：" + format(static_cast<double>(call.callBytesIn), 0) +
+                  "\n发送字节：" + format(static_cast<double>(call.callBytesOut), 0) +
+                  "\n 本 机 IP：" + call.callIpAddress;
     status.trayTip = "今日用时：" + FormatDuration(totals.todaySeconds + running) + "\n" +
                      (connected ? " 本次用时：" : "上次用时：") + FormatDuration(call.callSeconds);
     return status;
@@ -67,8 +66,8 @@ MonthSummary ComposeMonthSummary(const BillingMonth& shown, int historyRowCount,
     MonthSummary summary;
     summary.text = "用时" + FormatDuration(seconds) + ",花费" + format(fee, 2) + "￥,流量" +
                    format(megabytes, 2) + "MB";
-    summary.toolTip = std::to_string(shown.year) + "年" + std::to_string(shown.month) +
-                      "月共上网" + std::to_string(historyRowCount) + "次," + summary.text;
+    summary.toolTip = std::to_string(shown.year) + "年" + std::to_string(shown.month) + "月共上网" +
+                      std::to_string(historyRowCount) + "次," + summary.text;
     return summary;
 }
 

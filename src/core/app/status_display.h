@@ -12,7 +12,6 @@
 
 namespace vornik {
 
-
 // Formats a number with `decimals` places and the user's digit grouping.
 using NumberFormat = std::function<std::string(double value, int decimals)>;
 

@@ -206,5 +206,17 @@ TEST_F(SessionTest, TheLinkCheckRedialsADeadLinkAndHangsUpABrokenOne) {
     EXPECT_FALSE(session_.Call().isConnected);
 }
 
+TEST_F(SessionTest, TheSecondTickNeverReadsTheLogEvenWhileAlerting) {
+    Configure({{kChkEachMaxTime, "1"}, {kEachMaxTime, "0.001"}, {kSoundAlert, "1"},
+               {kIdleTimeOutAction, "2"}, {kIdleTimeMax, "5"}, {kCheckIp, "127.0.0.1"}});
+    DialAndWaitForTheLink();
+    FreezeTraffic();
+    db_.CloseDatabase();  // a statement now would open the log again
+    Run(30);
+    EXPECT_FALSE(db_.IsOpen());
+    EXPECT_GT(ui_.Count(Sound::kTimeout), 20);
+    EXPECT_FALSE(probe_.keepAliveHosts.empty());
+}
+
 }  // namespace
 }  // namespace vornik
