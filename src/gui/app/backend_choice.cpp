@@ -7,10 +7,15 @@
 namespace vornik::gui {
 namespace {
 
-ChosenDialer Simulated(const ProgramFolder& folder, const Clock& clock) {
+ChosenDialer Simulated(const ProgramFolder& folder, const Clock& clock,
+                       const BackendCallbacks& callbacks) {
     ChosenDialer chosen;
-    chosen.dialer =
-        std::make_unique<SimulatedDialer>(clock, folder.root / "simulated-phonebook.txt");
+    auto dialer = std::make_unique<SimulatedDialer>(clock, folder.root / "simulated-phonebook.txt");
+    // Mistakes in a hand-edited phone book are worth knowing about.
+    if (!dialer->PhoneBookProblems().empty() && callbacks.trace) {
+        callbacks.trace(dialer->PhoneBookProblems());
+    }
+    chosen.dialer = std::move(dialer);
     chosen.note = QStringLiteral("模拟拨号（演示）：不会建立真实连接");
     return chosen;
 }
@@ -48,7 +53,7 @@ ChosenDialer Pppd(const BackendCallbacks& callbacks) {
 ChosenDialer ChooseDialer(const std::string& requested, const ProgramFolder& folder,
                           const Clock& clock, const BackendCallbacks& callbacks) {
     if (requested == "sim") {
-        return Simulated(folder, clock);
+        return Simulated(folder, clock, callbacks);
     }
     if (requested == "networkmanager") {
         return NetworkManager(callbacks);
@@ -68,7 +73,7 @@ ChosenDialer ChooseDialer(const std::string& requested, const ProgramFolder& fol
     if (PppdDialer::PeersReadable()) {
         return Pppd(callbacks);
     }
-    return Simulated(folder, clock);
+    return Simulated(folder, clock, callbacks);
 }
 
 }  // namespace vornik::gui
