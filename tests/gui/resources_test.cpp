@@ -33,77 +33,11 @@ void WriteSquare(const TempFolder& folder, const QString& file, QColor colour) {
     ASSERT_TRUE(image.save(QDir(Folder(folder)).filePath(file)));
 }
 
-QColor CentreColour(const QPixmap& picture) {
+constexpr QSize kSize(16, 16);
+
+QColor Centre(const QPixmap& picture) {
     const QImage image = picture.toImage();
     return image.pixelColor(image.width() / 2, image.height() / 2);
-}
-
-std::vector<QString> AllIconNames() {
-    std::vector<QString> names = {"app", "dial", "hangup", "float_background"};
-    for (LinkIcons icons : {LinkIcons::kConnected, LinkIcons::kDisconnected, LinkIcons::kIdle}) {
-        const auto link = vornik::gui::LinkIconNamesFor(icons);
-        names.insert(names.end(),
-                     {link.trayIcon, link.statusPicture, link.downArrow, link.upArrow});
-    }
-    return names;
-}
-
-TEST(BuiltInResources, EveryIconLoads) {
-    const ResourceLocator locator(QString{});
-    for (const QString& name : AllIconNames()) {
-        const QIcon icon = locator.Icon(name);
-        EXPECT_FALSE(icon.isNull()) << name.toStdString();
-        EXPECT_FALSE(icon.pixmap(QSize(32, 32)).isNull()) << name.toStdString();
-        const QPixmap picture = locator.Picture(name, QSize(16, 16));
-        ASSERT_FALSE(picture.isNull()) << name.toStdString();
-        EXPECT_EQ(picture.deviceIndependentSize().toSize(), QSize(16, 16));
-    }
-}
-
-TEST(BuiltInResources, EverySoundIsAWaveFile) {
-    const ResourceLocator locator(QString{});
-    for (Sound sound : {Sound::kConnected, Sound::kDisconnect, Sound::kTimeout, Sound::kVolumeOut,
-                        Sound::kIdle}) {
-        const QString name = vornik::gui::SoundName(sound);
-        const QUrl url = locator.SoundUrl(name);
-        EXPECT_EQ(url, QUrl("qrc:/sound/" + name + ".wav"));
-        QFile file(":/sound/" + name + ".wav");
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-        const QByteArray content = file.readAll();
-        EXPECT_GT(content.size(), 44) << name.toStdString();
-        EXPECT_TRUE(content.startsWith("RIFF")) << name.toStdString();
-        EXPECT_EQ(content.mid(8, 4), "WAVE") << name.toStdString();
-    }
-}
-
-TEST(ResourceLocator, ProgramFolderWinsOverShareFolderWinsOverBuiltIn) {
-    const TempFolder program;
-    const TempFolder share;
-    const ResourceLocator locator(Folder(program), Folder(share));
-    // The built-in download arrow is green.
-    EXPECT_GT(CentreColour(locator.Picture("down", QSize(16, 16))).green(), 150);
-    WriteSquare(share, "icon/down.png", Qt::blue);
-    EXPECT_EQ(CentreColour(locator.Picture("down", QSize(16, 16))), QColor(Qt::blue));
-    WriteSquare(program, "icon/down.ico", Qt::red);
-    EXPECT_EQ(CentreColour(locator.Picture("down", QSize(16, 16))), QColor(Qt::red));
-    EXPECT_EQ(CentreColour(locator.Icon("down").pixmap(QSize(16, 16))), QColor(Qt::red));
-}
-
-TEST(ResourceLocator, UnreadablePictureFallsBackAndIsReportedOnce) {
-    const TempFolder program;
-    std::filesystem::create_directories(program / "icon");
-    WriteFile(program / "icon" / "up.svg", "not a picture");
-    std::vector<std::string> trace;
-    const ResourceLocator locator(Folder(program), {},
-                                  [&trace](const std::string& line) { trace.push_back(line); });
-    const ResourceLocator builtIn(QString{});
-    EXPECT_EQ(locator.Picture("up", QSize(16, 16)).toImage(),
-              builtIn.Picture("up", QSize(16, 16)).toImage());
-    EXPECT_FALSE(locator.Icon("up").isNull());
-    ASSERT_EQ(trace.size(), 1u);
-    EXPECT_NE(trace.front().find("up.svg"), std::string::npos);
-    EXPECT_TRUE(locator.Picture("no-such-picture", QSize(16, 16)).isNull());
-    EXPECT_TRUE(locator.Icon("no-such-picture").isNull());
 }
 
 std::string BuiltInSound(const QString& name) {
@@ -111,37 +45,65 @@ std::string BuiltInSound(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
-TEST(ResourceLocator, SoundFromTheProgramFolderThenBuiltIn) {
+TEST(ResourceLocator, PicturesComeFromTheProgramFolderThenShareThenBuiltIn) {
+    const ResourceLocator builtIn(QString{});
+    std::vector<QString> names = {"app", "dial", "hangup", "float_background"};
+    for (LinkIcons icons : {LinkIcons::kConnected, LinkIcons::kDisconnected, LinkIcons::kIdle}) {
+        const auto link = vornik::gui::LinkIconNamesFor(icons);
+        names.insert(names.end(),
+                     {link.trayIcon, link.statusPicture, link.downArrow, link.upArrow});
+    }
+    for (const QString& name : names) {
+        EXPECT_EQ(builtIn.Picture(name, kSize).deviceIndependentSize(), QSizeF(kSize))
+            << name.toStdString();
+    }
+
     const TempFolder program;
-    const ResourceLocator locator(Folder(program));
-    EXPECT_EQ(locator.SoundUrl("idle"), QUrl("qrc:/sound/idle.wav"));
-    std::filesystem::create_directories(program / "sound");
-    WriteFile(program / "sound" / "idle.wav", BuiltInSound("connected"));
-    EXPECT_EQ(locator.SoundUrl("idle"),
-              QUrl::fromLocalFile(QDir(Folder(program)).filePath("sound/idle.wav")));
-    EXPECT_TRUE(locator.SoundUrl("no-such-cue").isEmpty());
+    const TempFolder share;
+    std::vector<std::string> trace;
+    const ResourceLocator locator(Folder(program), Folder(share),
+                                  [&trace](const std::string& line) { trace.push_back(line); });
+    EXPECT_GT(Centre(locator.Picture("down", kSize)).green(), 150);  // the built-in arrow is green
+    WriteSquare(share, "icon/down.png", Qt::blue);
+    EXPECT_EQ(Centre(locator.Picture("down", kSize)), QColor(Qt::blue));
+    WriteSquare(program, "icon/down.ico", Qt::red);
+    EXPECT_EQ(Centre(locator.Picture("down", kSize)), QColor(Qt::red));
+    // An unreadable picture is passed over for the next one and reported once.
+    WriteFile(program / "icon" / "down.svg", "not a picture");
+    EXPECT_EQ(Centre(locator.Picture("down", kSize)), QColor(Qt::red));
+    EXPECT_EQ(Centre(locator.Icon("down").pixmap(kSize)), QColor(Qt::red));
+    ASSERT_EQ(trace.size(), 1u);
+    EXPECT_NE(trace.front().find("down.svg"), std::string::npos);
+    EXPECT_TRUE(locator.Picture("no-such-picture", kSize).isNull());
 }
 
-// The sound effect would wait forever for the rest of such a file.
-TEST(ResourceLocator, BrokenWaveFilesArePassedOverAndReportedOnce) {
+// QSoundEffect would wait forever for the rest of a broken wave file.
+TEST(ResourceLocator, WholeWaveFilesWinOverTheBuiltInCuesAndBrokenOnesAreReportedOnce) {
+    const TempFolder program;
+    std::filesystem::create_directories(program / "sound");
+    // Every built-in cue is whole: a copy of it in the program folder is taken.
+    const ResourceLocator locator(Folder(program));
+    for (Sound sound : {Sound::kConnected, Sound::kDisconnect, Sound::kTimeout, Sound::kVolumeOut,
+                        Sound::kIdle}) {
+        const QString name = vornik::gui::SoundName(sound);
+        WriteFile(program / "sound" / (name.toStdString() + ".wav"), BuiltInSound(name));
+        EXPECT_EQ(locator.SoundUrl(name),
+                  QUrl::fromLocalFile(QDir(Folder(program)).filePath("sound/" + name + ".wav")));
+    }
+    EXPECT_TRUE(locator.SoundUrl("no-such-cue").isEmpty());
+
     const std::string whole = BuiltInSound("timeout");
     ASSERT_GT(whole.size(), 200u);
-    const std::vector<std::string> broken = {
-        "",                     // empty
-        whole.substr(0, 11),    // cut inside the RIFF header
-        whole.substr(0, 40),    // cut inside the data chunk's header
-        whole.substr(0, 200),   // data shorter than it announces
-        "this is no wave file"  // not a wave file at all
-    };
-    for (const std::string& content : broken) {
-        const TempFolder program;
-        std::filesystem::create_directories(program / "sound");
+    for (const std::string& content : {std::string(),         // empty
+                                       whole.substr(0, 40),   // cut in a chunk header
+                                       whole.substr(0, 200),  // data shorter than said
+                                       std::string("no wave file")}) {
         WriteFile(program / "sound" / "timeout.wav", content);
         std::vector<std::string> trace;
-        const ResourceLocator locator(Folder(program), {},
-                                      [&trace](const std::string& line) { trace.push_back(line); });
-        EXPECT_EQ(locator.SoundUrl("timeout"), QUrl("qrc:/sound/timeout.wav")) << content.size();
-        EXPECT_EQ(locator.SoundUrl("timeout"), QUrl("qrc:/sound/timeout.wav")) << content.size();
+        const ResourceLocator fresh(Folder(program), {},
+                                    [&trace](const std::string& line) { trace.push_back(line); });
+        EXPECT_EQ(fresh.SoundUrl("timeout"), QUrl("qrc:/sound/timeout.wav")) << content.size();
+        EXPECT_EQ(fresh.SoundUrl("timeout"), QUrl("qrc:/sound/timeout.wav")) << content.size();
         EXPECT_EQ(trace.size(), 1u) << content.size();
     }
 }

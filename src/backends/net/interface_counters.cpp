@@ -36,16 +36,6 @@ std::optional<ByteCounts> ReadInterfaceTotals(const std::string& interfaceName,
     return ByteCounts{*received, *sent};
 }
 
-bool InterfaceIsUp(const std::string& interfaceName, const std::filesystem::path& sysClassNet) {
-    if (!IsInterfaceName(interfaceName)) {
-        return false;
-    }
-    std::ifstream in(sysClassNet / interfaceName / "operstate");
-    std::string state;
-    in >> state;
-    return state == "up" || state == "unknown";
-}
-
 std::optional<std::int64_t> InterfaceIndex(const std::string& interfaceName,
                                            const std::filesystem::path& sysClassNet) {
     if (!IsInterfaceName(interfaceName)) {

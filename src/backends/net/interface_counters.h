@@ -24,11 +24,6 @@ std::optional<ByteCounts> ReadInterfaceTotals(
 std::optional<std::int64_t> InterfaceIndex(
     const std::string& interfaceName, const std::filesystem::path& sysClassNet = "/sys/class/net");
 
-// Whether the interface exists and is up (operstate "up" or "unknown", as point to
-// point links report it).
-bool InterfaceIsUp(const std::string& interfaceName,
-                   const std::filesystem::path& sysClassNet = "/sys/class/net");
-
 class InterfaceCounters {
   public:
     explicit InterfaceCounters(std::filesystem::path sysClassNet = "/sys/class/net")

@@ -1,22 +1,17 @@
 #!/usr/bin/env python3
-"""Stands in for pppd in the dialer's tests, towards the dialer as pppd would be.
+"""Stands in for pppd in the dialer's tests: takes `call NAME ... linkname NAME`.
 
-Takes pppd's command line (`call NAME ... linkname NAME`) and behaves as told by
-the environment:
+FAKE_PPPD_BEHAVIOUR  "up" (default): bring a link up and keep it until SIGTERM,
+                     SIGINT or SIGHUP (exit 5) or SIGUSR1 (the line drops: exit 16);
+                     "fail CODE": give up before a link exists, exiting with CODE;
+                     "persist": like "up", but redial after SIGUSR1, as pppd does;
+                     "stubborn": like "up", but SIGTERM is ignored.
+FAKE_PPPD_RUN        folder of the link pid file ppp-LINKNAME.pid
+FAKE_PPPD_LOG        file that receives the command line, one line per run
 
-  FAKE_PPPD_BEHAVIOUR  "up" (default): bring a link up and keep it until SIGTERM,
-                       SIGINT or SIGHUP (exit 5) or SIGUSR1 (the line drops: exit 16);
-                       "fail CODE": give up before a link exists, exiting with CODE;
-                       "persist": like "up", but after SIGUSR1 it redials and brings
-                       the link up again, as pppd does with its `persist` option;
-                       "stubborn": like "up", but SIGTERM is ignored.
-  FAKE_PPPD_RUN        folder of the link pid file ppp-LINKNAME.pid
-  FAKE_PPPD_IFACE      name of the interface (default ppp7)
-  FAKE_PPPD_LOG        file that receives the command line, one line per run
-
-The link is a tun device this process holds, so it vanishes when the process
-ends, as a ppp interface does with its pppd. Run it only inside a network
-namespace of the test's own.
+The link is a tun device named ppp7 that this process holds, so it vanishes when
+the process ends, as a ppp interface does. Run it only inside the test's own
+network namespace.
 """
 import fcntl
 import os
@@ -29,43 +24,24 @@ import sys
 import time
 
 TUNSETIFF = 0x400454CA
-IFF_TUN = 0x0001
-IFF_NO_PI = 0x1000
-LOCAL_ADDRESS = "10.64.64.2"
-REMOTE_ADDRESS = "10.64.64.1"
+IFF_TUN_NO_PI = 0x0001 | 0x1000
+INTERFACE = "ppp7"
 
 
-def option(args, name):
-    if name in args and args.index(name) + 1 < len(args):
-        return args[args.index(name) + 1]
-    return ""
+def write_pid_file(path, *lines):
+    with open(path + ".tmp", "w") as out:
+        out.write("".join(str(line) + "\n" for line in (os.getpid(), *lines)))
+    os.replace(path + ".tmp", path)
 
 
-def write_pid_file(path, interface=""):
-    temp = path + ".tmp"
-    with open(temp, "w") as out:
-        out.write("%d\n" % os.getpid())
-        if interface:
-            out.write(interface + "\n")
-    os.replace(temp, path)
-
-
-def ip(*args):
-    program = shutil.which("ip") or "/sbin/ip"
-    subprocess.run([program, *args], check=True)
-
-
-def open_tun(name):
-    fd = os.open("/dev/net/tun", os.O_RDWR)
-    fcntl.ioctl(fd, TUNSETIFF, struct.pack("16sH", name.encode(), IFF_TUN | IFF_NO_PI))
-    return fd
-
-
-def bring_up(pid_file, interface):
-    tun = open_tun(interface)
-    write_pid_file(pid_file, interface)
-    ip("addr", "add", LOCAL_ADDRESS, "peer", REMOTE_ADDRESS, "dev", interface)
-    ip("link", "set", interface, "up")
+def bring_up(pid_file):
+    tun = os.open("/dev/net/tun", os.O_RDWR)
+    fcntl.ioctl(tun, TUNSETIFF, struct.pack("16sH", INTERFACE.encode(), IFF_TUN_NO_PI))
+    write_pid_file(pid_file, INTERFACE)
+    ip = shutil.which("ip") or "/sbin/ip"
+    subprocess.run([ip, "addr", "add", "10.64.64.2", "peer", "10.64.64.1", "dev", INTERFACE],
+                   check=True)
+    subprocess.run([ip, "link", "set", INTERFACE, "up"], check=True)
     return tun
 
 
@@ -73,9 +49,9 @@ def main():
     args = sys.argv[1:]
     with open(os.environ["FAKE_PPPD_LOG"], "a") as log:
         log.write(" ".join(args) + "\n")
-    pid_file = os.path.join(os.environ["FAKE_PPPD_RUN"], "ppp-%s.pid" % option(args, "linkname"))
+    link = args[args.index("linkname") + 1]
+    pid_file = os.path.join(os.environ["FAKE_PPPD_RUN"], "ppp-%s.pid" % link)
     behaviour = os.environ.get("FAKE_PPPD_BEHAVIOUR", "up").split()
-    interface = os.environ.get("FAKE_PPPD_IFACE", "ppp7")
 
     ended = []
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGUSR1):
@@ -89,10 +65,9 @@ def main():
         os.remove(pid_file)
         return int(behaviour[1])
 
-    tun = bring_up(pid_file, interface)
+    tun = bring_up(pid_file)
     while True:
-        ready, _, _ = select.select([tun], [], [], 0.05)
-        if ready:
+        if select.select([tun], [], [], 0.05)[0]:
             os.read(tun, 65536)  # the line carries the packet away
         if not ended:
             continue
@@ -102,7 +77,7 @@ def main():
         ended.clear()
         write_pid_file(pid_file)
         time.sleep(0.3)
-        tun = bring_up(pid_file, interface)
+        tun = bring_up(pid_file)
     os.remove(pid_file)
     return 16 if ended[0] == signal.SIGUSR1 else 5
 

@@ -8,18 +8,16 @@
 
 namespace vornik::testing {
 
-// Moves this process into new network and mount namespaces; returns why it could
-// not (empty: done). Only while the process has a single thread: first in main.
-std::string EnterPrivateNetwork();
-
+// Moves this process into new network and mount namespaces. Only while the
+// process has a single thread: first in main.
+void EnterPrivateNetwork();
 // Why the tests that need the private network skip; empty when it is there.
 const std::string& PrivateNetworkProblem();
 
-// Runs `ip` with the arguments inside the private network; true when it succeeded.
+// Runs `ip` inside the private network; true when it succeeded.
 bool RunIp(const QStringList& arguments);
-
-// Sends one UDP datagram of `payload` bytes to `address` (one inside the private
-// network); true when it went out whole.
+// Sends one UDP datagram of `payload` bytes to `address` inside the private
+// network; true when it went out whole.
 bool SendUdp(const char* address, int payload);
 
 }  // namespace vornik::testing
