@@ -10,11 +10,12 @@
 #include <algorithm>
 #include <charconv>
 
+#include "app/twips.h"
+
 namespace vornik::gui {
 
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 constexpr int kWidthTwips = 2550;
 constexpr int kHeightTwips = 850;
 constexpr int kOpaque = 255;
@@ -113,7 +114,7 @@ void FloatWindow::SetAlpha(int alpha) {
 }
 
 int FloatWindow::Pixels(int twips) const {
-    return qRound(double(twips) * logicalDpiX() / kTwipsPerInch);
+    return Twips(this, twips);
 }
 
 QLabel* FloatWindow::AddControl(const char* name, int left, int top, int width, int height) {

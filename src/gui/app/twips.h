@@ -6,8 +6,8 @@ namespace vornik::gui {
 
 // Sizes are given in twips (1440 to the inch) and follow the screen's resolution.
 inline int Twips(const QWidget* widget, int twips) {
-    const int dpi = widget ? widget->logicalDpiY() : 96;
-    return twips * dpi / 1440;
+    const int dpi = widget ? widget->logicalDpiX() : 96;
+    return qRound(double(twips) * dpi / 1440);
 }
 
 }  // namespace vornik::gui
