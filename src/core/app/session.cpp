@@ -119,6 +119,12 @@ void Session::Dial() {
     }
 }
 
+void Session::AutoDial() {
+    if (db_.GetConfig(keys::kAutoDial).value_or("") == "1") {
+        Dial();
+    }
+}
+
 void Session::DialDisconnect() {
     if (call_.callIpAddress.empty()) {
         call_.callIpAddress = dialer_.IPAddress();

@@ -53,6 +53,8 @@ class Session {
 
     // Refused, with the alerts the user chose, when a limit is reached.
     void Dial();
+    // The last step of start-up: dials when the user asked for it.
+    void AutoDial();
     void DialDisconnect();
     // The cap reached now, if any; raises the chosen alerts for it.
     LimitKind CheckLimits();

@@ -7,7 +7,6 @@
 #include <ostream>
 
 #include "app/status_display.h"
-#include "metering/setting_keys.h"
 
 namespace vornik::gui {
 namespace {
@@ -35,9 +34,7 @@ void HeadlessShell::Start() {
     if (parts_.dialer.EntryName().empty() && parts_.dialer.EntryCount() > 0) {
         session_.ChangeEntry(parts_.dialer.EntryNameAt(0));
     }
-    if (parts_.db.GetConfig(keys::kAutoDial).value_or("") == "1") {
-        session_.Dial();
-    }
+    session_.AutoDial();
 }
 
 void HeadlessShell::MainTick() {

@@ -117,9 +117,7 @@ void Shell::Start() {
     float_->setVisible(floatWindowShown_);
     window_->SetFloatWindowChecked(floatWindowShown_);
     RefreshDisplays();
-    if (SettingIsOne(keys::kAutoDial)) {
-        session_.Dial();
-    }
+    session_.AutoDial();
 }
 
 void Shell::MainTick() {
