@@ -5,7 +5,7 @@
 #include "app/session.h"
 #include "app/status_display.h"
 #include "dialer/simulated_dialer.h"
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/recording_ui.h"

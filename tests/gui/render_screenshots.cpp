@@ -14,7 +14,7 @@
 #include "app/resource_locator.h"
 #include "app/shell.h"
 #include "dialer/simulated_dialer.h"
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"

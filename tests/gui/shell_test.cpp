@@ -23,7 +23,7 @@
 #include "app/prompter.h"
 #include "app/single_instance.h"
 #include "dialer/simulated_dialer.h"
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/clock.h"
+#include "base/clock.h"
 
 namespace vornik::testing {
 

@@ -1,7 +1,7 @@
 #include "app/session.h"
 
 #include "dialer/state_text.h"
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 
 namespace vornik {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/call_state.h"
-#include "app/clock.h"
+#include "base/call_state.h"
+#include "base/clock.h"
 #include "app/user_interface.h"
 #include "dialer/dialer.h"
 #include "dialer/link_probe.h"

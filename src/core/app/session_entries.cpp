@@ -1,6 +1,6 @@
 // The session's entries and credentials, its history and its rules.
 #include "app/session.h"
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 
 namespace vornik {
 

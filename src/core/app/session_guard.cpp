@@ -2,7 +2,7 @@
 // dial and hang-up, and the link check.
 #include "app/session.h"
 #include "dialer/schedule.h"
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 
 namespace vornik {
 

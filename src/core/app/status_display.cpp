@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/format_duration.h"
+#include "base/format_duration.h"
 
 namespace vornik {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/call_state.h"
+#include "base/call_state.h"
 #include "reports/usage_totals.h"
 
 namespace vornik {

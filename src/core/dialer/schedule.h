@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "store/moment.h"
+#include "base/moment.h"
 
 namespace vornik {
 

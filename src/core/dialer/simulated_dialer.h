@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "dialer/dialer.h"
 
 namespace vornik {

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "app/call_state.h"
+#include "base/call_state.h"
 #include "metering/time_rules.h"
-#include "store/moment.h"
+#include "base/moment.h"
 
 namespace vornik {
 

@@ -1,6 +1,6 @@
 #include "metering/limits.h"
 
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 #include "store/dbio.h"
 
 namespace vornik {

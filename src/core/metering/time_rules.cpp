@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 #include "store/dbio.h"
 
 namespace vornik {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "app/call_state.h"
-#include "store/moment.h"
+#include "base/call_state.h"
+#include "base/moment.h"
 #include "store/sql_value.h"
 
 namespace vornik {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/call_state.h"
-#include "store/moment.h"
+#include "base/call_state.h"
+#include "base/moment.h"
 
 namespace vornik {
 

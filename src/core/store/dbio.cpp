@@ -1,6 +1,6 @@
 #include "store/dbio.h"
 
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 
 namespace vornik {
 

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/clock.h"
-#include "store/moment.h"
+#include "base/clock.h"
+#include "base/moment.h"
 
 namespace vornik {
 

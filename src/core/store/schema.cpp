@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "metering/setting_keys.h"
-#include "settings/password.h"
+#include "base/setting_keys.h"
+#include "store/password_hash.h"
 #include "store/connection.h"
 
 namespace vornik {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/program_folder.h"
 #include "dialer/dialer.h"
 

@@ -13,8 +13,8 @@
 #include <array>
 #include <cmath>
 
-#include "app/format_duration.h"
-#include "store/moment.h"
+#include "base/format_duration.h"
+#include "base/moment.h"
 
 namespace vornik::gui {
 namespace {

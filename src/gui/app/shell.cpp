@@ -18,8 +18,8 @@
 #include "app/sound_player.h"
 #include "app/speed_graph.h"
 #include "app/status_display.h"
-#include "metering/setting_keys.h"
-#include "settings/password.h"
+#include "base/setting_keys.h"
+#include "store/password_hash.h"
 
 namespace vornik::gui {
 namespace {

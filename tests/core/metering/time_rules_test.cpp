@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 #include "store/dbio.h"
 #include "support/temp_folder.h"
 

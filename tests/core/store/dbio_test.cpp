@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "metering/setting_keys.h"
-#include "settings/password.h"
+#include "base/setting_keys.h"
+#include "store/password_hash.h"
 #include "support/temp_folder.h"
 
 namespace vornik {

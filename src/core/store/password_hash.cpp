@@ -1,4 +1,4 @@
-#include "settings/password.h"
+#include "store/password_hash.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>

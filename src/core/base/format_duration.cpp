@@ -1,4 +1,4 @@
-#include "app/format_duration.h"
+#include "base/format_duration.h"
 
 #include <cstdio>
 

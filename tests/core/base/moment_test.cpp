@@ -1,4 +1,4 @@
-#include "store/moment.h"
+#include "base/moment.h"
 
 #include <gtest/gtest.h>
 

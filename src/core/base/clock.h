@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "store/moment.h"
+#include "base/moment.h"
 
 namespace vornik {
 

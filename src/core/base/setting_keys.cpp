@@ -1,4 +1,4 @@
-#include "metering/setting_keys.h"
+#include "base/setting_keys.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "settings/password.h"
+#include "store/password_hash.h"
 
 #include <gtest/gtest.h>
 
