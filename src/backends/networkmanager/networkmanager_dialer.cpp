@@ -245,6 +245,7 @@ void NetworkManagerDialer::LoadEntry(const std::string& name) {
     if (profile != nullptr) {
         ReadCredentials(*profile);
     }
+    RaiseEntryLoaded();
 }
 
 void NetworkManagerDialer::ReadCredentials(const Profile& profile) {
@@ -374,8 +375,8 @@ void NetworkManagerDialer::RefreshProfile(const QString& path) {
         std::upper_bound(profiles_.begin(), profiles_.end(), profile->name,
                          [](const std::string& name, const Profile& p) { return name < p.name; });
     profiles_.insert(place, std::move(*profile));
-    if (listChanged && phoneBookChanged_) {
-        phoneBookChanged_();
+    if (listChanged) {
+        RaisePhoneBookChanged();
     }
 }
 
@@ -391,9 +392,7 @@ void NetworkManagerDialer::ForgetProfile(const QString& path) {
         userName_.clear();
         password_.clear();
     }
-    if (phoneBookChanged_) {
-        phoneBookChanged_();
-    }
+    RaisePhoneBookChanged();
 }
 
 const NetworkManagerDialer::Profile* NetworkManagerDialer::FindProfile(const QString& path) const {

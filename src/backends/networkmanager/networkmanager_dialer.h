@@ -48,10 +48,6 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     // that could not be saved); failures the user is spared go to the trace.
     void SetNotice(Message notice) { notice_ = std::move(notice); }
     void SetTrace(Message trace) { trace_ = std::move(trace); }
-    // Profiles were added, removed or renamed: the entry list should be refilled.
-    void SetPhoneBookChanged(std::function<void()> changed) {
-        phoneBookChanged_ = std::move(changed);
-    }
 
     std::string BackendName() const override { return "networkmanager"; }
     bool IsSimulated() const override { return false; }
@@ -146,7 +142,6 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     QDBusConnection bus_;
     Message notice_;
     Message trace_;
-    std::function<void()> phoneBookChanged_;
 
     std::vector<Profile> profiles_;  // the dial-up profiles, by name
     QString selectedPath_;

@@ -543,11 +543,12 @@ void PppdDialer::LoadEntry(const std::string& name) {
         entryName_.clear();
         userName_.clear();
         loadedUserName_.clear();
-        return;
+    } else {
+        entryName_ = name;
+        const auto content = ReadText(options_.peersFolder / name);
+        loadedUserName_ = userName_ = LastValue(OptionWords(content.value_or("")), "user");
     }
-    entryName_ = name;
-    const auto content = ReadText(options_.peersFolder / name);
-    loadedUserName_ = userName_ = LastValue(OptionWords(content.value_or("")), "user");
+    RaiseEntryLoaded();
 }
 
 // Writes only what changed: the session stores the boxes back whenever one loses

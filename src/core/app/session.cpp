@@ -14,8 +14,16 @@ Session::Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui
       feeEngine_(db),
       logWriter_(db),
       usage_(db) {
-    dialer_.SetEvents({[this](int state) { OnStateChanged(state); },
-                       [this](const std::string& message) { OnDialError(message); }});
+    dialer_.SetEvents(this, {.stateChanged = [this](int state) { OnStateChanged(state); },
+                             .dialError = [this](const std::string& message) { OnDialError(message); },
+                             .entryLoaded = [this] { OnEntryLoaded(); },
+                             .phoneBookChanged = [this] { FillEntryList(); }});
+}
+
+// The dialer may outlive the session (tests, a shell that is rebuilt): it must not
+// call into a session that has gone.
+Session::~Session() {
+    dialer_.ClearEvents(this);
 }
 
 void Session::StartUp() {

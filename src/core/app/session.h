@@ -33,6 +33,7 @@ class Session {
     static constexpr const char* kDefaultKeepAliveHost = "www.baidu.com";
 
     Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui, LinkProbe& probe);
+    ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -110,6 +111,7 @@ class Session {
     // so a clock step during the call does not change its length.
     Moment CallMoment() const;
     void SaveLastEntry(const std::string& name);
+    void OnEntryLoaded();
     void StoreCredential(bool& edited, const std::function<void()>& assign);
     void PlaySound(Sound sound);
     void ShowLimitAlert(LimitKind kind);

@@ -20,14 +20,17 @@ std::vector<std::string> Session::FillEntryList() {
 void Session::ChangeEntry(const std::string& name) {
     dialer_.SetOptionA(false);
     dialer_.LoadEntry(name);
-    // Filling the boxes counts as editing them, so leaving one stores the same
-    // credentials back without a visible change.
-    ui_.ShowCredentials(dialer_.EntryUserName(), dialer_.EntryPassword());
-    userNameEdited_ = true;
-    passwordEdited_ = true;
     ui_.UpdateMenuStates();
     RefreshHistory();
     SaveLastEntry(dialer_.EntryName());
+}
+
+// Filling the boxes counts as editing them, so leaving one stores the same
+// credentials back without a visible change.
+void Session::OnEntryLoaded() {
+    ui_.ShowCredentials(dialer_.EntryUserName(), dialer_.EntryPassword());
+    userNameEdited_ = true;
+    passwordEdited_ = true;
 }
 
 void Session::SaveLastEntry(const std::string& name) {

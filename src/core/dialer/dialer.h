@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace vornik {
 
@@ -30,9 +31,15 @@ inline constexpr int kDisconnected = 8193;
 class Dialer {
   public:
     struct Events {
-        std::function<void(int state)> stateChanged;
+        std::function<void(int state)> stateChanged = {};
         // Dialling failed; the message is shown to the user as it stands.
-        std::function<void(const std::string& message)> dialError;
+        std::function<void(const std::string& message)> dialError = {};
+        // The entry chosen by LoadEntry has its credentials ready. Back-ends that
+        // read them at once raise it from inside LoadEntry; others when the answer
+        // comes.
+        std::function<void()> entryLoaded = {};
+        // Entries were added, removed or renamed: the entry list is out of date.
+        std::function<void()> phoneBookChanged = {};
     };
 
     virtual ~Dialer() = default;
@@ -62,7 +69,11 @@ class Dialer {
     // Methods.
     virtual void Connect() = 0;  // returns at once; progress comes as StateChanged
     virtual void HangUp() = 0;
+    // Selects the entry at once (EntryName); its credentials follow with the
+    // entryLoaded event.
     virtual void LoadEntry(const std::string& name) = 0;
+    // Stores EntryUserName and EntryPassword into the entry; a back-end that
+    // cannot says so through its own notices.
     virtual void SaveEntry(const std::string& name) = 0;
     virtual int CreateEntry() = 0;  // 0 when an entry was made
     virtual void EditEntry(const std::string& name) = 0;
@@ -76,21 +87,37 @@ class Dialer {
     // here; the shell calls it a few times a second, tests after moving the clock.
     virtual void Poll() {}
 
-    void SetEvents(Events events) { events_ = std::move(events); }
+    // The events go to one owner at a time. An owner that goes away takes its
+    // events with it, but never those a later owner installed.
+    void SetEvents(const void* owner, Events events) {
+        eventsOwner_ = owner;
+        events_ = std::move(events);
+    }
+    void ClearEvents(const void* owner) {
+        if (eventsOwner_ == owner) {
+            eventsOwner_ = nullptr;
+            events_ = {};
+        }
+    }
 
   protected:
-    void RaiseStateChanged(int state) {
-        if (events_.stateChanged) {
-            events_.stateChanged(state);
-        }
-    }
-    void RaiseDialError(const std::string& message) {
-        if (events_.dialError) {
-            events_.dialError(message);
+    void RaiseStateChanged(int state) { Raise(events_.stateChanged, state); }
+    void RaiseDialError(const std::string& message) { Raise(events_.dialError, message); }
+    void RaiseEntryLoaded() { Raise(events_.entryLoaded); }
+    void RaisePhoneBookChanged() { Raise(events_.phoneBookChanged); }
+
+  private:
+    // A copy, so a handler that replaces the events does not pull the running
+    // one from under itself.
+    template <typename Handler, typename... Args>
+    static void Raise(const Handler& handler, Args&&... args) {
+        if (handler) {
+            Handler running = handler;
+            running(std::forward<Args>(args)...);
         }
     }
 
-  private:
+    const void* eventsOwner_ = nullptr;
     Events events_;
 };
 

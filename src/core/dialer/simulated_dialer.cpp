@@ -51,8 +51,9 @@ std::int64_t PatternBytes(double fullRateMs, double kBps) {
     return static_cast<std::int64_t>(std::floor(fullRateMs * kBps * 1024.0 / 1000.0));
 }
 
+// The lowest number no entry uses yet.
 std::string FreshEntryName(const std::vector<SimulatedEntry>& entries) {
-    for (std::size_t number = entries.size() + 1;; ++number) {
+    for (std::size_t number = 1;; ++number) {
         std::string name = "模拟连接 " + std::to_string(number);
         if (std::none_of(entries.begin(), entries.end(),
                          [&](const SimulatedEntry& entry) { return entry.name == name; })) {
@@ -171,15 +172,10 @@ void SimulatedDialer::HangUp() {
 
 void SimulatedDialer::LoadEntry(const std::string& name) {
     const SimulatedEntry* entry = FindEntry(name);
-    if (entry == nullptr) {
-        entryName_.clear();
-        userName_.clear();
-        password_.clear();
-        return;
-    }
-    entryName_ = entry->name;
-    userName_ = entry->userName;
-    password_ = entry->password;
+    entryName_ = entry != nullptr ? entry->name : std::string{};
+    userName_ = entry != nullptr ? entry->userName : std::string{};
+    password_ = entry != nullptr ? entry->password : std::string{};
+    RaiseEntryLoaded();
 }
 
 void SimulatedDialer::SaveEntry(const std::string& name) {
@@ -210,10 +206,18 @@ int SimulatedDialer::CreateEntry() {
     return 0;
 }
 
-// The shell opens the file in a text editor; reading it again is what makes the
-// user's changes count.
+// The entries are edited in the phone book file itself; what the user saves
+// there counts once the file is read again.
 void SimulatedDialer::EditEntry(const std::string&) {
     OpenPhoneBook();
+    if (openEditor_ && !phoneBook_.empty()) {
+        openEditor_(phoneBook_);
+    }
+}
+
+void SimulatedDialer::ReloadPhoneBook() {
+    OpenPhoneBook();
+    RaisePhoneBookChanged();
 }
 
 void SimulatedDialer::Poll() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,6 +75,14 @@ class SimulatedDialer : public Dialer {
     void EditEntry(const std::string& name) override;
     void Poll() override;
 
+    // How EditEntry shows the phone book to the user (the desktop opens it in a
+    // text editor); without one, EditEntry only reads the file again.
+    void SetEditor(std::function<void(const std::filesystem::path& file)> openEditor) {
+        openEditor_ = std::move(openEditor);
+    }
+    // The file changed on disk: read it again and say that the list may differ.
+    void ReloadPhoneBook();
+
     // Scripting, for tests and demonstrations. Each takes effect at the next Poll
     // or property read.
     void ScriptDialFailure(const std::string& message);  // the next Connect fails
@@ -111,6 +120,7 @@ class SimulatedDialer : public Dialer {
     std::filesystem::path phoneBook_;
     std::vector<SimulatedEntry> entries_;
     std::string phoneBookProblems_;
+    std::function<void(const std::filesystem::path&)> openEditor_;
 
     // The selected entry and its credentials as loaded or set since.
     std::string entryName_;

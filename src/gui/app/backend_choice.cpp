@@ -1,5 +1,9 @@
 #include "app/backend_choice.h"
 
+#include <QDesktopServices>
+#include <QFileSystemWatcher>
+#include <QUrl>
+
 #include "dialer/simulated_dialer.h"
 #include "networkmanager/networkmanager_dialer.h"
 #include "pppd/pppd_dialer.h"
@@ -15,6 +19,23 @@ ChosenDialer Simulated(const ProgramFolder& folder, const Clock& clock,
     if (!dialer->PhoneBookProblems().empty() && callbacks.trace) {
         callbacks.trace(dialer->PhoneBookProblems());
     }
+    // 属性 opens the phone book in the desktop's editor; whatever is saved there
+    // reaches the entry list. Editors that save by replacing the file end the
+    // watch on it, so the watch is renewed after every change.
+    dialer->SetEditor([](const std::filesystem::path& file) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    });
+    const QString file = QString::fromStdString(dialer->PhoneBook());
+    auto watcher = std::make_unique<QFileSystemWatcher>(QStringList{file});
+    SimulatedDialer* raw = dialer.get();
+    QObject::connect(watcher.get(), &QFileSystemWatcher::fileChanged, watcher.get(),
+                     [raw, watch = watcher.get(), file] {
+                         raw->ReloadPhoneBook();
+                         if (!watch->files().contains(file)) {
+                             watch->addPath(file);
+                         }
+                     });
+    chosen.companion = std::move(watcher);
     chosen.dialer = std::move(dialer);
     chosen.note = QStringLiteral("模拟拨号（演示）：不会建立真实连接");
     return chosen;
@@ -29,10 +50,6 @@ ChosenDialer NetworkManager(const BackendCallbacks& callbacks) {
     auto dialer = std::make_unique<NetworkManagerDialer>();
     dialer->SetNotice(callbacks.notice);
     dialer->SetTrace(callbacks.trace);
-    NetworkManagerDialer* raw = dialer.get();
-    chosen.watchPhoneBook = [raw](std::function<void()> changed) {
-        raw->SetPhoneBookChanged(std::move(changed));
-    };
     chosen.dialer = std::move(dialer);
     chosen.note = QStringLiteral("NetworkManager 拨号");
     return chosen;

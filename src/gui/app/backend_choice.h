@@ -3,6 +3,7 @@
 // the simulated dialer.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -24,9 +25,9 @@ struct ChosenDialer {
     std::unique_ptr<Dialer> dialer;
     QString note;       // names the back-end for the user
     std::string error;  // why the requested back-end cannot be used
-    // Back-ends whose phone book changes by itself call this to have the entry
-    // list refilled.
-    std::function<void(std::function<void()>)> watchPhoneBook = [](std::function<void()>) {};
+    // What keeps a back-end company while it runs (the simulated dialer's file
+    // watch); it goes with the dialer.
+    std::unique_ptr<QObject> companion;
 };
 
 ChosenDialer ChooseDialer(const std::string& requested, const ProgramFolder& folder,

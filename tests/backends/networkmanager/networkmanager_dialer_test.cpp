@@ -223,13 +223,14 @@ class NetworkManagerDialerTest : public ::testing::Test {
 
     NetworkManagerDialer& MakeDialer() {
         dialer_ = std::make_unique<NetworkManagerDialer>(*bus_);
-        dialer_->SetEvents({[this](int state) { states_.push_back(state); },
-                            [this](const std::string& message) {
-                                errors_.push_back(message);
-                                dialer_->HangUp();  // as the session does
-                            }});
+        dialer_->SetEvents(this, {.stateChanged = [this](int state) { states_.push_back(state); },
+                                  .dialError =
+                                      [this](const std::string& message) {
+                                          errors_.push_back(message);
+                                          dialer_->HangUp();  // as the session does
+                                      },
+                                  .phoneBookChanged = [this] { ++phoneBookChanges_; }});
         dialer_->SetNotice([this](const std::string& text) { notices_.push_back(text); });
-        dialer_->SetPhoneBookChanged([this] { ++phoneBookChanges_; });
         return *dialer_;
     }
     static bool Until(const std::function<bool()>& condition) {

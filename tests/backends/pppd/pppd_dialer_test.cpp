@@ -129,7 +129,7 @@ class PppdDialerTest : public ::testing::Test {
                         .notice = [this](const std::string& text) { notices_.push_back(text); },
                         .trace = [this](const std::string& text) { traces_.push_back(text); },
                         .userMayDial = std::move(userMayDial)});
-        dialer->SetEvents({[this](int state) { events_.push_back(std::to_string(state)); },
+        dialer->SetEvents(this, {[this](int state) { events_.push_back(std::to_string(state)); },
                            [this](const std::string& message) { events_.push_back(message); }});
         return dialer;
     }

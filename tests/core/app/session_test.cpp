@@ -66,7 +66,7 @@ TEST_F(SessionTest, TheEventAndTheWatchOpenAndCloseExactlyOneCall) {
     EXPECT_EQ(ui_.LastStatus(), "拨号状态：连接已断开");
 
     // A link that comes up without any event is opened by the watch alone.
-    dialer_.SetEvents({});
+    dialer_.SetEvents(this, {});
     dialer_.Connect();
     for (int i = 0; i < 30 && !dialer_.IsConnected(); ++i) {
         clock_.Advance(1);

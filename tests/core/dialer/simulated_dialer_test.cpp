@@ -23,7 +23,7 @@ const Events kFullDial = {"0", "1", "2", "3", "4", "5", "14", "18", "21", "8192"
 class SimulatedDialerTest : public ::testing::Test {
   protected:
     SimulatedDialerTest() {
-        dialer_.SetEvents({
+        dialer_.SetEvents(this, {
             .stateChanged = [this](int state) { events_.push_back(std::to_string(state)); },
             .dialError =
                 [this](const std::string& message) {
@@ -167,9 +167,11 @@ TEST_F(SimulatedDialerTest, PhoneBookIsCreatedReadBackAndSavedPerEntry) {
     EXPECT_EQ(reopened.EntryUserName(), "demo");
     EXPECT_FALSE(std::filesystem::exists(folder_ / "simulated-phonebook.txt.tmp"));
 
+    // New entries take the lowest free number.
     EXPECT_EQ(reopened.CreateEntry(), 0);
     EXPECT_EQ(reopened.CreateEntry(), 0);
-    EXPECT_EQ(reopened.EntryNameAt(4), "模拟连接 5");
+    EXPECT_EQ(reopened.EntryNameAt(3), "模拟连接 1");
+    EXPECT_EQ(reopened.EntryNameAt(4), "模拟连接 2");
     EXPECT_EQ(ReadSimulatedPhoneBook(Book()).size(), 5u);
 
     // Editing by hand takes effect with EditEntry, also for the selected entry.
