@@ -1,4 +1,5 @@
 #include "app/float_window.h"
+#include "base/setting_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 // clicks and its menu.
 namespace {
 
+using vornik::ReadNumber;
+namespace keys = vornik::keys;
 using vornik::gui::FloatWindow;
 using vornik::gui::ResourceLocator;
 
@@ -48,13 +51,16 @@ class FloatWindowTest : public ::testing::Test {
 };
 
 TEST_F(FloatWindowTest, StoredAlphaSettingGivesTheOpacity) {
+    const auto alpha = [](const char* stored) {
+        return FloatWindow::AlphaFromSetting(ReadNumber(keys::kAlpha, std::string(stored)));
+    };
     for (const char* unset : {"", "0", "12x", "-20"}) {
-        EXPECT_EQ(FloatWindow::AlphaFromSetting(unset), 150) << unset;
+        EXPECT_EQ(alpha(unset), 150) << unset;
     }
-    EXPECT_EQ(FloatWindow::AlphaFromSetting(std::nullopt), 150);
-    EXPECT_EQ(FloatWindow::AlphaFromSetting("200"), 200);
+    EXPECT_EQ(FloatWindow::AlphaFromSetting(ReadNumber(keys::kAlpha, std::nullopt)), 150);
+    EXPECT_EQ(alpha("200"), 200);
     for (const char* opaque : {"255", "300", "99999999999999999999999"}) {
-        EXPECT_EQ(FloatWindow::AlphaFromSetting(opaque), 255) << opaque;
+        EXPECT_EQ(alpha(opaque), 255) << opaque;
     }
     EXPECT_NEAR(window_.windowOpacity(), 150 / 255.0, 1e-3);
     window_.SetAlpha(255);

@@ -6,8 +6,8 @@
 
 #include <sstream>
 
-#include "dialer/simulated_dialer.h"
 #include "base/setting_keys.h"
+#include "dialer/simulated_dialer.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"
@@ -22,8 +22,10 @@ TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
     ErrorLog log(folder / "log/error.log");
     Dbio db(folder / "db/diallog.db", log);
     db.OpenDatabase();
-    for (const auto& [key, value] : {std::pair{kAutoDial, "1"}, {kIdleTimeMax, "20"},
-                                     {kIdleTimeOutAction, "1"}, {kJishiFee, "6"}}) {
+    for (const auto& [key, value] : {std::pair{kAutoDial, "1"},
+                                     {kIdleTimeMax, "20"},
+                                     {kIdleTimeOutAction, "1"},
+                                     {kJishiFee, "6"}}) {
         ASSERT_TRUE(db.SaveConfig(key, value));
     }
     testing::FakeClock clock({2006, 5, 10, 9, 0, 0});
@@ -37,7 +39,7 @@ TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
         for (int i = 0; i < seconds; ++i) {
             clock.Advance(1);
             dialer.Poll();
-            shell.MainTick();
+            shell.CoreSession().MainTick();
         }
     };
     tick(10);

@@ -22,8 +22,8 @@
 #include "app/main_window.h"
 #include "app/prompter.h"
 #include "app/single_instance.h"
-#include "dialer/simulated_dialer.h"
 #include "base/setting_keys.h"
+#include "dialer/simulated_dialer.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"
@@ -152,18 +152,45 @@ TEST_F(ShellTest, WithoutANotificationAreaTheWindowIsNeverHidden) {
     EXPECT_TRUE(Window().isVisible());
     Window().close();
     QApplication::processEvents();
-    EXPECT_TRUE(Window().isVisible());
     EXPECT_TRUE(Window().isMinimized());
+    for (QAction* hide : {Window().TrayAction(Command::kMinimizeMainWindow),
+                          Window().MainAction(Command::kHideMainWindow)}) {
+        shell_->Run(Command::kRestoreMainWindow);
+        hide->trigger();
+        QApplication::processEvents();
+        EXPECT_TRUE(Window().isVisible());
+        EXPECT_TRUE(Window().isMinimized());
+    }
 }
 
-TEST_F(ShellTest, AutoDialWithoutAnEntryDoesNotDial) {
+TEST_F(ShellTest, AFirstStartWithAnEmptyPhoneBookSaysHowToMakeAnEntry) {
+    testing::WriteFile(folder_ / "simulated-phonebook.txt", "# no entries yet\n");
+    dialer_.ReloadPhoneBook();
     ASSERT_TRUE(db_.SaveConfig(kLastEntry, ""));
     ASSERT_TRUE(db_.SaveConfig(kAutoDial, "1"));
     StartShell();
     Tick(10);
     EXPECT_FALSE(dialer_.IsConnected());
     EXPECT_FALSE(Window().MainAction(Command::kDial)->isEnabled());
-    EXPECT_FALSE(Window().TrayAction(Command::kDial)->isEnabled());
+    const QString advice = QStringLiteral("没有可拨号的连接：请用“新建”建立一个连接。");
+    EXPECT_EQ(Window().ConnectStatus()->text(), QStringLiteral("拨号状态：") + advice);
+    EXPECT_TRUE(prompter_.asked.isEmpty());  // start-up's own dial asks no one
+    QTest::mouseClick(Window().CommandLabel(0), Qt::LeftButton);
+    EXPECT_EQ(prompter_.asked, QStringList{advice});
+
+    // 新建 makes an entry and selects it, ready to dial.
+    QTest::mouseClick(Window().CommandLabel(2), Qt::LeftButton);
+    EXPECT_EQ(Window().EntryList()->currentText(), "模拟连接 1");
+    EXPECT_TRUE(Window().MainAction(Command::kDial)->isEnabled());
+    Connect();
+}
+
+TEST_F(ShellTest, AFirstStartSelectsTheFirstEntry) {
+    ASSERT_TRUE(db_.SaveConfig(kLastEntry, ""));
+    StartShell();
+    EXPECT_EQ(Window().EntryList()->currentText(), "模拟ADSL");
+    EXPECT_EQ(dialer_.EntryName(), "模拟ADSL");
+    EXPECT_EQ(db_.GetConfig(kLastEntry), "模拟ADSL");
 }
 
 TEST_F(ShellTest, MenusAndStatusTextFollowACall) {

@@ -16,9 +16,16 @@ class RecordingUi : public UserInterface {
     void ShowDialStatus(const std::string& line) override { statusLines.push_back(line); }
     void PlaySound(Sound sound) override { sounds.push_back(sound); }
     void ShowLinkIcons(LinkIcons icons) override { iconStates.push_back(icons); }
-    void UpdateMenuStates() override { ++menuUpdates; }
-    void RefreshHistoryView() override { ++historyRefreshes; }
-    void ShowEntryList(const std::vector<std::string>& names) override { entryList = names; }
+    void ShowMenuStates(const MenuStates& states) override { menuStates = states; }
+    void ShowHistory(const MonthHistory& shown) override { history = shown; }
+    void ShowLiveFigures(const LiveFigures& figures) override {
+        downSpeed = figures.speed.NewestDown();
+    }
+    // Like a combo box, a new list shows its first name until told otherwise.
+    void ShowEntryList(const std::vector<std::string>& names) override {
+        entryList = names;
+        entryText = names.empty() ? std::string{} : names.front();
+    }
     void ShowEntry(const std::string& name) override { entryText = name; }
     void ShowCredentials(const std::string& userName, const std::string& password) override {
         shownUserName = userName;
@@ -64,8 +71,9 @@ class RecordingUi : public UserInterface {
     std::vector<std::string> statusLines;
     std::vector<Sound> sounds;
     std::vector<LinkIcons> iconStates;
-    int menuUpdates = 0;
-    int historyRefreshes = 0;
+    MenuStates menuStates;
+    MonthHistory history;
+    double downSpeed = 0;  // KB/s, as last shown
     std::vector<std::string> entryList;
     std::string entryText;
     std::string shownUserName;

@@ -1,7 +1,8 @@
 #include "app/session.h"
 
-#include "dialer/state_text.h"
 #include "base/setting_keys.h"
+#include "dialer/state_text.h"
+#include "metering/pricing.h"
 
 namespace vornik {
 
@@ -11,17 +12,18 @@ Session::Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui
       clock_(clock),
       ui_(ui),
       probe_(probe),
+      settings_(db),
       feeEngine_(db),
       logWriter_(db),
       usage_(db) {
-    dialer_.SetEvents(this, {.stateChanged = [this](int state) { OnStateChanged(state); },
-                             .dialError = [this](const std::string& message) { OnDialError(message); },
-                             .entryLoaded = [this] { OnEntryLoaded(); },
-                             .phoneBookChanged = [this] { FillEntryList(); }});
+    dialer_.SetEvents(this,
+                      {.stateChanged = [this](int state) { OnStateChanged(state); },
+                       .dialError = [this](const std::string& message) { OnDialError(message); },
+                       .entryLoaded = [this] { OnEntryLoaded(); },
+                       .phoneBookChanged = [this] { OnPhoneBookChanged(); }});
 }
 
-// The dialer may outlive the session (tests, a shell that is rebuilt): it must not
-// call into a session that has gone.
+// The dialer may outlive the session: it must not call into a session that has gone.
 Session::~Session() {
     dialer_.ClearEvents(this);
 }
@@ -30,16 +32,21 @@ void Session::StartUp() {
     dialer_.SetOptionA(false);
     ReloadRules();
     SelectCurrentBillingMonth();
-    ui_.UpdateMenuStates();
-    FillEntryList();
-    const std::string lastEntry = db_.GetConfig(keys::kLastEntry).value_or("");
-    ui_.ShowEntry(lastEntry);
-    ChangeEntry(lastEntry);
+    UpdateMenuStates();
+    const std::vector<std::string> names = FillEntryList();
+    const std::string lastEntry = settings_.Text(keys::kLastEntry);
+    if (!lastEntry.empty()) {
+        ChangeEntry(lastEntry);
+    }
+    SelectAnEntry(names);
     dialer_.SetOptionB(true);
     dialer_.SetOptionC(100);
-    CaptureCallInfo();
+    // A link that is already up is a call from now on, with all the bytes the
+    // back-end counted for it.
+    WatchConnection();
     SampleSpeed();
     UpdateMinuteFee();
+    ShowLiveFigures();
 }
 
 // ---- The ticks -------------------------------------------------------------
@@ -47,6 +54,7 @@ void Session::StartUp() {
 void Session::MainTick() {
     WatchConnection();
     SampleSpeed();
+    ShowLiveFigures();
 }
 
 void Session::MinuteTick() {
@@ -56,12 +64,12 @@ void Session::MinuteTick() {
     UpdateMinuteFee();
     if (dialer_.IsConnected() && call_.isConnected) {
         RefreshCallFigures();
-        FeeEngine::AddMinute(fee_);
+        AddMinute(fee_);
         SaveDialLog();
     }
     const Moment now = clock_.Now();
     RunSchedule(now);
-    if (now.minute % 2 == 0 && db_.GetConfig(keys::kAutoReDial).value_or("") == "1") {
+    if (now.minute % 2 == 0 && guard_.autoReDial) {
         LinkCheck();
     }
 }
@@ -73,7 +81,7 @@ void Session::WatchConnection() {
     if (call_.isConnected && !up) {
         OnDisconnected();
     } else if (!call_.isConnected && up) {
-        OnConnected();
+        OnConnected(false);
     }
 }
 
@@ -92,19 +100,32 @@ void Session::RefreshCallFigures() {
     if (!call_.isConnected) {
         return;
     }
-    if (call_.connectTimeText.empty()) {
-        call_.connectTimeText = MomentText(clock_.Now());
-    }
     call_.callBytesIn = speed_.CallBytesIn();
     call_.callBytesOut = speed_.CallBytesOut();
     call_.callSeconds = (clock_.MonotonicMs() - callStartMs_) / 1000;
+}
+
+void Session::ShowLiveFigures() {
+    ui_.ShowLiveFigures({.connected = dialer_.IsConnected(),
+                         .entryName = dialer_.EntryName(),
+                         .call = call_,
+                         .fee = fee_,
+                         .totals = totals_,
+                         .speed = speed_,
+                         .maxSpeed = rules_.maxSpeed,
+                         .callInShownMonth = shownMonth_ == CurrentBillingMonth()});
+}
+
+void Session::UpdateMenuStates() {
+    ui_.ShowMenuStates(ComputeMenuStates(dialer_.EntryName(), dialer_.IsConnected(), rules_.soundOn,
+                                         rules_.logOrderDescending));
 }
 
 // ---- Dialer events ---------------------------------------------------------
 
 void Session::OnStateChanged(int state) {
     if (state == dial_state::kConnected) {
-        OnConnected();
+        OnConnected(true);
     } else if (state == dial_state::kDisconnected) {
         OnDisconnected();
     }
@@ -118,18 +139,26 @@ void Session::OnDialError(const std::string& message) {
 
 // ---- Dial and hang up ------------------------------------------------------
 
-void Session::Dial() {
+void Session::Dial(bool askedByUser) {
     if (CheckLimits() != LimitKind::kNone) {
         return;
     }
     if (!dialer_.EntryName().empty()) {
         dialer_.Connect();
+        return;
+    }
+    const std::string advice = dialer_.EntryCount() == 0
+                                   ? "没有可拨号的连接：请用“新建”建立一个连接。"
+                                   : "没有选择连接：请先在连接列表中选择要拨号的连接。";
+    ShowStatus(advice);
+    if (askedByUser) {
+        ui_.ShowMessage(advice, [] {});
     }
 }
 
 void Session::AutoDial() {
-    if (db_.GetConfig(keys::kAutoDial).value_or("") == "1") {
-        Dial();
+    if (settings_.IsOn(keys::kAutoDial)) {
+        Dial(false);
     }
 }
 
@@ -143,21 +172,21 @@ void Session::DialDisconnect() {
 
 // ---- Opening and closing a call --------------------------------------------
 
-void Session::OnConnected() {
-    if (call_.isConnected) {
+// A state event for a link the dialer does not report up opens nothing: a call
+// without a begin would write its record over the previous call's.
+void Session::OnConnected(bool announced) {
+    if (call_.isConnected || !dialer_.IsConnected()) {
         return;
     }
     call_.isConnected = true;
-    ui_.UpdateMenuStates();
-    CaptureCallInfo();
+    ++callSerial_;
+    UpdateMenuStates();
+    CaptureCallInfo(announced);
     ui_.ShowLinkIcons(LinkIcons::kConnected);
     PlaySound(Sound::kConnected);
 }
 
-void Session::CaptureCallInfo() {
-    if (!dialer_.IsConnected()) {
-        return;
-    }
+void Session::CaptureCallInfo(bool announced) {
     const Moment now = clock_.Now();
     call_.connectTimeText = MomentText(now);
     call_.callBeginTime = call_.connectTimeText;
@@ -167,9 +196,9 @@ void Session::CaptureCallInfo() {
     const std::string address = dialer_.IPAddress();
     call_.callIpAddress = address.empty() ? std::string(kUnknownAddress) : address;
     ui_.ShowEntry(call_.callEntryName);
-    speed_.StartCall();
-    call_.callBytesIn = 0;
-    call_.callBytesOut = 0;
+    speed_.StartCall(dialer_.BytesReceived(), dialer_.BytesSent(), !announced);
+    call_.callBytesIn = speed_.CallBytesIn();
+    call_.callBytesOut = speed_.CallBytesOut();
     call_.callSeconds = 0;
     call_.callEndTime.clear();
     feeEngine_.StartCallFee(rules_, call_.callEntryName, now, fee_);
@@ -182,15 +211,22 @@ void Session::OnDisconnected() {
         call_.callEndTime = call_.disconnectTimeText;
         return;
     }
-    RefreshCallFigures();
-    call_.callEndTime = MomentText(CallMoment());
-    call_.isConnected = false;
-    FeeEngine::SettleCallFee(rules_, call_, fee_);
-    SaveDialLog();
+    CloseCall();
     RefreshHistory();
-    ui_.UpdateMenuStates();
+    UpdateMenuStates();
     ui_.ShowLinkIcons(LinkIcons::kDisconnected);
     PlaySound(Sound::kDisconnect);
+}
+
+// Every end of a call ends its idle spell, so the next call starts its own.
+void Session::CloseCall() {
+    RefreshCallFigures();
+    const Moment end = CallMoment();
+    call_.callEndTime = MomentText(end);
+    call_.isConnected = false;
+    idle_.EndSpell();
+    SettleCallFee(rules_, call_, fee_);
+    logWriter_.SaveDialLog(call_, fee_.callFee, false, dialer_.IPAddress(), end);
 }
 
 Moment Session::CallMoment() const {
@@ -207,15 +243,14 @@ bool Session::SaveDialLog() {
 }
 
 void Session::UpdateMinuteFee() {
-    feeEngine_.UpdateMinuteFee(rules_, totals_.billingMonthSeconds, clock_.Now(), fee_);
+    if (const auto minuteFee = MinuteFee(rules_, totals_.billingMonthSeconds, clock_.Now())) {
+        fee_.minuteFee = *minuteFee;
+    }
 }
 
 void Session::CloseForExit() {
-    if (call_.isConnected && !dialer_.IsConnected()) {
-        OnDisconnected();  // hung up on the way out: close the call properly
-    } else if (call_.isConnected) {
-        RefreshCallFigures();
-        SaveDialLog();
+    if (call_.isConnected) {
+        CloseCall();
     }
     db_.CloseDatabase();
 }

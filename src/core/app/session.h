@@ -1,8 +1,8 @@
 // The session holds the run-time state of the program (the current call, its fee,
 // the usage totals, the rules, the speed ring) and runs the road of a call: the
 // ticks, the dialer's events, dialling and hang-up, and the opening and closing of
-// each call. The shell calls the ticks from its timers; tests call them with a
-// fake clock.
+// each call. It tells the user interface what to show. The shell calls the ticks
+// from its timers; tests call them with a fake clock.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "app/user_interface.h"
 #include "base/call_state.h"
 #include "base/clock.h"
-#include "app/user_interface.h"
 #include "dialer/dialer.h"
 #include "dialer/link_probe.h"
+#include "dialer/schedule.h"
 #include "metering/fee_engine.h"
 #include "metering/idle_watch.h"
 #include "metering/limits.h"
@@ -23,6 +24,7 @@
 #include "reports/usage_totals.h"
 #include "store/call_log_writer.h"
 #include "store/dbio.h"
+#include "store/settings_store.h"
 
 namespace vornik {
 
@@ -38,25 +40,32 @@ class Session {
     Session& operator=(const Session&) = delete;
 
     // The core steps of start-up, in order: rules, the current billing month, the
-    // entry list and the last entry, a link that is already up, one metering
-    // step, the minute fee.
+    // entry list and the entry to use, a link that is already up (opened as a
+    // call), one metering step, the minute fee.
     void StartUp();
 
-    // Every second: the connection watch, then one metering step.
+    // Every second: the connection watch, one metering step, and the figures shown.
     void MainTick();
     // Every minute: the minute fee, while connected the call's fee and record, the
     // timed dial and hang-up, and on even minutes the link check.
     void MinuteTick();
+    // Back-ends that advance by themselves (the simulated one) do so here.
+    void PollDialer() { dialer_.Poll(); }
 
     // Dialer events.
     void OnStateChanged(int state);
     void OnDialError(const std::string& message);
 
-    // Refused, with the alerts the user chose, when a limit is reached.
-    void Dial();
+    // Refused, with the alerts the user chose, when a limit is reached. Without
+    // an entry the status line says how to make one; a dial the user asked for
+    // also says it in a message.
+    void Dial(bool askedByUser = true);
     // The last step of start-up: dials when the user asked for it.
     void AutoDial();
     void DialDisconnect();
+    // The exit dialogue's hang-up: the link only, the call is closed on the way out.
+    void HangUpOnExit() { dialer_.HangUp(); }
+    bool LinkUp() { return dialer_.IsConnected(); }
     // The cap reached now, if any; raises the chosen alerts for it.
     LimitKind CheckLimits();
     void LinkCheck();
@@ -72,46 +81,64 @@ class Session {
     int CreateEntry();
     void EditEntry();
 
-    // History: the billing month shown, its rows, and the totals refresh.
+    // History: the billing month shown, its calls, and the totals refresh.
     void SelectCurrentBillingMonth();
     void ShowBillingMonth(const BillingMonth& month);
     void RefreshHistory();
-    Rows ShownMonthRows();
     void ReloadRules();
     // The sound and order menu items: flip, store, and show.
     void ToggleSound();
     void ToggleLogOrder();
-    // Leaving the program: a call that is still up is written once more, so its
-    // last minute is not lost, and the log is closed.
+    // Leaving the program: a call that is still up is closed as a hang-up would
+    // close it (its part minute settled, its record written) and the log is closed.
     void CloseForExit();
 
-    // Read by the displays.
+    // For tests and benchmarks; the displays are told what to show.
     const CurrentCall& Call() const { return call_; }
     const CallFee& Fee() const { return fee_; }
     const UsageTotals& Totals() const { return totals_; }
     const TimeRules& Rules() const { return rules_; }
-    const SpeedMeter& Speed() const { return speed_; }
     const BillingMonth& ShownMonth() const { return shownMonth_; }
     bool IsIdle() const { return idle_.IsIdle(); }
     BillingMonth CurrentBillingMonth() const;
-    Dialer& DialerPort() { return dialer_; }
-    Dbio& Store() { return db_; }
-    const Clock& ClockPort() const { return clock_; }
+    SettingsStore& Settings() { return settings_; }
 
   private:
+    // What the guard over a running link reads from the settings, loaded with the
+    // rules so the ticks never read the log.
+    struct GuardSettings {
+        LimitAlerts limitAlerts;
+        bool autoReDial = false;
+        std::string checkHost;
+        std::string keepAliveHost = kDefaultKeepAliveHost;
+        TimedAction timedDial;
+        TimedAction timedHangUp;
+    };
+
     void WatchConnection();
-    void OnConnected();
+    // `announced`: the dialer said the link came up; otherwise the watch found it
+    // up (at start-up, or after a missed event).
+    void OnConnected(bool announced);
     void OnDisconnected();
-    void CaptureCallInfo();
+    void CaptureCallInfo(bool announced);
+    // Settles the call's fee and writes its final record; the link may still be
+    // up (when the program is left).
+    void CloseCall();
     void SampleSpeed();
     void RefreshCallFigures();
+    void ShowLiveFigures();
+    void UpdateMenuStates();
+    void ShowShownMonth();
     void UpdateMinuteFee();
     bool SaveDialLog();
     // The moment the call has reached: its begin plus the monotonic time since,
     // so a clock step during the call does not change its length.
     Moment CallMoment() const;
-    void SaveLastEntry(const std::string& name);
     void OnEntryLoaded();
+    void OnPhoneBookChanged();
+    // Keeps an entry selected while there is one to select.
+    void SelectAnEntry(const std::vector<std::string>& names);
+    void SaveLastEntry(const std::string& name);
     void StoreCredential(bool& edited, const std::function<void()>& assign);
     void PlaySound(Sound sound);
     void ShowLimitAlert(LimitKind kind);
@@ -127,22 +154,24 @@ class Session {
     const Clock& clock_;
     UserInterface& ui_;
     LinkProbe& probe_;
+    SettingsStore settings_;
     FeeEngine feeEngine_;
     CallLogWriter logWriter_;
     UsageTotalsReader usage_;
 
     TimeRules rules_;
+    GuardSettings guard_;
     CurrentCall call_;
     CallFee fee_;
     UsageTotals totals_;
     SpeedMeter speed_;
     BillingMonth shownMonth_;
     std::int64_t callStartMs_ = 0;
+    // Counts the calls opened, so an answer meant for one call never acts on the next.
+    int callSerial_ = 0;
     bool userNameEdited_ = false;
     bool passwordEdited_ = false;
     IdleWatch idle_;
-    LimitAlerts limitAlerts_;
-    std::string keepAliveHost_ = kDefaultKeepAliveHost;
     // At most one limit message and one idle question are open at a time, and
     // one link probe is under way.
     bool limitMessageOpen_ = false;

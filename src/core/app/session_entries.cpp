@@ -1,4 +1,6 @@
 // The session's entries and credentials, its history and its rules.
+#include <algorithm>
+
 #include "app/session.h"
 #include "base/setting_keys.h"
 
@@ -6,6 +8,8 @@ namespace vornik {
 
 // ---- Entries and credentials -----------------------------------------------
 
+// The box always shows the entry the dialer holds, so what the user sees is
+// what a dial dials.
 std::vector<std::string> Session::FillEntryList() {
     dialer_.SetPhoneBook(dialer_.DefaultPhoneBook());
     std::vector<std::string> names;
@@ -14,13 +18,27 @@ std::vector<std::string> Session::FillEntryList() {
         names.push_back(dialer_.EntryNameAt(i));
     }
     ui_.ShowEntryList(names);
+    ui_.ShowEntry(dialer_.EntryName());
     return names;
+}
+
+void Session::SelectAnEntry(const std::vector<std::string>& names) {
+    if (dialer_.EntryName().empty() && !names.empty()) {
+        ChangeEntry(names.front());
+    }
+}
+
+// Entries came, went or were renamed behind the program's back.
+void Session::OnPhoneBookChanged() {
+    SelectAnEntry(FillEntryList());
+    UpdateMenuStates();
 }
 
 void Session::ChangeEntry(const std::string& name) {
     dialer_.SetOptionA(false);
     dialer_.LoadEntry(name);
-    ui_.UpdateMenuStates();
+    ui_.ShowEntry(dialer_.EntryName());
+    UpdateMenuStates();
     RefreshHistory();
     SaveLastEntry(dialer_.EntryName());
 }
@@ -35,7 +53,7 @@ void Session::OnEntryLoaded() {
 
 void Session::SaveLastEntry(const std::string& name) {
     if (!name.empty()) {
-        db_.SaveConfig(keys::kLastEntry, name);
+        settings_.Save(keys::kLastEntry, name);
     }
 }
 
@@ -60,10 +78,22 @@ void Session::StorePassword(const std::string& password) {
     StoreCredential(passwordEdited_, [&] { dialer_.SetEntryPassword(password); });
 }
 
+// A new entry is selected at once, so the user can fill in and dial it.
 int Session::CreateEntry() {
+    std::vector<std::string> before;
+    for (int i = 0; i < dialer_.EntryCount(); ++i) {
+        before.push_back(dialer_.EntryNameAt(i));
+    }
     const int result = dialer_.CreateEntry();
-    if (static_cast<std::int16_t>(result) == 0) {
-        FillEntryList();
+    if (static_cast<std::int16_t>(result) != 0) {
+        return result;
+    }
+    const std::vector<std::string> after = FillEntryList();
+    const auto added = std::find_if(after.begin(), after.end(), [&](const std::string& name) {
+        return std::find(before.begin(), before.end(), name) == before.end();
+    });
+    if (added != after.end()) {
+        ChangeEntry(*added);
     }
     return result;
 }
@@ -87,44 +117,51 @@ void Session::SelectCurrentBillingMonth() {
 
 void Session::ShowBillingMonth(const BillingMonth& month) {
     shownMonth_ = month;
-    ui_.RefreshHistoryView();
-    usage_.LoadMonthTotals(false, shownMonth_, rules_.firstFeeDay, dialer_.EntryName(),
-                           clock_.Now(), totals_);
+    const std::string entry = dialer_.EntryName();
+    usage_.LoadMonthTotals(false, shownMonth_, rules_.firstFeeDay, entry, clock_.Now(), totals_);
+    ShowShownMonth();
 }
 
 void Session::RefreshHistory() {
-    ui_.RefreshHistoryView();
     const Moment today = clock_.Now();
     const std::string entry = dialer_.EntryName();
     usage_.LoadTodayTotals(today, entry, totals_);
     usage_.LoadMonthTotals(true, shownMonth_, rules_.firstFeeDay, entry, today, totals_);
+    ShowShownMonth();
 }
 
-Rows Session::ShownMonthRows() {
-    return usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, dialer_.EntryName());
+void Session::ShowShownMonth() {
+    ui_.ShowHistory({shownMonth_,
+                     usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, dialer_.EntryName()),
+                     rules_.logOrderDescending != 0});
 }
 
-// What the per-second checks need from the settings is read here, with the
-// rules, so that the one-second tick never reads the log.
+// What the per-second and per-minute checks need from the settings is read here,
+// with the rules, so that the ticks never read the log.
 void Session::ReloadRules() {
-    InitTimeRule(db_, rules_,
-                 {[this] { ui_.RefreshHistoryView(); }, [this] { ui_.UpdateMenuStates(); }});
-    limitAlerts_ = ReadLimitAlerts(db_);
-    const std::string checkHost = db_.GetConfig(keys::kCheckIp).value_or("");
-    keepAliveHost_ = checkHost.empty() ? kDefaultKeepAliveHost : checkHost;
+    InitTimeRule(db_, rules_, {[this] { ShowShownMonth(); }, [this] { UpdateMenuStates(); }});
+    guard_.limitAlerts = ReadLimitAlerts(settings_);
+    guard_.autoReDial = settings_.IsOn(keys::kAutoReDial);
+    guard_.checkHost = settings_.Text(keys::kCheckIp);
+    guard_.keepAliveHost = guard_.checkHost.empty() ? kDefaultKeepAliveHost : guard_.checkHost;
+    guard_.timedDial = ReadTimedAction(settings_, keys::kAutoDialTime, keys::kAutoDialTimeHour,
+                                       keys::kAutoDialTimeMinute);
+    guard_.timedHangUp =
+        ReadTimedAction(settings_, keys::kAutoDisconnectTime, keys::kAutoDisconnectTimeHour,
+                        keys::kAutoDisconnectTimeMinute);
 }
 
 void Session::ToggleSound() {
     rules_.soundOn = !rules_.soundOn;
-    db_.SaveConfig(keys::kCloseSound, rules_.soundOn ? "0" : "1");
-    ui_.UpdateMenuStates();
+    settings_.SaveSwitch(keys::kCloseSound, !rules_.soundOn);
+    UpdateMenuStates();
 }
 
 void Session::ToggleLogOrder() {
     rules_.logOrderDescending = rules_.logOrderDescending != 0 ? 0 : 1;
-    ui_.UpdateMenuStates();
-    ui_.RefreshHistoryView();
-    db_.SaveConfig(keys::kLogOrder, std::to_string(rules_.logOrderDescending));
+    UpdateMenuStates();
+    ShowShownMonth();
+    settings_.Save(keys::kLogOrder, std::to_string(rules_.logOrderDescending));
 }
 
 }  // namespace vornik

@@ -1,8 +1,6 @@
 // The session's guard over a running link: usage limits, idle spells, the timed
 // dial and hang-up, and the link check.
 #include "app/session.h"
-#include "dialer/schedule.h"
-#include "base/setting_keys.h"
 
 namespace vornik {
 
@@ -10,16 +8,12 @@ namespace vornik {
 // that moment; each fires once in its minute.
 void Session::RunSchedule(const Moment& now) {
     const std::string minute = MomentText(now).substr(0, 16);
-    if (ScheduleMatches(db_.GetConfig(keys::kAutoDialTime), db_.GetConfig(keys::kAutoDialTimeHour),
-                        db_.GetConfig(keys::kAutoDialTimeMinute), now) &&
-        !dialer_.IsConnected() && lastScheduledDial_ != minute) {
+    if (guard_.timedDial.Matches(now) && !dialer_.IsConnected() && lastScheduledDial_ != minute) {
         lastScheduledDial_ = minute;
         dialer_.Connect();
     }
-    if (ScheduleMatches(db_.GetConfig(keys::kAutoDisconnectTime),
-                        db_.GetConfig(keys::kAutoDisconnectTimeHour),
-                        db_.GetConfig(keys::kAutoDisconnectTimeMinute), now) &&
-        dialer_.IsConnected() && lastScheduledHangUp_ != minute) {
+    if (guard_.timedHangUp.Matches(now) && dialer_.IsConnected() &&
+        lastScheduledHangUp_ != minute) {
         lastScheduledHangUp_ = minute;
         dialer_.HangUp();
     }
@@ -31,7 +25,12 @@ void Session::LinkCheck() {
     ShowStatus("检查GPRS/ADSL链路");
     if (!dialer_.IsConnected()) {
         ShowStatus("连接已经断开，重新建立连接。");
-        Dial();
+        Dial(false);
+        return;
+    }
+    // With no host to probe there is nothing that could show the link broken.
+    if (guard_.checkHost.empty()) {
+        OnLinkProbed(PingOutcome::kUp);
         return;
     }
     if (linkProbePending_) {
@@ -39,7 +38,7 @@ void Session::LinkCheck() {
     }
     linkProbePending_ = true;
     std::weak_ptr<bool> alive = alive_;
-    probe_.PingHost(db_.GetConfig(keys::kCheckIp).value_or(""), [this, alive](PingOutcome outcome) {
+    probe_.PingHost(guard_.checkHost, [this, alive](PingOutcome outcome) {
         if (alive.lock()) {
             OnLinkProbed(outcome);
         }
@@ -64,7 +63,7 @@ LimitKind Session::CheckLimits() {
     const LimitUsage usage{
         call_.isConnected,           call_.callSeconds,    call_.callBytesIn + call_.callBytesOut,
         totals_.billingMonthSeconds, totals_.todaySeconds, totals_.billingMonthBytes};
-    const LimitKind kind = vornik::CheckLimits(rules_, usage);
+    const LimitKind kind = ::vornik::CheckLimits(rules_, usage);
     if (kind != LimitKind::kNone) {
         ShowLimitAlert(kind);
     }
@@ -75,13 +74,13 @@ LimitKind Session::CheckLimits() {
 // while a cap stays reached the alert repeats each second, but a message already
 // open is not stacked with another.
 void Session::ShowLimitAlert(LimitKind kind) {
-    if (limitAlerts_.sound) {
+    if (guard_.limitAlerts.sound) {
         PlaySound(kind == LimitKind::kMonthlyVolume ? Sound::kVolumeOut : Sound::kTimeout);
     }
-    if (limitAlerts_.disconnect && call_.isConnected) {
+    if (guard_.limitAlerts.disconnect && call_.isConnected) {
         DialDisconnect();
     }
-    if (limitAlerts_.message && !limitMessageOpen_) {
+    if (guard_.limitAlerts.message && !limitMessageOpen_) {
         limitMessageOpen_ = true;
         std::weak_ptr<bool> alive = alive_;
         ui_.ShowMessage(LimitMessage(kind), [this, alive] {
@@ -125,24 +124,29 @@ void Session::TakeIdleAction() {
             AskWhetherToHangUpIdleLink();
             break;
         default:
-            probe_.SendKeepAlive(keepAliveHost_);
+            probe_.SendKeepAlive(guard_.keepAliveHost);
             break;
     }
 }
 
 // The question stays open while ticks go on; it is asked once at a time, and a
-// Cancel makes the wait start again from the answer.
+// Cancel makes the wait start again from the answer. An answer that comes after
+// its call has ended is about a link that is gone: it must not end the next one.
 void Session::AskWhetherToHangUpIdleLink() {
     if (idleQuestionOpen_) {
         return;
     }
     idleQuestionOpen_ = true;
     std::weak_ptr<bool> alive = alive_;
-    ui_.AskOkCancel("网络空闲超时，断开网络吗？", [this, alive](bool ok) {
+    const int askedDuringCall = callSerial_;
+    ui_.AskOkCancel("网络空闲超时，断开网络吗？", [this, alive, askedDuringCall](bool ok) {
         if (!alive.lock()) {
             return;
         }
         idleQuestionOpen_ = false;
+        if (askedDuringCall != callSerial_ || !call_.isConnected) {
+            return;
+        }
         if (!ok) {
             idle_.RestartWait(clock_.MonotonicMs());
             return;

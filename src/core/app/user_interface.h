@@ -1,11 +1,19 @@
 // What the session asks of whoever shows it to a person: the desktop shell, the
-// headless terminal, or a test. Nothing here blocks waiting for a person: a
-// question is answered later through its callback.
+// headless terminal, or a test. The session tells it what to show; the shell
+// never reads the session, the dialer or the log behind this port's back.
+// Nothing here blocks waiting for a person: a question is answered later through
+// its callback.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "app/status_display.h"
+#include "base/call_record.h"
+#include "base/call_state.h"
+#include "metering/speed_meter.h"
+#include "reports/usage_totals.h"
 
 namespace vornik {
 
@@ -18,6 +26,26 @@ enum class LinkIcons {
     kIdle           // tray "idle", floating window "idle" with idle arrows
 };
 
+// The billing month the history view shows, with its calls.
+struct MonthHistory {
+    BillingMonth month;
+    std::vector<CallRecord> calls;  // oldest first
+    bool descending = false;        // the newest call at the top
+};
+
+// What the displays show once a second.
+struct LiveFigures {
+    bool connected = false;
+    std::string entryName;
+    const CurrentCall& call;
+    const CallFee& fee;
+    const UsageTotals& totals;
+    const SpeedMeter& speed;
+    double maxSpeed = 70;  // KB/s at full height of the speed graph
+    // The shown month is the current billing month, so a running call counts in it.
+    bool callInShownMonth = false;
+};
+
 class UserInterface {
   public:
     virtual ~UserInterface() = default;
@@ -28,10 +56,9 @@ class UserInterface {
     // that sounds are on.
     virtual void PlaySound(Sound sound) = 0;
     virtual void ShowLinkIcons(LinkIcons icons) = 0;
-    // The dial, hang-up, report, sound and order items follow the session's state.
-    virtual void UpdateMenuStates() = 0;
-    // The recorded calls or the order changed: rebuild the history grid.
-    virtual void RefreshHistoryView() = 0;
+    virtual void ShowMenuStates(const MenuStates& states) = 0;
+    virtual void ShowHistory(const MonthHistory& history) = 0;
+    virtual void ShowLiveFigures(const LiveFigures& figures) = 0;
     virtual void ShowEntryList(const std::vector<std::string>& names) = 0;
     // The entry box shows this name (selection by the program, not the user).
     virtual void ShowEntry(const std::string& name) = 0;

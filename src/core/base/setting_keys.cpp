@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/number_text.h"
+
 namespace vornik {
 namespace {
 
@@ -67,6 +69,38 @@ char Lower(char c) {
 }
 
 }  // namespace
+
+bool ReadSwitch(const SettingKey& key, const ConfigValue& stored) {
+    const std::string text = stored.value_or("");
+    switch (key.rule) {
+        case SettingRule::kOnWhenOne:
+            return text == "1";
+        case SettingRule::kOnUnlessZero:
+            return text != "0";
+        case SettingRule::kOnWhenNumberIsOne: {
+            const auto number = ParseNumber(text);
+            return number && *number == 1;
+        }
+        default:
+            return ParseNumber(text).value_or(0) != 0;
+    }
+}
+
+double FallbackNumber(const SettingKey& key) {
+    return ParseNumber(key.fallback).value_or(0);
+}
+
+std::optional<double> ReadNumber(const SettingKey& key, const ConfigValue& stored) {
+    const auto number = ParseNumber(stored.value_or(""));
+    if (key.rule == SettingRule::kNumberNotZero && number == 0.0) {
+        return FallbackNumber(key);
+    }
+    return number;
+}
+
+std::string ReadText(const SettingKey& key, const ConfigValue& stored) {
+    return stored.value_or(std::string(key.fallback));
+}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {

@@ -1,12 +1,16 @@
 #include "dialer/schedule.h"
 
+#include "store/settings_store.h"
+
 namespace vornik {
 
-bool ScheduleMatches(const std::optional<std::string>& enabled,
-                     const std::optional<std::string>& hour,
-                     const std::optional<std::string>& minute, const Moment& now) {
-    return enabled.value_or("") == "1" && hour.value_or("") == std::to_string(now.hour) &&
-           minute.value_or("") == std::to_string(now.minute);
+bool TimedAction::Matches(const Moment& now) const {
+    return on && hour == std::to_string(now.hour) && minute == std::to_string(now.minute);
+}
+
+TimedAction ReadTimedAction(SettingsStore& settings, const SettingKey& on, const SettingKey& hour,
+                            const SettingKey& minute) {
+    return {settings.IsOn(on), settings.Text(hour), settings.Text(minute)};
 }
 
 }  // namespace vornik

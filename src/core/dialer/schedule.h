@@ -3,15 +3,24 @@
 // seven o'clock, "07" never does).
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "base/moment.h"
+#include "base/setting_keys.h"
 
 namespace vornik {
 
-bool ScheduleMatches(const std::optional<std::string>& enabled,
-                     const std::optional<std::string>& hour,
-                     const std::optional<std::string>& minute, const Moment& now);
+class SettingsStore;
+
+struct TimedAction {
+    bool on = false;
+    std::string hour;
+    std::string minute;
+
+    bool Matches(const Moment& now) const;
+};
+
+TimedAction ReadTimedAction(SettingsStore& settings, const SettingKey& on, const SettingKey& hour,
+                            const SettingKey& minute);
 
 }  // namespace vornik

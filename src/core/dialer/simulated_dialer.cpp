@@ -271,22 +271,24 @@ void SimulatedDialer::LoadPhoneBookFile() {
         return;
     }
     std::error_code ignored;
-    if (!std::filesystem::exists(phoneBook_, ignored) &&
-        !WriteSimulatedPhoneBook(phoneBook_, SampleSimulatedEntries())) {
-        // Demonstrations still work from the samples kept in memory.
-        entries_ = SampleSimulatedEntries();
-        phoneBookProblems_ = "无法创建电话簿文件 " + phoneBook_.string();
-        return;
+    if (!std::filesystem::exists(phoneBook_, ignored)) {
+        const Result<> created = WriteSimulatedPhoneBook(phoneBook_, SampleSimulatedEntries());
+        if (!created) {
+            // Demonstrations still work from the samples kept in memory.
+            entries_ = SampleSimulatedEntries();
+            phoneBookProblems_ = "无法创建电话簿文件：" + created.Error();
+            return;
+        }
     }
     entries_ = ReadSimulatedPhoneBook(phoneBook_, &phoneBookProblems_);
 }
 
 bool SimulatedDialer::WritePhoneBook() {
-    if (WriteSimulatedPhoneBook(phoneBook_, entries_)) {
-        return true;
+    const Result<> written = WriteSimulatedPhoneBook(phoneBook_, entries_);
+    if (!written) {
+        AddProblem(phoneBookProblems_, "无法写入电话簿文件：" + written.Error());
     }
-    AddProblem(phoneBookProblems_, "无法写入电话簿文件 " + phoneBook_.string());
-    return false;
+    return written.Ok();
 }
 
 SimulatedEntry* SimulatedDialer::FindEntry(const std::string& name) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/result.h"
 #include "dialer/dialer.h"
 
 namespace vornik {
@@ -39,8 +40,8 @@ struct SimulatedEntry {
 // entries when missing.
 std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& file,
                                                    std::string* error = nullptr);
-bool WriteSimulatedPhoneBook(const std::filesystem::path& file,
-                             const std::vector<SimulatedEntry>& entries);
+Result<> WriteSimulatedPhoneBook(const std::filesystem::path& file,
+                                 const std::vector<SimulatedEntry>& entries);
 std::vector<SimulatedEntry> SampleSimulatedEntries();
 
 class SimulatedDialer : public Dialer {

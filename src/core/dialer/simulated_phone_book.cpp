@@ -2,16 +2,13 @@
 // reader forgives what it does not understand (it says so and keeps the default)
 // and the writer replaces the file only with a complete new one.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string_view>
-#include <system_error>
 
+#include "base/atomic_file.h"
 #include "dialer/simulated_dialer.h"
 
 namespace vornik {
@@ -232,43 +229,6 @@ class PhoneBookReader {
     bool skippingSection_ = false;
 };
 
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Replaces `file` with `text` so that a reader sees either the old or the whole
-// new file, never a part. The file holds passwords, so only its owner may read it.
-bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view text) {
-    std::error_code ignored;
-    if (file.has_parent_path()) {
-        std::filesystem::create_directories(file.parent_path(), ignored);
-    }
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    std::error_code renameError;
-    if (written && closed) {
-        std::filesystem::rename(temporary, file, renameError);
-    }
-    if (!written || !closed || renameError) {
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& file,
@@ -295,8 +255,8 @@ std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& 
     return reader.TakeEntries();
 }
 
-bool WriteSimulatedPhoneBook(const std::filesystem::path& file,
-                             const std::vector<SimulatedEntry>& entries) {
+Result<> WriteSimulatedPhoneBook(const std::filesystem::path& file,
+                                 const std::vector<SimulatedEntry>& entries) {
     std::ostringstream text;
     text << kHeader;
     for (const SimulatedEntry& entry : entries) {
@@ -308,7 +268,8 @@ bool WriteSimulatedPhoneBook(const std::filesystem::path& file,
              << "traffic=" << TrafficText(entry.traffic) << "\n"
              << "fail=" << OneLine(entry.failure) << "\n";
     }
-    return ReplaceFileAtomically(file, text.str());
+    // The file holds passwords: only its owner may read it.
+    return WriteFileAtomically(file, text.str());
 }
 
 std::vector<SimulatedEntry> SampleSimulatedEntries() {

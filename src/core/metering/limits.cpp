@@ -1,7 +1,7 @@
 #include "metering/limits.h"
 
 #include "base/setting_keys.h"
-#include "store/dbio.h"
+#include "store/settings_store.h"
 
 namespace vornik {
 namespace {
@@ -12,11 +12,6 @@ bool IsOn(std::int16_t flag) {
 
 bool TimeCapReached(double capHours, std::int64_t usedSeconds) {
     return capHours * 3600 <= static_cast<double>(usedSeconds);
-}
-
-bool ReadsAsOne(const ConfigValue& value) {
-    const auto number = ParseNumber(value.value_or(""));
-    return number && *number == 1;
 }
 
 }  // namespace
@@ -60,10 +55,9 @@ std::string LimitMessage(LimitKind kind) {
     return {};
 }
 
-LimitAlerts ReadLimitAlerts(Dbio& db) {
-    return {ReadsAsOne(db.GetConfig(keys::kSoundAlert)),
-            ReadsAsOne(db.GetConfig(keys::kDisconnectAlert)),
-            ReadsAsOne(db.GetConfig(keys::kMessageAlert))};
+LimitAlerts ReadLimitAlerts(SettingsStore& settings) {
+    return {settings.IsOn(keys::kSoundAlert), settings.IsOn(keys::kDisconnectAlert),
+            settings.IsOn(keys::kMessageAlert)};
 }
 
 }  // namespace vornik

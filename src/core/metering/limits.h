@@ -10,7 +10,7 @@
 
 namespace vornik {
 
-class Dbio;
+class SettingsStore;
 
 enum class LimitKind : std::int16_t {
     kNone = 0,
@@ -42,6 +42,6 @@ struct LimitAlerts {
     bool disconnect = false;
     bool message = false;
 };
-LimitAlerts ReadLimitAlerts(Dbio& db);
+LimitAlerts ReadLimitAlerts(SettingsStore& settings);
 
 }  // namespace vornik

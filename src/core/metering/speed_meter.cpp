@@ -46,9 +46,14 @@ void SpeedMeter::SampleSpeed(bool connected, std::int64_t bytesReceived, std::in
     lastBytesOut_ = bytesSent;
 }
 
-void SpeedMeter::StartCall() {
-    callBytesIn_ = 0;
-    callBytesOut_ = 0;
+void SpeedMeter::StartCall(std::int64_t bytesReceived, std::int64_t bytesSent,
+                           bool countEarlierBytes) {
+    // The speed goes on from the counters as they are now, so earlier bytes never
+    // show as one second's burst.
+    lastBytesIn_ = bytesReceived;
+    lastBytesOut_ = bytesSent;
+    callBytesIn_ = countEarlierBytes ? std::max<std::int64_t>(bytesReceived, 0) : 0;
+    callBytesOut_ = countEarlierBytes ? std::max<std::int64_t>(bytesSent, 0) : 0;
 }
 
 std::vector<GraphColumn> SpeedMeter::Columns(double maxSpeed) const {

@@ -31,8 +31,10 @@ class SpeedMeter {
     void SampleSpeed(bool connected, std::int64_t bytesReceived, std::int64_t bytesSent,
                      std::int64_t monotonicMs);
 
-    // The current call's bytes start from 0 (the link's counters keep running).
-    void StartCall();
+    // A call begins on a link whose counters read these now. An announced call
+    // counts from them; a link found already up brings into the call everything
+    // they have counted, as the back-end reports it for the link.
+    void StartCall(std::int64_t bytesReceived, std::int64_t bytesSent, bool countEarlierBytes);
     std::int64_t CallBytesIn() const { return callBytesIn_; }
     std::int64_t CallBytesOut() const { return callBytesOut_; }
 

@@ -7,6 +7,7 @@
 
 #include "base/setting_keys.h"
 #include "store/dbio.h"
+#include "store/settings_store.h"
 
 namespace vornik {
 namespace {
@@ -16,8 +17,7 @@ using namespace keys;
 // A whole number of type T, rounded half to even as the settings were always
 // read; nothing when the text is not a number or does not fit.
 template <typename T>
-std::optional<T> AsWhole(const ConfigValue& value) {
-    const auto number = ParseNumber(value.value_or(""));
+std::optional<T> AsWhole(const std::optional<double>& number) {
     if (!number) {
         return std::nullopt;
     }
@@ -26,10 +26,6 @@ std::optional<T> AsWhole(const ConfigValue& value) {
         return std::nullopt;
     }
     return static_cast<T>(rounded);
-}
-
-std::optional<double> AsReal(const ConfigValue& value) {
-    return ParseNumber(value.value_or(""));
 }
 
 template <typename T>
@@ -41,38 +37,35 @@ void Assign(T& variable, const std::optional<T>& value) {
 
 class RuleReader {
   public:
-    explicit RuleReader(Dbio& db) : db_(db) {}
+    explicit RuleReader(Dbio& db) : settings_(db) {}
 
-    ConfigValue Text(const SettingKey& key) { return db_.GetConfig(key); }
+    bool Switch(const SettingKey& key) { return settings_.IsOn(key); }
     void Whole(const SettingKey& key, std::int16_t& variable) {
-        Assign(variable, AsWhole<std::int16_t>(Text(key)));
+        Assign(variable, AsWhole<std::int16_t>(settings_.Number(key)));
     }
     void Whole(const SettingKey& key, std::int32_t& variable) {
-        Assign(variable, AsWhole<std::int32_t>(Text(key)));
+        Assign(variable, AsWhole<std::int32_t>(settings_.Number(key)));
     }
-    void Real(const SettingKey& key, double& variable) { Assign(variable, AsReal(Text(key))); }
-    // Stored "0" is off; anything else, an absent key included, is on.
-    std::int16_t OnUnlessZero(const SettingKey& key) {
-        return Text(key).value_or("") != "0" ? 1 : 0;
-    }
+    void Real(const SettingKey& key, double& variable) { Assign(variable, settings_.Number(key)); }
+    void Save(const SettingKey& key, std::string_view value) { settings_.Save(key, value); }
 
   private:
-    Dbio& db_;
+    SettingsStore settings_;
 };
 
-void LoadBillingDay(Dbio& db, RuleReader& read, TimeRules& rules) {
+void LoadBillingDay(RuleReader& read, TimeRules& rules) {
     read.Whole(kFirstFeeDay, rules.firstFeeDay);
     if (rules.firstFeeDay < 1 || rules.firstFeeDay > 28) {
-        rules.firstFeeDay = 21;
-        db.SaveConfig(kFirstFeeDay, "21");
+        rules.firstFeeDay = static_cast<std::int16_t>(FallbackNumber(kFirstFeeDay));
+        read.Save(kFirstFeeDay, kFirstFeeDay.fallback);
     }
 }
 
 void LoadLimits(RuleReader& read, TimeRules& rules) {
-    rules.monthlyMaxTimeOn = read.OnUnlessZero(kChkMonthlyMaxTime);
-    rules.dailyMaxTimeOn = read.OnUnlessZero(kChkDailyMaxTime);
-    rules.eachMaxTimeOn = read.OnUnlessZero(kChkEachMaxTime);
-    rules.monthlyMaxVolumeOn = read.Text(kChkMonthlyMaxVolume).value_or("") == "1" ? 1 : 0;
+    rules.monthlyMaxTimeOn = read.Switch(kChkMonthlyMaxTime) ? 1 : 0;
+    rules.dailyMaxTimeOn = read.Switch(kChkDailyMaxTime) ? 1 : 0;
+    rules.eachMaxTimeOn = read.Switch(kChkEachMaxTime) ? 1 : 0;
+    rules.monthlyMaxVolumeOn = read.Switch(kChkMonthlyMaxVolume) ? 1 : 0;
     read.Real(kMonthlyMaxTime, rules.monthlyMaxTime);
     read.Real(kDailyMaxTime, rules.dailyMaxTime);
     read.Real(kEachMaxTime, rules.eachMaxTime);
@@ -116,11 +109,8 @@ void LoadTariff(RuleReader& read, TimeRules& rules) {
 }
 
 void LoadDisplay(RuleReader& read, TimeRules& rules, const RuleReloadHooks& hooks) {
-    rules.soundOn = read.Text(kCloseSound).value_or("") != "1";
+    rules.soundOn = !read.Switch(kCloseSound);
     read.Real(kMaxSpeed, rules.maxSpeed);
-    if (rules.maxSpeed == 0) {
-        rules.maxSpeed = 70;
-    }
     std::int32_t logOrder = rules.logOrderDescending;
     read.Whole(kLogOrder, logOrder);
     if (logOrder != rules.logOrderDescending) {
@@ -131,11 +121,20 @@ void LoadDisplay(RuleReader& read, TimeRules& rules, const RuleReloadHooks& hook
     }
 }
 
+// A factor read from a discount table: a null, blank or non-numeric value is no
+// factor at all, so it never replaces the one already found.
+std::optional<double> FactorOf(const Field& field) {
+    if (field.IsNull() || field.Text().find_first_not_of(" \t") == std::string::npos) {
+        return std::nullopt;
+    }
+    return field.Number();
+}
+
 }  // namespace
 
 void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks) {
     RuleReader read(db);
-    LoadBillingDay(db, read, rules);
+    LoadBillingDay(read, rules);
     LoadLimits(read, rules);
     LoadIdle(read, rules);
     LoadTariff(read, rules);
@@ -143,6 +142,30 @@ void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks) {
     if (hooks.updateMenuStates) {
         hooks.updateMenuStates();
     }
+    rules.discounts = LoadDiscountTables(db);
+}
+
+DiscountTables LoadDiscountTables(Dbio& db) {
+    DiscountTables tables;
+    for (const Row& row : db.QueryRows(
+             "SELECT beginTime, endTime, discount FROM discounttime WHERE entryName = 'global'")) {
+        const auto begin = ParseTimeOfDay(row[0].Text());
+        const auto end = ParseTimeOfDay(row[1].Text());
+        const auto factor = FactorOf(row[2]);
+        if (begin && end && factor) {
+            tables.windows.push_back({*begin, *end, *factor});
+        }
+    }
+    for (const Row& row : db.QueryRows(
+             "SELECT beginTime, totalDays, discount FROM holiday WHERE entryName = 'global'")) {
+        const auto firstDay = ParseMoment(row[0].Text());
+        const auto totalDays = row[1].IsNull() ? std::nullopt : row[1].Number();
+        const auto factor = FactorOf(row[2]);
+        if (firstDay && totalDays && factor) {
+            tables.holidays.push_back({*firstDay, *totalDays, *factor});
+        }
+    }
+    return tables;
 }
 
 }  // namespace vornik

@@ -4,12 +4,36 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
+
+#include "base/moment.h"
 
 namespace vornik {
 
 class Dbio;
 
 enum class FeeType : std::int16_t { kBaoshi = 0, kJishi = 1, kBaoyue = 2 };
+
+// A daily window from its begin up to its end (seconds since midnight).
+struct DiscountWindow {
+    int beginSecond = 0;
+    int endSecond = 0;
+    double factor = 1;
+};
+
+struct HolidayDiscount {
+    Moment firstDay;
+    double totalDays = 0;
+    double factor = 1;
+};
+
+// The discount tables of the entry "global", loaded with the rules so that
+// pricing never reads the log. Rows without a usable time, day or factor are left
+// out: they could never give a factor.
+struct DiscountTables {
+    std::vector<DiscountWindow> windows;
+    std::vector<HolidayDiscount> holidays;
+};
 
 struct TimeRules {
     std::int16_t firstFeeDay = 0;  // 1..28 once loaded
@@ -47,6 +71,7 @@ struct TimeRules {
     // even when the stored value cannot be read.
     double maxSpeed = 70;  // KB/s at full height of the speed graph
     std::int32_t logOrderDescending = 0;
+    DiscountTables discounts;
 };
 
 // What InitTimeRule tells the rest of the program.
@@ -57,9 +82,12 @@ struct RuleReloadHooks {
     std::function<void()> updateMenuStates;
 };
 
-// Loads the rules in the fixed order of their keys. A value that cannot be
-// converted leaves its variable as it was; an out-of-range firstfeeday becomes 21
-// and "21" is written back; only the selected tariff's keys are read.
+// Loads the rules in the fixed order of their keys, then the discount tables. A
+// value that cannot be converted leaves its variable as it was; an out-of-range
+// firstfeeday becomes 21 and "21" is written back; only the selected tariff's
+// keys are read.
 void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks = {});
+
+DiscountTables LoadDiscountTables(Dbio& db);
 
 }  // namespace vornik

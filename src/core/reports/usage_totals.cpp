@@ -49,25 +49,41 @@ Period DayBounds(const Moment& day) {
     return {StartOfDay(day), Moment{day.year, day.month, day.day, 23, 59, 59}};
 }
 
-Rows UsageTotalsReader::LoadMonthRows(const BillingMonth& month, int firstFeeDay,
-                                      const std::string& entryName) {
-    return db_.QueryRows(
+std::vector<CallRecord> UsageTotalsReader::LoadMonthRows(const BillingMonth& month, int firstFeeDay,
+                                                         const std::string& entryName) {
+    const Rows rows = db_.QueryRows(
         OverPeriod("SELECT id, beginTime, endTime, entryName, deviceType, IpAddress, BytesIn, "
                    "BytesOut, fee") +
             " ORDER BY beginTime ASC",
         PeriodParams(BillingMonthBounds(month, firstFeeDay), entryName));
+    std::vector<CallRecord> records;
+    records.reserve(rows.size());
+    for (const Row& row : rows) {
+        records.push_back({row[0].Integer(), row[1].Text(), row[2].Text(), row[3].Text(),
+                           row[4].Text(), row[5].Text(), row[6].Integer(), row[7].Integer(),
+                           row[8].NumberOr0()});
+    }
+    return records;
 }
 
-Rows UsageTotalsReader::LoadMonthDays(const BillingMonth& month, int firstFeeDay,
-                                      const std::string& entryName) {
+std::vector<DayUsage> UsageTotalsReader::LoadMonthDays(const BillingMonth& month, int firstFeeDay,
+                                                       const std::string& entryName) {
     const std::string select =
         std::string(
             "SELECT CAST(substr(beginTime, 6, 2) AS INTEGER) AS callMonth,"
             " CAST(substr(beginTime, 9, 2) AS INTEGER) AS callDay, count(*), sum(") +
         kCallSeconds + "), sum(fee), sum(BytesIn), sum(BytesOut)";
-    return db_.QueryRows(
+    const Rows rows = db_.QueryRows(
         OverPeriod(select) + " GROUP BY callMonth, callDay ORDER BY callMonth, callDay",
         PeriodParams(BillingMonthBounds(month, firstFeeDay), entryName));
+    std::vector<DayUsage> days;
+    days.reserve(rows.size());
+    for (const Row& row : rows) {
+        days.push_back({static_cast<int>(row[0].Integer()), static_cast<int>(row[1].Integer()),
+                        row[2].Integer(), row[3].Integer(), row[4].NumberOr0(), row[5].Integer(),
+                        row[6].Integer()});
+    }
+    return days;
 }
 
 std::optional<UsageSums> UsageTotalsReader::Sum(const Period& period,

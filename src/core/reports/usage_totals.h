@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "base/call_record.h"
 #include "base/call_state.h"
 #include "base/moment.h"
 #include "store/sql_value.h"
@@ -35,6 +37,17 @@ BillingMonth BillingMonthOf(const Moment& date, int firstFeeDay);
 Period BillingMonthBounds(const BillingMonth& month, int firstFeeDay);
 Period DayBounds(const Moment& day);
 
+// The calls of one calendar day.
+struct DayUsage {
+    int month = 1;
+    int day = 1;
+    std::int64_t calls = 0;
+    std::int64_t seconds = 0;
+    double fee = 0;
+    std::int64_t bytesIn = 0;
+    std::int64_t bytesOut = 0;
+};
+
 struct UsageSums {
     std::int64_t seconds = 0;
     double fee = 0;
@@ -45,13 +58,13 @@ class UsageTotalsReader {
   public:
     explicit UsageTotalsReader(Dbio& db) : db_(db) {}
 
-    // The calls of the period, oldest first. Columns: 0 id, 1 beginTime,
-    // 2 endTime, 3 entryName, 4 deviceType, 5 IpAddress, 6 BytesIn, 7 BytesOut, 8 fee.
-    Rows LoadMonthRows(const BillingMonth& month, int firstFeeDay, const std::string& entryName);
+    // The calls of the period, oldest first.
+    std::vector<CallRecord> LoadMonthRows(const BillingMonth& month, int firstFeeDay,
+                                          const std::string& entryName);
     // One row per calendar day with calls, ordered by month number, then day (a
-    // period across the year end lists January before December). Columns: 0 month, 1 day, 2 calls,
-    // 3 seconds, 4 fee, 5 bytes received, 6 bytes sent.
-    Rows LoadMonthDays(const BillingMonth& month, int firstFeeDay, const std::string& entryName);
+    // period across the year end lists January before December).
+    std::vector<DayUsage> LoadMonthDays(const BillingMonth& month, int firstFeeDay,
+                                        const std::string& entryName);
 
     // Sums over the period; nothing when the query failed.
     std::optional<UsageSums> Sum(const Period& period, const std::string& entryName);

@@ -115,7 +115,11 @@ bool Connection::OpenFile(Mode mode) {
         return false;
     }
     if (mode == Mode::kCreateIfMissing) {
-        return EnsureLogSchema(*this);
+        const Result<> schema = EnsureLogSchema(*this);
+        if (!schema) {
+            Fail(schema.Error());
+        }
+        return schema.Ok();
     }
     if (!HasLogSchema(*this)) {
         Fail("the file holds no call log");

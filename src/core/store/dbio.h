@@ -9,17 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/setting_keys.h"
 #include "store/connection.h"
 #include "store/error_log.h"
 #include "store/sql_value.h"
 
 namespace vornik {
-
-struct SettingKey;
-
-// A setting as read: nothing when no row holds it, the empty text when its value is
-// null, the stored text otherwise.
-using ConfigValue = std::optional<std::string>;
 
 class Dbio {
   public:

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace vornik {
@@ -54,13 +53,14 @@ std::optional<std::vector<unsigned char>> FromHex(std::string_view hex) {
     return bytes;
 }
 
-std::vector<unsigned char> Derive(std::string_view password, const std::vector<unsigned char>& salt,
-                                  int iterations, std::size_t length) {
+std::optional<std::vector<unsigned char>> Derive(std::string_view password,
+                                                 const std::vector<unsigned char>& salt,
+                                                 int iterations, std::size_t length) {
     std::vector<unsigned char> out(length);
     if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
                           static_cast<int>(salt.size()), iterations, EVP_sha256(),
                           static_cast<int>(length), out.data()) != 1) {
-        throw std::runtime_error("PBKDF2 failed");
+        return std::nullopt;
     }
     return out;
 }
@@ -107,14 +107,17 @@ bool SameBytes(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string HashPassword(std::string_view password) {
+Result<std::string> HashPassword(std::string_view password) {
     std::vector<unsigned char> salt(kSaltBytes);
     if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1) {
-        throw std::runtime_error("no random bytes for the password salt");
+        return Result<std::string>::Failure("no random bytes for the password salt");
     }
     const auto hash = Derive(password, salt, kIterations, kHashBytes);
+    if (!hash) {
+        return Result<std::string>::Failure("the password could not be hashed");
+    }
     return std::string(kScheme) + "$" + std::to_string(kIterations) + "$" + ToHex(salt) + "$" +
-           ToHex(hash);
+           ToHex(*hash);
 }
 
 bool IsPasswordHash(std::string_view stored) {
@@ -126,8 +129,9 @@ bool CheckPassword(std::string_view typed, std::string_view stored) {
     if (!parsed) {
         return SameBytes(typed, stored);
     }
+    // A hash that cannot be computed proves nothing: the password is refused.
     const auto hash = Derive(typed, parsed->salt, parsed->iterations, parsed->hash.size());
-    return CRYPTO_memcmp(hash.data(), parsed->hash.data(), hash.size()) == 0;
+    return hash && CRYPTO_memcmp(hash->data(), parsed->hash.data(), hash->size()) == 0;
 }
 
 }  // namespace vornik

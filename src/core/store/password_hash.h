@@ -5,13 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
+
 namespace vornik {
 
 // The password a new installation accepts; the prompt names it.
 inline constexpr std::string_view kInitialPassword = "qexor";
 
 // "pbkdf2-sha256$<iterations>$<salt hex>$<hash hex>" with a fresh random salt.
-std::string HashPassword(std::string_view password);
+Result<std::string> HashPassword(std::string_view password);
 
 // True when `typed` is the password that `stored` keeps. An empty stored value
 // accepts only the empty password; a stored value that is not a hash (written by

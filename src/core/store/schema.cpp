@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "base/setting_keys.h"
-#include "store/password_hash.h"
 #include "store/connection.h"
+#include "store/password_hash.h"
 
 namespace vornik {
 namespace {
@@ -60,6 +60,10 @@ bool HasTable(Connection& connection, std::string_view table) {
 // The time-limit switches are off, so a new installation can dial; the idle
 // action asks after five minutes; the tariff is by the hour.
 bool InsertStartingConfig(Connection& connection) {
+    const Result<std::string> password = HashPassword(kInitialPassword);
+    if (!password) {
+        return false;
+    }
     const std::array<std::pair<const SettingKey*, std::string>, 8> rows{{
         {&keys::kChkMonthlyMaxTime, "0"},
         {&keys::kChkDailyMaxTime, "0"},
@@ -68,7 +72,7 @@ bool InsertStartingConfig(Connection& connection) {
         {&keys::kIdleTimeOutAction, "1"},
         {&keys::kMaxSpeedForIdle, "0.5"},
         {&keys::kFeeType, "1"},
-        {&keys::kPassword, HashPassword(kInitialPassword)},
+        {&keys::kPassword, password.Value()},
     }};
     for (const auto& [key, value] : rows) {
         if (!connection.ExecuteSql("INSERT INTO config (entryName, propertyType, propertyName, "
@@ -86,8 +90,8 @@ bool HasLogSchema(Connection& connection) {
     return HasTable(connection, "diallog");
 }
 
-bool EnsureLogSchema(Connection& connection) {
-    return connection.InTransaction([&connection] {
+Result<> EnsureLogSchema(Connection& connection) {
+    const bool made = connection.InTransaction([&connection] {
         for (const char* statement : kSchema) {
             if (!connection.ExecuteSql(statement)) {
                 return false;
@@ -99,6 +103,10 @@ bool EnsureLogSchema(Connection& connection) {
         return connection.ExecuteSql(kConfigTable) && connection.ExecuteSql(kConfigIndex) &&
                InsertStartingConfig(connection);
     });
+    if (!made) {
+        return Result<>::Failure("the log's tables could not be created");
+    }
+    return Result<>::Success();
 }
 
 }  // namespace vornik

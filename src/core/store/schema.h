@@ -1,14 +1,16 @@
 // The four tables of the log and the rows a new installation starts with.
 #pragma once
 
+#include "base/result.h"
+
 namespace vornik {
 
 class Connection;
 
 // Creates whatever of the log schema is missing. When the `config` table is new,
-// it is given the starting rows that let a new installation dial. False when a
-// statement failed; nothing is then half-created.
-bool EnsureLogSchema(Connection& connection);
+// it is given the starting rows that let a new installation dial. Nothing is
+// half-created when it fails.
+Result<> EnsureLogSchema(Connection& connection);
 
 // True when the file holds the log's `diallog` table.
 bool HasLogSchema(Connection& connection);

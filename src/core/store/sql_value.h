@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/number_text.h"
+
 namespace vornik {
 
 // A bound parameter: null, a whole number, a real number or a text.
@@ -57,10 +59,5 @@ class Field {
 
 using Row = std::vector<Field>;
 using Rows = std::vector<Row>;
-
-// Reads a setting or typed text as a number the way the settings need: blanks
-// around it are ignored, the empty text reads as 0, "." is the decimal point, and a
-// text that is not wholly a number gives nothing.
-std::optional<double> ParseNumber(std::string_view text);
 
 }  // namespace vornik

@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
-#include <charconv>
+#include <cmath>
 
 #include "app/twips.h"
 
@@ -19,14 +19,6 @@ namespace {
 constexpr int kWidthTwips = 2550;
 constexpr int kHeightTwips = 850;
 constexpr int kOpaque = 255;
-
-std::string_view Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 bool IsMouseButtonEvent(const QEvent* event) {
     return event->type() == QEvent::MouseButtonPress ||
@@ -68,26 +60,11 @@ FloatWindow::FloatWindow(const ResourceLocator& locator, QWidget* parent)
     PlaceTopCentre();
 }
 
-int FloatWindow::AlphaFromSetting(const std::optional<std::string>& value) {
-    if (!value) {
+int FloatWindow::AlphaFromSetting(std::optional<double> stored) {
+    if (!stored || !(*stored >= 1)) {
         return kDefaultAlpha;
     }
-    const std::string_view text = Trimmed(*value);
-    if (text.empty()) {
-        return kDefaultAlpha;
-    }
-    unsigned long long alpha = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), alpha);
-    if (end != text.data() + text.size()) {
-        return kDefaultAlpha;
-    }
-    if (error == std::errc::result_out_of_range) {
-        return kOpaque;
-    }
-    if (error != std::errc() || alpha == 0) {
-        return kDefaultAlpha;
-    }
-    return static_cast<int>(std::min<unsigned long long>(alpha, kOpaque));
+    return static_cast<int>(std::lround(std::min<double>(*stored, kOpaque)));
 }
 
 void FloatWindow::SetTimeLine(const QString& line) {

@@ -27,9 +27,10 @@ class FloatWindow : public QWidget {
     // `locator` must outlive the window.
     explicit FloatWindow(const ResourceLocator& locator, QWidget* parent = nullptr);
 
-    // The stored opacity setting as 0..255: a missing, empty, zero or non-numeric
-    // value gives the default, a larger one is held at 255.
-    static int AlphaFromSetting(const std::optional<std::string>& value);
+    // The opacity setting as read (a missing, empty or zero value already reads as
+    // the default) as 1..255: no number or one below 1 gives the default, a larger
+    // one is held at 255.
+    static int AlphaFromSetting(std::optional<double> stored);
 
     // Opened with popup(), never exec(): a press that opens it returns at once.
     QMenu* PopupMenu() const { return menu_; }

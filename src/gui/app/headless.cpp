@@ -23,28 +23,22 @@ void ForwardSignal(int) {
 HeadlessShell::HeadlessShell(HeadlessParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
-      ticks_([this] { MainTick(); }, [this] { session_.MinuteTick(); },
-             [this] { parts_.dialer.Poll(); }) {}
+      ticks_([this] { session_.MainTick(); }, [this] { session_.MinuteTick(); },
+             [this] { session_.PollDialer(); }) {}
 
 void HeadlessShell::Start() {
     parts_.out << "Vornik " << parts_.backendNote.toStdString() << '\n';
     ticks_.Start();
     session_.StartUp();
-    // No one can pick an entry here: without a last one, the first one serves.
-    if (parts_.dialer.EntryName().empty() && parts_.dialer.EntryCount() > 0) {
-        session_.ChangeEntry(parts_.dialer.EntryNameAt(0));
-    }
     session_.AutoDial();
 }
 
-void HeadlessShell::MainTick() {
-    session_.MainTick();
-    const bool connected = parts_.dialer.IsConnected();
-    const StatusText status = ComposeStatusText(session_.Call(), session_.Fee().callFee,
-                                                session_.Totals(), connected, PlainNumber);
-    const SpeedMeter& speed = session_.Speed();
+void HeadlessShell::ShowLiveFigures(const LiveFigures& figures) {
+    const StatusText status = ComposeStatusText(figures.call, figures.fee.callFee, figures.totals,
+                                                figures.connected, PlainNumber);
+    const SpeedMeter& speed = figures.speed;
     parts_.out << "---- " << MomentText(parts_.clock.Now()) << "  "
-               << parts_.backendNote.toStdString() << "  " << parts_.dialer.EntryName() << '\n'
+               << parts_.backendNote.toStdString() << "  " << figures.entryName << '\n'
                << dialStatus_ << '\n'
                << status.text << '\n'
                << SpeedText(speed.NewestDown(), speed.NewestUp(), PlainNumber) << std::endl;

@@ -29,15 +29,15 @@ class HeadlessShell : public QObject, public UserInterface {
     explicit HeadlessShell(HeadlessParts parts);
 
     void Start();
-    void MainTick();
     void ExitApp();
     Session& CoreSession() { return session_; }
 
     void ShowDialStatus(const std::string& line) override;
     void PlaySound(Sound) override {}
     void ShowLinkIcons(LinkIcons) override {}
-    void UpdateMenuStates() override {}
-    void RefreshHistoryView() override {}
+    void ShowMenuStates(const MenuStates&) override {}
+    void ShowHistory(const MonthHistory&) override {}
+    void ShowLiveFigures(const LiveFigures& figures) override;
     void ShowEntryList(const std::vector<std::string>& names) override;
     void ShowEntry(const std::string&) override {}
     void ShowCredentials(const std::string&, const std::string&) override {}

@@ -14,7 +14,6 @@
 #include <cmath>
 
 #include "base/format_duration.h"
-#include "base/moment.h"
 
 namespace vornik::gui {
 namespace {
@@ -22,15 +21,9 @@ namespace {
 // Ascending order scrolls so that this many of the newest calls stay in view.
 constexpr int kRowsInView = 6;
 
-// Result columns: 0 id, 1 beginTime, 2 endTime, 3 entryName, 4 deviceType,
-// 5 IpAddress, 6 BytesIn, 7 BytesOut, 8 fee.
-QString DurationText(const Row& row) {
-    const auto begin = ParseMoment(row[1].Text());
-    const auto end = ParseMoment(row[2].Text());
-    if (!begin || !end) {
-        return {};
-    }
-    return QString::fromStdString(FormatDuration(SecondsBetween(*begin, *end)));
+QString DurationText(const CallRecord& call) {
+    const auto seconds = call.Seconds();
+    return seconds ? QString::fromStdString(FormatDuration(*seconds)) : QString{};
 }
 
 }  // namespace
@@ -121,30 +114,26 @@ void HistoryView::ApplyColumnWidths() {
     grid_->setColumnWidth(5, static_cast<int>(std::lround(windowWidth * 0.28)));
 }
 
-void HistoryView::WriteRow(int gridRow, const Row& row) {
-    const std::array<QString, kColumns> cells{QString::fromStdString(row[1].Text()),
-                                              QString::fromStdString(row[2].Text()),
-                                              DurationText(row),
-                                              QString::number(row[8].NumberOr0(), 'f', 2),
-                                              QString::fromStdString(row[3].Text()),
-                                              QString::fromStdString(row[5].Text()),
-                                              QString::fromStdString(row[6].Text()),
-                                              QString::fromStdString(row[7].Text())};
+void HistoryView::WriteRow(int gridRow, const CallRecord& call) {
+    const std::array<QString, kColumns> cells{QString::fromStdString(call.beginTime),
+                                              QString::fromStdString(call.endTime),
+                                              DurationText(call),
+                                              QString::number(call.fee, 'f', 2),
+                                              QString::fromStdString(call.entryName),
+                                              QString::fromStdString(call.ipAddress),
+                                              QString::number(call.bytesIn),
+                                              QString::number(call.bytesOut)};
     for (int column = 0; column < kColumns; ++column) {
         grid_->setItem(gridRow, column, new QTableWidgetItem(cells[static_cast<size_t>(column)]));
     }
 }
 
-void HistoryView::Fill(const Rows& rows, bool descending) {
+void HistoryView::Fill(const std::vector<CallRecord>& calls, bool descending) {
     SetupGrid();
-    rowCount_ = static_cast<int>(rows.size());
+    rowCount_ = static_cast<int>(calls.size());
     grid_->setRowCount(rowCount_);
     for (int i = 0; i < rowCount_; ++i) {
-        const Row& row = rows[static_cast<size_t>(i)];
-        if (row.size() < 9) {
-            continue;
-        }
-        WriteRow(descending ? rowCount_ - 1 - i : i, row);
+        WriteRow(descending ? rowCount_ - 1 - i : i, calls[static_cast<size_t>(i)]);
     }
     grid_->doItemsLayout();  // brings the scroll range up to date with the new rows
     if (!descending && rowCount_ > kRowsInView) {

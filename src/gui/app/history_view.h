@@ -5,7 +5,9 @@
 #include <QDate>
 #include <QWidget>
 
-#include "store/sql_value.h"
+#include <vector>
+
+#include "base/call_record.h"
 
 class QDateEdit;
 class QLabel;
@@ -26,10 +28,10 @@ class HistoryView : public QWidget {
     int Year() const;
     int Month() const;
 
-    // Rebuilds the grid from the month's rows (oldest first). Descending puts the
+    // Rebuilds the grid from the month's calls (oldest first). Descending puts the
     // newest call at the top; ascending scrolls so the newest calls show at the
     // bottom.
-    void Fill(const Rows& rows, bool descending);
+    void Fill(const std::vector<CallRecord>& calls, bool descending);
     int RowCount() const { return rowCount_; }
     void SetSummary(const QString& text, const QString& toolTip);
 
@@ -50,7 +52,7 @@ class HistoryView : public QWidget {
   private:
     void SetupGrid();
     void ApplyColumnWidths();
-    void WriteRow(int gridRow, const Row& row);
+    void WriteRow(int gridRow, const CallRecord& call);
 
     QDateEdit* picker_;
     QLabel* summary_;

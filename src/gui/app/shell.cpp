@@ -20,6 +20,7 @@
 #include "app/status_display.h"
 #include "base/setting_keys.h"
 #include "store/password_hash.h"
+#include "store/settings_store.h"
 
 namespace vornik::gui {
 namespace {
@@ -38,7 +39,7 @@ std::string LocaleNumber(double value, int decimals) {
 Shell::Shell(ShellParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
-      ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, [this] { parts_.dialer.Poll(); }) {
+      ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, [this] { session_.PollDialer(); }) {
     const ErrorLog& log = parts_.log;
     auto trace = [&log](const std::string& line) { log.Write(line); };
     // The installed share folder sits beside the executable's bin folder.
@@ -94,10 +95,6 @@ void Shell::ConnectFloatWindow() {
     connect(f, &FloatWindow::toggleMainWindowRequested, this, &Shell::ToggleMainWindow);
 }
 
-bool Shell::SettingIsOne(const SettingKey& key) {
-    return parts_.db.GetConfig(key).value_or("") == "1";
-}
-
 void Shell::Start() {
     if (parts_.startTimers) {
         ticks_.Start();
@@ -108,49 +105,24 @@ void Shell::Start() {
         tray_->show();
     }
     window_->PlaceAtStart();
+    SettingsStore& settings = session_.Settings();
     // Without a notification area the window must stay reachable: never hidden.
-    if (!(SettingIsOne(keys::kWindowAutoHide) && tray_ != nullptr)) {
+    if (!(settings.IsOn(keys::kWindowAutoHide) && tray_ != nullptr)) {
         window_->show();
     }
-    float_->SetAlpha(FloatWindow::AlphaFromSetting(parts_.db.GetConfig(keys::kAlpha)));
-    floatWindowShown_ = SettingIsOne(keys::kShowFloatWin);
+    float_->SetAlpha(FloatWindow::AlphaFromSetting(settings.Number(keys::kAlpha)));
+    floatWindowShown_ = settings.IsOn(keys::kShowFloatWin);
     float_->setVisible(floatWindowShown_);
     window_->SetFloatWindowChecked(floatWindowShown_);
-    RefreshDisplays();
     session_.AutoDial();
 }
 
 void Shell::MainTick() {
     session_.MainTick();
-    RefreshDisplays();
 }
 
 void Shell::MinuteTick() {
     session_.MinuteTick();
-}
-
-// What the one-second tick shows: composed from the session's fields only.
-void Shell::RefreshDisplays() {
-    const bool connected = parts_.dialer.IsConnected();
-    const CurrentCall& call = session_.Call();
-    const StatusText status =
-        ComposeStatusText(call, session_.Fee().callFee, session_.Totals(), connected, LocaleNumber);
-    window_->DialMsg()->setText(Q(status.text));
-    trayToolTip_ = Q(status.trayTip);
-    if (tray_ != nullptr) {
-        tray_->setToolTip(trayToolTip_);
-    }
-    const BillingMonth shown{window_->History()->Year(), window_->History()->Month()};
-    const MonthSummary summary =
-        ComposeMonthSummary(shown, window_->History()->RowCount(), session_.Totals(),
-                            connected && shown == session_.CurrentBillingMonth(), call.callSeconds,
-                            session_.Fee().callFee, LocaleNumber);
-    window_->History()->SetSummary(Q(summary.text), Q(summary.toolTip));
-    const SpeedMeter& speed = session_.Speed();
-    window_->SpeedMsg()->setText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
-    window_->Graph()->SetColumns(speed.Columns(session_.Rules().maxSpeed));
-    float_->SetTimeLine(Q(FloatTimeLine(call, connected)));
-    float_->SetSpeeds(Q(FloatSpeedText(speed.NewestDown())), Q(FloatSpeedText(speed.NewestUp())));
 }
 
 void Shell::Run(Command command) {
@@ -174,7 +146,12 @@ void Shell::Run(Command command) {
             ToggleFloatWindow();
             break;
         case Command::kHideMainWindow:
-            window_->hide();
+            // Without a notification area nothing could bring a hidden window back.
+            if (tray_ != nullptr) {
+                window_->hide();
+            } else {
+                window_->showMinimized();
+            }
             break;
         case Command::kMinimizeMainWindow:
             window_->showMinimized();
@@ -201,7 +178,7 @@ void Shell::Run(Command command) {
 void Shell::ToggleFloatWindow() {
     floatWindowShown_ = !floatWindowShown_;
     float_->setVisible(floatWindowShown_);
-    parts_.db.SaveConfig(keys::kShowFloatWin, floatWindowShown_ ? "1" : "0");
+    session_.Settings().SaveSwitch(keys::kShowFloatWin, floatWindowShown_);
     window_->SetFloatWindowChecked(floatWindowShown_);
 }
 
@@ -232,27 +209,27 @@ void Shell::ConfirmExit() {
                 return;
             }
             auto leave = [this] {
-                if (!SettingIsOne(keys::kPwdProtected)) {
+                if (!session_.Settings().IsOn(keys::kPwdProtected)) {
                     ExitApp();
                     return;
                 }
                 auto* dialog = new ExitDialog(
                     [this](const QString& typed) {
                         return CheckPassword(typed.toStdString(),
-                                             parts_.db.GetConfig(keys::kPassword).value_or(""));
+                                             session_.Settings().Text(keys::kPassword));
                     },
                     [this] { ExitApp(); }, window_.get());
                 dialog->setObjectName(QStringLiteral("ExitDialog"));
                 dialog->open();
             };
-            if (!parts_.dialer.IsConnected()) {
+            if (!session_.LinkUp()) {
                 leave();
                 return;
             }
             parts_.prompter.AskOkCancel(window_.get(), QStringLiteral("希望退出时断开连接吗？"),
                                         [this, leave](bool hangUp) {
                                             if (hangUp) {
-                                                parts_.dialer.HangUp();
+                                                session_.HangUpOnExit();
                                             }
                                             leave();
                                         });
@@ -297,17 +274,36 @@ void Shell::ShowLinkIcons(LinkIcons icons) {
     float_->ShowLinkIcons(icons);
 }
 
-void Shell::UpdateMenuStates() {
-    const TimeRules& rules = session_.Rules();
-    window_->ApplyMenuStates(ComputeMenuStates(parts_.dialer.EntryName(),
-                                               parts_.dialer.IsConnected(), rules.soundOn,
-                                               rules.logOrderDescending));
+void Shell::ShowMenuStates(const MenuStates& states) {
+    window_->ApplyMenuStates(states);
 }
 
-void Shell::RefreshHistoryView() {
-    const BillingMonth shown = session_.ShownMonth();
-    window_->History()->SetMonth(shown.year, shown.month);
-    window_->History()->Fill(session_.ShownMonthRows(), session_.Rules().logOrderDescending != 0);
+void Shell::ShowHistory(const MonthHistory& history) {
+    window_->History()->SetMonth(history.month.year, history.month.month);
+    window_->History()->Fill(history.calls, history.descending);
+}
+
+// What the one-second tick shows, composed from what the session passed.
+void Shell::ShowLiveFigures(const LiveFigures& figures) {
+    const CurrentCall& call = figures.call;
+    const StatusText status = ComposeStatusText(call, figures.fee.callFee, figures.totals,
+                                                figures.connected, LocaleNumber);
+    window_->DialMsg()->setText(Q(status.text));
+    trayToolTip_ = Q(status.trayTip);
+    if (tray_ != nullptr) {
+        tray_->setToolTip(trayToolTip_);
+    }
+    HistoryView* history = window_->History();
+    const MonthSummary summary =
+        ComposeMonthSummary({history->Year(), history->Month()}, history->RowCount(),
+                            figures.totals, figures.connected && figures.callInShownMonth,
+                            call.callSeconds, figures.fee.callFee, LocaleNumber);
+    history->SetSummary(Q(summary.text), Q(summary.toolTip));
+    const SpeedMeter& speed = figures.speed;
+    window_->SpeedMsg()->setText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
+    window_->Graph()->SetColumns(speed.Columns(figures.maxSpeed));
+    float_->SetTimeLine(Q(FloatTimeLine(call, figures.connected)));
+    float_->SetSpeeds(Q(FloatSpeedText(speed.NewestDown())), Q(FloatSpeedText(speed.NewestUp())));
 }
 
 void Shell::ShowEntryList(const std::vector<std::string>& names) {

@@ -1,6 +1,6 @@
 // The desktop shell: the adapter between the session and Qt. It owns the
-// windows, the tray icon, the sounds and the timers, shows what the session asks
-// for, and turns every door of a command into the session's procedure.
+// windows, the tray icon, the sounds and the timers, shows what the session tells
+// it to, and turns every door of a command into the session's procedure.
 #pragma once
 
 #include <QObject>
@@ -67,8 +67,9 @@ class Shell : public QObject, public UserInterface {
     void ShowDialStatus(const std::string& line) override;
     void PlaySound(Sound sound) override;
     void ShowLinkIcons(LinkIcons icons) override;
-    void UpdateMenuStates() override;
-    void RefreshHistoryView() override;
+    void ShowMenuStates(const MenuStates& states) override;
+    void ShowHistory(const MonthHistory& history) override;
+    void ShowLiveFigures(const LiveFigures& figures) override;
     void ShowEntryList(const std::vector<std::string>& names) override;
     void ShowEntry(const std::string& name) override;
     void ShowCredentials(const std::string& userName, const std::string& password) override;
@@ -81,11 +82,9 @@ class Shell : public QObject, public UserInterface {
   private:
     void ConnectWindow();
     void ConnectFloatWindow();
-    void RefreshDisplays();
     void ToggleFloatWindow();
     void ToggleMainWindow();
     void ShowMainWindow();
-    bool SettingIsOne(const SettingKey& key);
 
     ShellParts parts_;
     std::unique_ptr<ResourceLocator> locator_;

@@ -122,6 +122,17 @@ TEST_F(SessionTest, TheIdleQuestionComesBackAfterCancelAndOkHangsUp) {
     ASSERT_TRUE(ui_.Answer(true));
     EXPECT_FALSE(dialer_.IsConnected());
     EXPECT_TRUE(Showed("空闲超时，用户中断。"));
+
+    // An answer that comes after its call ended does not touch the next call.
+    DialAndWaitForTheLink();
+    RunUntilIdle();
+    Run(30);
+    ASSERT_EQ(ui_.questions.size(), 3u);
+    dialer_.ScriptLinkDrop();
+    Run(1);
+    DialAndWaitForTheLink();
+    ASSERT_TRUE(ui_.Answer(true));
+    EXPECT_TRUE(dialer_.IsConnected());
 }
 
 TEST_F(SessionTest, TheKeepAliveSendsOneEchoEachIdleSecondToTheCheckHost) {
@@ -163,22 +174,36 @@ TEST_F(SessionTest, TheTimedDialFiresOnceInItsMinute) {
     EXPECT_FALSE(dialer_.IsConnected());
 }
 
-TEST_F(SessionTest, TheTimedHangUpEndsARunningCall) {
+TEST_F(SessionTest, TheTimedHangUpEndsARunningCallAndItsIdleSpell) {
     Configure({{kAutoDisconnectTime, "1"},
                {kAutoDisconnectTimeHour, "9"},
-               {kAutoDisconnectTimeMinute, "1"}});
+               {kAutoDisconnectTimeMinute, "1"},
+               {kIdleTimeOutAction, "1"},
+               {kIdleTimeMax, "60"}});
     DialAndWaitForTheLink();
+    Run(5);
+    FreezeTraffic();
+    RunUntilIdle();
     while (clock_.Now().minute < 1) {
         Run(1);
     }
     session_.MinuteTick();
     Run(1);
     EXPECT_FALSE(session_.Call().isConnected);
+    EXPECT_FALSE(session_.IsIdle());
     ASSERT_EQ(LoggedCalls().size(), 1u);
+
+    // The next call on the quiet line waits its own idleTimeMax.
+    DialAndWaitForTheLink();
+    Run(30);
+    EXPECT_TRUE(session_.IsIdle());
+    EXPECT_TRUE(ui_.questions.empty());
+    Run(40);
+    EXPECT_EQ(ui_.questions.size(), 1u);
 }
 
 TEST_F(SessionTest, TheLinkCheckRedialsADeadLinkAndHangsUpABrokenOne) {
-    Configure({{kAutoReDial, "1"}, {kCheckIp, "127.0.0.1"}});
+    Configure({{kAutoReDial, "1"}});
     Run(60);  // 09:01: odd minutes do not check
     session_.MinuteTick();
     EXPECT_FALSE(Showed("检查GPRS/ADSL链路"));
@@ -189,15 +214,22 @@ TEST_F(SessionTest, TheLinkCheckRedialsADeadLinkAndHangsUpABrokenOne) {
     EXPECT_TRUE(Showed("连接已经断开，重新建立连接。"));
     Run(10);
     ASSERT_TRUE(session_.Call().isConnected);
-    EXPECT_TRUE(probe_.pingedHosts.empty());
 
+    // No host to probe: nothing can show the link broken, so it is left up.
     Run(110);  // 09:04
+    session_.MinuteTick();
+    EXPECT_TRUE(probe_.pingedHosts.empty());
+    EXPECT_EQ(ui_.LastStatus(), "拨号状态：GPRS/ADSL连接正常");
+    EXPECT_TRUE(dialer_.IsConnected());
+
+    Configure({{kCheckIp, "127.0.0.1"}});
+    Run(120);  // 09:06
     session_.MinuteTick();
     ASSERT_EQ(probe_.pingedHosts, std::vector<std::string>{"127.0.0.1"});
     ASSERT_TRUE(probe_.Answer(PingOutcome::kUp));
     EXPECT_EQ(ui_.LastStatus(), "拨号状态：GPRS/ADSL连接正常");
 
-    Run(120);  // 09:06
+    Run(120);  // 09:08
     session_.MinuteTick();
     ASSERT_TRUE(probe_.Answer(PingOutcome::kNoReply));
     EXPECT_TRUE(Showed("GPRS/ADSL连接已经断开....."));
@@ -207,8 +239,12 @@ TEST_F(SessionTest, TheLinkCheckRedialsADeadLinkAndHangsUpABrokenOne) {
 }
 
 TEST_F(SessionTest, TheSecondTickNeverReadsTheLogEvenWhileAlerting) {
-    Configure({{kChkEachMaxTime, "1"}, {kEachMaxTime, "0.001"}, {kSoundAlert, "1"},
-               {kIdleTimeOutAction, "2"}, {kIdleTimeMax, "5"}, {kCheckIp, "127.0.0.1"}});
+    Configure({{kChkEachMaxTime, "1"},
+               {kEachMaxTime, "0.001"},
+               {kSoundAlert, "1"},
+               {kIdleTimeOutAction, "2"},
+               {kIdleTimeMax, "5"},
+               {kCheckIp, "127.0.0.1"}});
     DialAndWaitForTheLink();
     FreezeTraffic();
     db_.CloseDatabase();  // a statement now would open the log again

@@ -1,9 +1,11 @@
 #include "core/app/session_fixture.h"
+#include "metering/pricing.h"
 
 namespace vornik {
 namespace {
 
 using namespace keys;
+using testing::RecordingUi;
 using testing::SessionTest;
 
 TEST_F(SessionTest, ACallShorterThanAMinuteTickIsLoggedAtHangUp) {
@@ -107,11 +109,11 @@ TEST_F(SessionTest, ALinkThatDropsIsClosedWithItsLastSecond) {
 TEST_F(SessionTest, AClockCorrectionDuringACallChangesNeitherItsLengthNorItsSpeed) {
     DialAndWaitForTheLink();
     Run(10);
-    const double speed = session_.Speed().NewestDown();
+    const double speed = ui_.downSpeed;
     clock_.StepWall(3600);
     Run(10);
     EXPECT_EQ(session_.Call().callSeconds, 20);
-    EXPECT_NEAR(session_.Speed().NewestDown(), speed, speed * 0.01);
+    EXPECT_NEAR(ui_.downSpeed, speed, speed * 0.01);
     HangUpAndWait();
     const Rows calls = LoggedCalls();
     ASSERT_EQ(calls.size(), 1u);
@@ -139,20 +141,6 @@ TEST_F(SessionTest, TheFlatFeeIsChargedToTheFirstCallOfAnEntryInAPeriod) {
     HangUpAndWait();
 }
 
-TEST_F(SessionTest, ACallAcrossTheBillingBoundaryCountsForNeitherMonth) {
-    clock_.Set({2006, 5, 20, 23, 50, 0});
-    session_.SelectCurrentBillingMonth();
-    DialAndWaitForTheLink();
-    Run(20 * 60);
-    HangUpAndWait();
-    ASSERT_EQ(LoggedCalls().size(), 1u);
-    EXPECT_EQ(session_.Totals().billingMonthSeconds, 0);
-    EXPECT_EQ(session_.Totals().todaySeconds, 0);
-    session_.ShowBillingMonth({2006, 5});
-    EXPECT_EQ(session_.Totals().shownMonthSeconds, 0);
-    EXPECT_TRUE(session_.ShownMonthRows().empty());
-}
-
 TEST_F(SessionTest, EntriesCredentialsAndTheLastEntry) {
     EXPECT_EQ(ui_.entryList.size(), 2u);
     session_.ChangeEntry("模拟GPRS");
@@ -170,15 +158,100 @@ TEST_F(SessionTest, EntriesCredentialsAndTheLastEntry) {
     session_.ChangeEntry("模拟GPRS");
     EXPECT_EQ(ui_.shownUserName, "alice");
 
-    // An unknown entry selects nothing, and dialling then does nothing.
+    // An unknown entry selects nothing, and dialling then says what to do.
     session_.ChangeEntry("no such entry");
     EXPECT_EQ(db_.GetConfig(kLastEntry), "模拟GPRS");
+    EXPECT_EQ(ui_.entryText, "");
     session_.Dial();
     Run(15);
     EXPECT_FALSE(dialer_.IsConnected());
+    EXPECT_EQ(ui_.messages,
+              std::vector<std::string>{"没有选择连接：请先在连接列表中选择要拨号的连接。"});
 
+    // A new entry takes the lowest free number and is selected at once.
     EXPECT_EQ(session_.CreateEntry(), 0);
     EXPECT_EQ(ui_.entryList.size(), 3u);
+    EXPECT_EQ(dialer_.EntryName(), "模拟连接 1");
+    EXPECT_EQ(ui_.entryText, "模拟连接 1");
+}
+
+TEST_F(SessionTest, TheEntryBoxAlwaysShowsTheEntryTheDialerHolds) {
+    const auto book = folder_ / "simulated-phonebook.txt";
+    session_.ChangeEntry("模拟GPRS");
+    // An entry added by hand leaves the selection where it was.
+    testing::WriteFile(book, testing::ReadFile(book) + "\n[手写]\nuser=hand\n");
+    dialer_.ReloadPhoneBook();
+    EXPECT_EQ(ui_.entryList.size(), 3u);
+    EXPECT_EQ(dialer_.EntryName(), "模拟GPRS");
+    EXPECT_EQ(ui_.entryText, "模拟GPRS");
+
+    // The selected entry is removed: the first one is selected, box and dialer alike.
+    testing::WriteFile(book, "[手写]\nuser=hand\n[模拟ADSL]\n");
+    dialer_.ReloadPhoneBook();
+    EXPECT_EQ(dialer_.EntryName(), "手写");
+    EXPECT_EQ(ui_.entryText, "手写");
+    EXPECT_EQ(ui_.shownUserName, "hand");
+    EXPECT_TRUE(ui_.menuStates.dialEnabled);
+}
+
+TEST_F(SessionTest, ALinkAlreadyUpAtStartIsACallWithAllItsBytes) {
+    DialAndWaitForTheLink();
+    Run(30);
+    {
+        RecordingUi laterUi;
+        Session later(db_, dialer_, clock_, laterUi, probe_);
+        later.StartUp();
+        ASSERT_TRUE(later.Call().isConnected);
+        EXPECT_EQ(later.Call().callBytesIn, dialer_.BytesReceived());
+        for (int i = 0; i < 5; ++i) {
+            clock_.Advance(1);
+            dialer_.Poll();
+            later.MainTick();
+        }
+        EXPECT_EQ(later.Call().callSeconds, 5);
+        EXPECT_EQ(later.Call().callBytesIn, dialer_.BytesReceived());
+        EXPECT_EQ(later.Call().callBytesOut, dialer_.BytesSent());
+    }
+    // The dialer outlived that session: its events must not reach it any more.
+    dialer_.ScriptLinkDrop();
+    dialer_.Poll();
+    session_.MainTick();
+    EXPECT_FALSE(session_.Call().isConnected);
+}
+
+TEST_F(SessionTest, LeavingTheProgramClosesTheCallAsAHangUpWould) {
+    DialAndWaitForTheLink();
+    const std::string begin = session_.Call().callBeginTime;
+    Run(60);
+    session_.MinuteTick();
+    Run(40);
+    session_.CloseForExit();
+    EXPECT_FALSE(db_.IsOpen());
+    const Rows calls = LoggedCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0][1].Text(), MomentText(AddSeconds(*ParseMoment(begin), 100)));
+    // One ticked minute and the 40 seconds after it.
+    EXPECT_NEAR(calls[0][5].NumberOr0(), 0.05 + 0.05 * 40 / 60, 1e-9);
+}
+
+TEST_F(SessionTest, AStoredCallIsPricedAsItWasCharged) {
+    ASSERT_TRUE(db_.ExecuteSql(
+        "INSERT INTO discounttime (beginTime, endTime, discount) VALUES ('09:01:00', '10:00:00', "
+        "0.5)"));
+    Configure({{kJishiTimeDiscounted, "1"}, {kPhoneFee, "1.2"}});
+    DialAndWaitForTheLink();
+    const Moment begin = *ParseMoment(session_.Call().callBeginTime);
+    for (int minute = 0; minute < 2; ++minute) {
+        Run(60);
+        session_.MinuteTick();
+    }
+    Run(30);
+    HangUpAndWait();
+    const PricedCall priced = PriceCall(session_.Rules(), begin, 151, 0, false);
+    EXPECT_EQ(session_.Call().callSeconds, 151);
+    EXPECT_NEAR(LoggedCalls()[0][5].NumberOr0(), priced.fee, 1e-12);
+    // Both ticked minutes fell in the discount window: 0.02 + 0.025 each.
+    EXPECT_NEAR(priced.fee, 2 * 0.045 + (0.025 * 31 / 60 + 0.02), 1e-12);
 }
 
 TEST_F(SessionTest, AnAddressThatComesLateIsTakenAtHangUp) {

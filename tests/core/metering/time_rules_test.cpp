@@ -171,14 +171,5 @@ TEST_F(InitTimeRuleTest, TheHistoryIsRebuiltOnlyWhenTheOrderChanges) {
     EXPECT_EQ(menuUpdates_, 3);
 }
 
-TEST(SettingKeysTest, EveryKeyIsFoundByGroupAndNameInAnyCase) {
-    EXPECT_EQ(FindSettingKey("TIMEOUTALERT", "SoundAlert"), &AllSettingKeys()[9]);
-    EXPECT_EQ(FindSettingKey("global", "nosuchkey"), nullptr);
-    for (const SettingKey& key : AllSettingKeys()) {
-        EXPECT_EQ(FindSettingKey(key.group, key.key), &key) << key.key;
-        EXPECT_FALSE(key.absent.empty()) << key.key;
-    }
-}
-
 }  // namespace
 }  // namespace vornik

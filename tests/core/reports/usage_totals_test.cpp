@@ -81,9 +81,17 @@ TEST_F(UsageTotalsTest, CallAcrossABoundCountsForNeitherPeriod) {
     EXPECT_EQ(day20->seconds, 30);
     EXPECT_EQ(day21->seconds, 60);
 
-    const Rows rows = reader_.LoadMonthRows({2006, 6}, 21, "adsl");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][1].Text(), "2006-05-21 08:00:00");
+    const std::vector<CallRecord> calls = reader_.LoadMonthRows({2006, 6}, 21, "adsl");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].beginTime, "2006-05-21 08:00:00");
+
+    // Another entry's month is empty: no calls, no days, totals of 0.
+    EXPECT_TRUE(reader_.LoadMonthRows({2006, 6}, 21, "gprs").empty());
+    EXPECT_TRUE(reader_.LoadMonthDays({2006, 6}, 21, "gprs").empty());
+    UsageTotals totals{11, 1.5, 12, 13, 2.5, 14, 15, 16};
+    reader_.LoadMonthTotals(true, {2006, 6}, 21, "gprs", Day(2006, 6, 5), totals);
+    EXPECT_EQ(totals.billingMonthSeconds, 0);
+    EXPECT_EQ(totals.shownMonthFee, 0);
 }
 
 TEST_F(UsageTotalsTest, MonthRowsAreTheEntrysCallsOldestFirst) {
@@ -93,20 +101,20 @@ TEST_F(UsageTotalsTest, MonthRowsAreTheEntrysCallsOldestFirst) {
     AddCall("adsl", "2006-06-20 23:59:00", "2006-06-20 23:59:59");
     AddCall("adsl", "2006-06-20 23:59:30", "2006-06-21 00:00:00");  // ends after the month
 
-    const Rows rows = reader_.LoadMonthRows({2006, 6}, 21, "adsl");
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0][1].Text(), "2006-05-21 00:00:00");
-    EXPECT_EQ(rows[1][1].Text(), "2006-06-02 09:00:00");
-    EXPECT_EQ(rows[2][2].Text(), "2006-06-20 23:59:59");
-    const Row& full = rows[1];
-    ASSERT_EQ(full.size(), 9u);
-    EXPECT_EQ(full[2].Text(), "2006-06-02 09:10:00");
-    EXPECT_EQ(full[3].Text(), "adsl");
-    EXPECT_EQ(full[4].Text(), "PPPoE");
-    EXPECT_EQ(full[5].Text(), "10.0.0.7");
-    EXPECT_EQ(full[6], Field(std::int64_t{5'000'000'123}));
-    EXPECT_EQ(full[7].Integer(), 7);
-    EXPECT_DOUBLE_EQ(full[8].NumberOr0(), 0.3);
+    const std::vector<CallRecord> calls = reader_.LoadMonthRows({2006, 6}, 21, "adsl");
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].beginTime, "2006-05-21 00:00:00");
+    EXPECT_EQ(calls[1].beginTime, "2006-06-02 09:00:00");
+    EXPECT_EQ(calls[2].endTime, "2006-06-20 23:59:59");
+    const CallRecord& full = calls[1];
+    EXPECT_EQ(full.endTime, "2006-06-02 09:10:00");
+    EXPECT_EQ(full.Seconds(), 600);
+    EXPECT_EQ(full.entryName, "adsl");
+    EXPECT_EQ(full.deviceType, "PPPoE");
+    EXPECT_EQ(full.ipAddress, "10.0.0.7");
+    EXPECT_EQ(full.bytesIn, 5'000'000'123);
+    EXPECT_EQ(full.bytesOut, 7);
+    EXPECT_DOUBLE_EQ(full.fee, 0.3);
 }
 
 TEST_F(UsageTotalsTest, DaysAcrossTheYearEndListJanuaryBeforeDecember) {
@@ -116,46 +124,24 @@ TEST_F(UsageTotalsTest, DaysAcrossTheYearEndListJanuaryBeforeDecember) {
     AddCall("adsl", "2007-01-03 08:00:00", "2007-01-03 08:00:10", 0.8, 80, 8);
     AddCall("gprs", "2007-01-03 09:00:00", "2007-01-03 09:00:10", 9.0, 900, 90);
 
-    const Rows days = reader_.LoadMonthDays({2007, 1}, 21, "adsl");
+    const std::vector<DayUsage> days = reader_.LoadMonthDays({2007, 1}, 21, "adsl");
     ASSERT_EQ(days.size(), 3u);
     // Month, day, calls, seconds, bytes received, bytes sent; the fee apart.
-    auto counts = [](const Row& row) {
-        std::vector<std::int64_t> whole;
-        for (const int column : {0, 1, 2, 3, 5, 6}) {
-            whole.push_back(row[column].Integer());
-        }
-        return whole;
+    auto counts = [](const DayUsage& day) {
+        return std::vector<std::int64_t>{day.month,   day.day,     day.calls,
+                                         day.seconds, day.bytesIn, day.bytesOut};
     };
     EXPECT_EQ(counts(days[0]), (std::vector<std::int64_t>{1, 3, 1, 10, 80, 8}));
     EXPECT_EQ(counts(days[1]), (std::vector<std::int64_t>{12, 22, 2, 76, 30, 3}));
     EXPECT_EQ(counts(days[2]), (std::vector<std::int64_t>{12, 31, 1, 3599, 40, 4}));
-    EXPECT_NEAR(days[0][4].NumberOr0(), 0.8, 1e-12);
-    EXPECT_NEAR(days[1][4].NumberOr0(), 0.3, 1e-12);
+    EXPECT_NEAR(days[0].fee, 0.8, 1e-12);
+    EXPECT_NEAR(days[1].fee, 0.3, 1e-12);
 
     const auto month = reader_.Sum(BillingMonthBounds({2007, 1}, 21), "adsl");
     ASSERT_TRUE(month);
     EXPECT_EQ(month->seconds, 1 + 75 + 3599 + 10);
     EXPECT_NEAR(month->fee, 1.5, 1e-12);
     EXPECT_EQ(month->bytes, 165);
-}
-
-TEST_F(UsageTotalsTest, EntryWithoutCallsGivesNoRowsAndZeroTotals) {
-    AddCall("adsl", "2006-06-05 09:00:00", "2006-06-05 10:00:00", 2.0, 100, 10);
-    UsageTotals totals{11, 1.5, 12, 13, 2.5, 14, 15, 16};
-
-    EXPECT_TRUE(reader_.LoadMonthRows({2006, 6}, 21, "gprs").empty());
-    EXPECT_TRUE(reader_.LoadMonthDays({2006, 6}, 21, "gprs").empty());
-    reader_.LoadMonthTotals(true, {2006, 6}, 21, "gprs", Day(2006, 6, 5), totals);
-    reader_.LoadTodayTotals(Day(2006, 6, 5), "gprs", totals);
-
-    EXPECT_EQ(totals.todaySeconds, 0);
-    EXPECT_EQ(totals.todayFee, 0);
-    EXPECT_EQ(totals.todayBytes, 0);
-    EXPECT_EQ(totals.shownMonthSeconds, 0);
-    EXPECT_EQ(totals.shownMonthFee, 0);
-    EXPECT_EQ(totals.shownMonthBytes, 0);
-    EXPECT_EQ(totals.billingMonthSeconds, 0);
-    EXPECT_EQ(totals.billingMonthBytes, 0);
 }
 
 TEST_F(UsageTotalsTest, CurrentMonthFillsTheShownFieldsOnlyWhenItIsTheShownMonth) {

@@ -6,7 +6,9 @@ namespace vornik {
 namespace {
 
 TEST(PasswordTest, AHashAcceptsExactlyItsPassword) {
-    const std::string stored = HashPassword("qexor");
+    const Result<std::string> hashed = HashPassword("qexor");
+    ASSERT_TRUE(hashed.Ok()) << hashed.Error();
+    const std::string stored = hashed.Value();
     EXPECT_TRUE(IsPasswordHash(stored));
     EXPECT_EQ(stored.find("qexor"), std::string::npos);
     EXPECT_TRUE(CheckPassword("qexor", stored));
@@ -14,7 +16,7 @@ TEST(PasswordTest, AHashAcceptsExactlyItsPassword) {
     EXPECT_FALSE(CheckPassword("qexor ", stored));
     EXPECT_FALSE(CheckPassword("", stored));
     // Each hash has its own salt.
-    EXPECT_NE(HashPassword("qexor"), stored);
+    EXPECT_NE(HashPassword("qexor").Value(), stored);
 }
 
 TEST(PasswordTest, StoredValuesThatAreNoHashCompareAsTheyStand) {

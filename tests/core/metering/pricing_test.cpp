@@ -1,7 +1,8 @@
-#include "metering/fee_engine.h"
+#include "metering/pricing.h"
 
 #include <gtest/gtest.h>
 
+#include "metering/fee_engine.h"
 #include "store/dbio.h"
 #include "support/temp_folder.h"
 
@@ -17,7 +18,9 @@ Moment At(const Moment& day, int hour, int minute = 0, int second = 0) {
     return Moment{day.year, day.month, day.day, hour, minute, second};
 }
 
-class FeeEngineTest : public ::testing::Test {
+// The rules as pricing sees them; the discount tables come from the log, as
+// InitTimeRule loads them.
+class PricingTest : public ::testing::Test {
   protected:
     void SetUp() override {
         db_.OpenDatabase();
@@ -35,24 +38,32 @@ class FeeEngineTest : public ::testing::Test {
             db_.ExecuteSql("INSERT INTO discounttime (entryName, beginTime, endTime, discount) "
                            "VALUES (?, ?, ?, ?)",
                            {entry, begin, end, std::move(discount)}));
+        rules_.discounts = LoadDiscountTables(db_);
     }
     void InsertHoliday(const std::string& begin, int days, double discount) {
         ASSERT_TRUE(db_.ExecuteSql(
             "INSERT INTO holiday (holidayName, beginTime, totalDays, discount) VALUES (?, ?, ?, ?)",
             {begin, begin, days, discount}));
+        rules_.discounts = LoadDiscountTables(db_);
+    }
+    std::optional<double> WindowFactor(const Moment& now) const {
+        return TimeWindowFactor(rules_.discounts, now);
+    }
+    std::optional<double> HolidayFactorOn(const Moment& now) const {
+        return HolidayFactor(rules_.discounts, now);
     }
 
     // A call of `seconds` with `ticks` minute ticks, settled at hang-up.
     CallFee ChargeCall(std::int64_t seconds, int ticks) {
         CallFee fee;
-        engine_.UpdateMinuteFee(rules_, 0, kWednesday, fee);
+        fee.minuteFee = MinuteFee(rules_, 0, kWednesday).value();
         for (int i = 0; i < ticks; ++i) {
-            FeeEngine::AddMinute(fee);
+            AddMinute(fee);
         }
         call_.callBeginTime = "2024-05-01 10:00:00";
         call_.callEndTime = "2024-05-01 10:02:30";
         call_.callSeconds = seconds;
-        FeeEngine::SettleCallFee(rules_, call_, fee);
+        SettleCallFee(rules_, call_, fee);
         return fee;
     }
 
@@ -64,10 +75,10 @@ class FeeEngineTest : public ::testing::Test {
     CurrentCall call_;
 };
 
-TEST_F(FeeEngineTest, ThePartMinuteIsChargedOnceWhateverTheTicks) {
+TEST_F(PricingTest, ThePartMinuteIsChargedOnceWhateverTheTicks) {
     rules_.feeType = static_cast<std::int16_t>(FeeType::kJishi);
     rules_.jishiFee = 3;
-    EXPECT_NEAR(engine_.JishiMinuteFee(rules_, kWednesday), 0.05, kTolerance);
+    EXPECT_NEAR(JishiMinuteFee(rules_, kWednesday), 0.05, kTolerance);
     EXPECT_NEAR(ChargeCall(150, 2).callFee, 0.125, kTolerance);
     EXPECT_NEAR(ChargeCall(150, 3).callFee, 0.125, kTolerance);
     EXPECT_EQ(ChargeCall(150, 3).callMinutes, 0);
@@ -94,67 +105,63 @@ TEST_F(FeeEngineTest, ThePartMinuteIsChargedOnceWhateverTheTicks) {
     EXPECT_EQ(call_.callSeconds, 61);
 }
 
-TEST_F(FeeEngineTest, BundleWeekendAndTariffChoice) {
+TEST_F(PricingTest, BundleWeekendAndTariffChoice) {
     rules_.baoshiTime = 10;
     rules_.baoshiTimeOutFee = 6;
-    EXPECT_NEAR(engine_.BaoshiMinuteFee(rules_, 35999, kWednesday), 0, kTolerance);
-    EXPECT_NEAR(engine_.BaoshiMinuteFee(rules_, 36000, kWednesday), 0.1, kTolerance);
+    EXPECT_NEAR(BaoshiMinuteFee(rules_, 35999, kWednesday), 0, kTolerance);
+    EXPECT_NEAR(BaoshiMinuteFee(rules_, 36000, kWednesday), 0.1, kTolerance);
     rules_.baoshiWeekendDiscounted = 1;
     rules_.baoshiWeekendDiscount = 0.5;
-    EXPECT_NEAR(engine_.BaoshiMinuteFee(rules_, 36000, kWednesday), 0.05, kTolerance);
+    EXPECT_NEAR(BaoshiMinuteFee(rules_, 36000, kWednesday), 0.05, kTolerance);
     rules_.phoneFee = 6;
-    EXPECT_NEAR(engine_.BaoshiMinuteFee(rules_, 35999, kWednesday), 0.1, kTolerance);
+    EXPECT_NEAR(BaoshiMinuteFee(rules_, 35999, kWednesday), 0.1, kTolerance);
 
     rules_.phoneFee = 0;
     rules_.jishiFee = 6;
     rules_.jishiWeekendDiscounted = 1;
     rules_.jishiWeekendDiscount = 0.5;
-    EXPECT_NEAR(engine_.JishiMinuteFee(rules_, kWednesday), 0.1, kTolerance);
-    EXPECT_NEAR(engine_.JishiMinuteFee(rules_, kSaturday), 0.05, kTolerance);
-    EXPECT_NEAR(engine_.JishiMinuteFee(rules_, kSunday), 0.05, kTolerance);
+    EXPECT_NEAR(JishiMinuteFee(rules_, kWednesday), 0.1, kTolerance);
+    EXPECT_NEAR(JishiMinuteFee(rules_, kSaturday), 0.05, kTolerance);
+    EXPECT_NEAR(JishiMinuteFee(rules_, kSunday), 0.05, kTolerance);
 
-    CallFee fee;
-    fee.minuteFee = 0.42;
     rules_.feeType = 7;
-    engine_.UpdateMinuteFee(rules_, 0, kSunday, fee);
-    EXPECT_EQ(fee.minuteFee, 0.42);
+    EXPECT_FALSE(MinuteFee(rules_, 0, kSunday));
     rules_.feeType = static_cast<std::int16_t>(FeeType::kJishi);
-    engine_.UpdateMinuteFee(rules_, 0, kSunday, fee);
-    EXPECT_NEAR(fee.minuteFee, 0.05, kTolerance);
+    EXPECT_NEAR(MinuteFee(rules_, 0, kSunday).value(), 0.05, kTolerance);
 }
 
-TEST_F(FeeEngineTest, TimeWindowsHoldFromTheirBeginUntilTheirEnd) {
+TEST_F(PricingTest, TimeWindowsHoldFromTheirBeginUntilTheirEnd) {
     InsertWindow("22:00:00", "06:00:00", 0.5);
-    EXPECT_FALSE(engine_.TimeWindowFactor(At(kWednesday, 23)));
-    EXPECT_FALSE(engine_.TimeWindowFactor(At(kWednesday, 3)));
+    EXPECT_FALSE(WindowFactor(At(kWednesday, 23)));
+    EXPECT_FALSE(WindowFactor(At(kWednesday, 3)));
 
     InsertWindow("08:00:00", "12:00:00", 1.2);
-    EXPECT_EQ(engine_.TimeWindowFactor(At(kWednesday, 8)), 1.2);
-    EXPECT_FALSE(engine_.TimeWindowFactor(At(kWednesday, 12)));
+    EXPECT_EQ(WindowFactor(At(kWednesday, 8)), 1.2);
+    EXPECT_FALSE(WindowFactor(At(kWednesday, 12)));
     rules_.jishiFee = 6;
     rules_.jishiTimeDiscounted = 1;
-    EXPECT_NEAR(engine_.JishiMinuteFee(rules_, At(kWednesday, 11, 59, 59)), 0.12, kTolerance);
+    EXPECT_NEAR(JishiMinuteFee(rules_, At(kWednesday, 11, 59, 59)), 0.12, kTolerance);
 
     InsertWindow("09:00:00", "10:00:00", 0.7);
     InsertWindow("08:00:00", "12:00:00", 0.1, "adsl");
-    EXPECT_EQ(engine_.TimeWindowFactor(At(kWednesday, 9, 30)), 0.7);
+    EXPECT_EQ(WindowFactor(At(kWednesday, 9, 30)), 0.7);
 
     // A factor that is not a number is no factor.
     InsertWindow("13:00:00", "14:00:00", "abc");
-    EXPECT_FALSE(engine_.TimeWindowFactor(At(kWednesday, 13, 30)));
-    EXPECT_NEAR(engine_.JishiMinuteFee(rules_, At(kWednesday, 13, 30)), 0.1, kTolerance);
+    EXPECT_FALSE(WindowFactor(At(kWednesday, 13, 30)));
+    EXPECT_NEAR(JishiMinuteFee(rules_, At(kWednesday, 13, 30)), 0.1, kTolerance);
 }
 
-TEST_F(FeeEngineTest, HolidaysHoldForTheirDaysAndCombineAfterTheWeekend) {
+TEST_F(PricingTest, HolidaysHoldForTheirDaysAndCombineAfterTheWeekend) {
     InsertHoliday("2024-10-01 00:00:00", 7, 0.5);
-    EXPECT_FALSE(engine_.HolidayFactor({2024, 9, 30, 23, 59, 59}));
-    EXPECT_EQ(engine_.HolidayFactor({2024, 10, 1, 0, 0, 0}), 0.5);
-    EXPECT_EQ(engine_.HolidayFactor({2024, 10, 7, 23, 59, 59}), 0.5);
-    EXPECT_FALSE(engine_.HolidayFactor({2024, 10, 8, 0, 0, 0}));
+    EXPECT_FALSE(HolidayFactorOn({2024, 9, 30, 23, 59, 59}));
+    EXPECT_EQ(HolidayFactorOn({2024, 10, 1, 0, 0, 0}), 0.5);
+    EXPECT_EQ(HolidayFactorOn({2024, 10, 7, 23, 59, 59}), 0.5);
+    EXPECT_FALSE(HolidayFactorOn({2024, 10, 8, 0, 0, 0}));
     // Counted from its date, whatever the time stored with it.
     InsertHoliday("2024-10-03 15:00:00", 1, 0.4);
-    EXPECT_EQ(engine_.HolidayFactor({2024, 10, 3, 8, 0, 0}), 0.4);
-    EXPECT_EQ(engine_.HolidayFactor({2024, 10, 4, 8, 0, 0}), 0.5);
+    EXPECT_EQ(HolidayFactorOn({2024, 10, 3, 8, 0, 0}), 0.4);
+    EXPECT_EQ(HolidayFactorOn({2024, 10, 4, 8, 0, 0}), 0.5);
 
     InsertWindow("09:00:00", "11:00:00", 1.2);
     InsertHoliday("2024-05-01 00:00:00", 5, 0.9);
@@ -163,11 +170,11 @@ TEST_F(FeeEngineTest, HolidaysHoldForTheirDaysAndCombineAfterTheWeekend) {
     rules_.jishiWeekendDiscounted = 1;
     rules_.jishiWeekendDiscount = 0.8;
     rules_.jishiHolidayDiscounted = 1;
-    EXPECT_NEAR(engine_.JishiMinuteFee(rules_, kSaturday), 0.08, kTolerance);
-    EXPECT_NEAR(engine_.JishiMinuteFee(rules_, kWednesday), 0.09, kTolerance);
+    EXPECT_NEAR(JishiMinuteFee(rules_, kSaturday), 0.08, kTolerance);
+    EXPECT_NEAR(JishiMinuteFee(rules_, kWednesday), 0.09, kTolerance);
 }
 
-TEST_F(FeeEngineTest, TheFlatFeeGoesToTheFirstCallOfAnEntryInItsPeriod) {
+TEST_F(PricingTest, TheFlatFeeGoesToTheFirstCallOfAnEntryInItsPeriod) {
     const Moment now{2024, 3, 5, 10, 0, 0};
     rules_.feeType = static_cast<std::int16_t>(FeeType::kBaoshi);
     rules_.firstFeeDay = 21;
@@ -203,7 +210,7 @@ TEST_F(FeeEngineTest, TheFlatFeeGoesToTheFirstCallOfAnEntryInItsPeriod) {
 
 TEST(BillingPeriodStartTest, StartsOnTheDayClampedIntoEachMonth) {
     const auto start = [](int day, const Moment& today) {
-        return MomentText(FeeEngine::BillingPeriodStart(day, today));
+        return MomentText(BillingPeriodStart(day, today));
     };
     EXPECT_EQ(start(21, {2024, 3, 5, 10, 0, 0}), "2024-02-21 00:00:00");
     EXPECT_EQ(start(21, {2024, 3, 21, 8, 30, 0}), "2024-03-21 00:00:00");

@@ -1,0 +1,16 @@
+#include "base/call_record.h"
+
+#include "base/moment.h"
+
+namespace vornik {
+
+std::optional<std::int64_t> CallRecord::Seconds() const {
+    const auto begin = ParseMoment(beginTime);
+    const auto end = ParseMoment(endTime);
+    if (!begin || !end) {
+        return std::nullopt;
+    }
+    return SecondsBetween(*begin, *end);
+}
+
+}  // namespace vornik
