@@ -119,18 +119,4 @@ TEST_F(FloatWindowTest, ClicksDoubleClicksAndMenuItemsEmitTheirRequests) {
     EXPECT_EQ(toggle.count(), 1);
 }
 
-TEST_F(FloatWindowTest, LinkIconsSwapTheStatusPictureAndArrows) {
-    const auto shows = [this](const char* control, const QString& picture) {
-        QLabel* label = Control(control);
-        return label->pixmap().toImage() == locator_.Picture(picture, label->size()).toImage();
-    };
-    window_.ShowLinkIcons(vornik::LinkIcons::kIdle);
-    EXPECT_TRUE(shows("Image2", "wintitle5"));
-    EXPECT_TRUE(shows("downArrow", "down2"));
-    EXPECT_TRUE(shows("upArrow", "up2"));
-    window_.ShowLinkIcons(vornik::LinkIcons::kConnected);
-    EXPECT_TRUE(shows("Image2", "wintitle4"));
-    EXPECT_TRUE(shows("downArrow", "down"));
-}
-
 }  // namespace

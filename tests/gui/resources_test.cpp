@@ -116,8 +116,8 @@ TEST(SoundPlayer, MissingAudioOutputIsReportedOnce) {
     player.Play(Sound::kTimeout);
     player.Play(Sound::kIdle);
     player.Play(Sound::kTimeout);
-    // Give the built-in cues time to load: none of them may be reported.
-    QTest::qWait(200);
+    // Once the built-in cues have loaded and started, none of them may be reported.
+    EXPECT_TRUE(QTest::qWaitFor([&player] { return player.NothingWaiting(); }));
     const bool noOutput = QMediaDevices::audioOutputs().isEmpty();
     EXPECT_EQ(trace.size(), noOutput ? 1u : 0u);
 }

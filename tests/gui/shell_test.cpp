@@ -139,6 +139,7 @@ TEST_F(ShellTest, StartUpWithAutoHideFloatingWindowAndAutoDial) {
     ASSERT_TRUE(db_.SaveConfig(kAutoDial, "1"));
     StartShell();
     EXPECT_FALSE(Window().isVisible());
+    EXPECT_TRUE(Window().TrayAction(Command::kRestoreMainWindow)->isEnabled());
     EXPECT_TRUE(shell_->Float().isVisible());
     EXPECT_TRUE(Window().MainAction(Command::kFloatWindow)->isChecked());
     EXPECT_TRUE(Window().TrayAction(Command::kFloatWindow)->isChecked());
@@ -241,8 +242,7 @@ TEST_F(ShellTest, CloseAndMinimiseHideTheWindow) {
     shell_->Run(Command::kRestoreMainWindow);
     EXPECT_TRUE(Window().isVisible());
     Window().showMinimized();
-    QTest::qWait(20);
-    EXPECT_FALSE(Window().isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Window().isVisible(); }));
     EXPECT_FALSE(Window().isMinimized());
     EXPECT_TRUE(Window().TrayAction(Command::kRestoreMainWindow)->isEnabled());
     EXPECT_FALSE(shell_->Exited());

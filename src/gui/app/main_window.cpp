@@ -70,6 +70,7 @@ MainWindow::MainWindow(bool trayAvailable, QWidget* parent)
     layout->addWidget(history_);
     layout->addStretch(1);
     resize(Twips(this, kWidthTwips), Twips(this, kHeightTwips));
+    UpdateTrayItems();
 }
 
 QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& actions, Command command,
@@ -142,8 +143,7 @@ void MainWindow::BuildTrayMenu() {
     trayMenu_ = new QMenu(this);
     trayMenu_->setObjectName(QStringLiteral("mnuTray"));
     AddCommand(trayMenu_, trayActions_, Command::kFloatWindow, "浮动窗口")->setCheckable(true);
-    AddCommand(trayMenu_, trayActions_, Command::kRestoreMainWindow, "显示主窗口")
-        ->setEnabled(false);
+    AddCommand(trayMenu_, trayActions_, Command::kRestoreMainWindow, "显示主窗口");
     AddCommand(trayMenu_, trayActions_, Command::kMinimizeMainWindow, "隐藏主窗口");
     AddCommand(trayMenu_, trayActions_, Command::kSound, "关闭提示声音");
     AddReportCommands(trayMenu_->addMenu(QStringLiteral("报表")), trayActions_);
@@ -304,14 +304,21 @@ void MainWindow::PlaceAtStart() {
 }
 
 void MainWindow::SendToTray() {
-    trayActions_.at(Command::kMinimizeMainWindow)->setEnabled(false);
-    trayActions_.at(Command::kRestoreMainWindow)->setEnabled(true);
     if (trayAvailable_) {
         hide();
         setWindowState(windowState() & ~Qt::WindowMinimized);
     } else if (!isMinimized()) {
         showMinimized();
     }
+    UpdateTrayItems();
+}
+
+// 显示主窗口 and 隐藏主窗口 follow what the window is: hidden or minimised it can
+// only be shown, shown normally only hidden, maximised both.
+void MainWindow::UpdateTrayItems() {
+    const bool away = !isVisible() || isMinimized();
+    trayActions_.at(Command::kMinimizeMainWindow)->setEnabled(!away);
+    trayActions_.at(Command::kRestoreMainWindow)->setEnabled(away || isMaximized());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -328,18 +335,21 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() != QEvent::WindowStateChange) {
         return;
     }
-    QAction* minimize = trayActions_.at(Command::kMinimizeMainWindow);
-    QAction* restore = trayActions_.at(Command::kRestoreMainWindow);
     if (isMinimized()) {
         // Hiding from inside the state change confuses some window managers.
         QTimer::singleShot(0, this, [this] { SendToTray(); });
-    } else if (isMaximized()) {
-        minimize->setEnabled(true);
-        restore->setEnabled(true);
-    } else {
-        minimize->setEnabled(true);
-        restore->setEnabled(false);
     }
+    UpdateTrayItems();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    UpdateTrayItems();
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    UpdateTrayItems();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

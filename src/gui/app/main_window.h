@@ -67,6 +67,8 @@ class MainWindow : public QWidget {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -83,6 +85,7 @@ class MainWindow : public QWidget {
     QWidget* BuildEntryRow();
     QWidget* BuildCommandRow();
     void SendToTray();
+    void UpdateTrayItems();
 
     bool trayAvailable_;
     bool closing_ = false;

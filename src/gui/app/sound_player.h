@@ -26,6 +26,8 @@ class SoundPlayer : public QObject {
     // cues may overlap, and they start in the order they were asked for even while
     // an earlier one is still being loaded.
     void Play(Sound sound);
+    // Every cue asked for has started or been given up.
+    bool NothingWaiting() const { return waiting_.empty(); }
 
   private:
     QSoundEffect* EffectFor(Sound sound);

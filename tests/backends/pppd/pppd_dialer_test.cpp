@@ -129,7 +129,8 @@ class PppdDialerTest : public ::testing::Test {
                         .notice = [this](const std::string& text) { notices_.push_back(text); },
                         .trace = [this](const std::string& text) { traces_.push_back(text); },
                         .userMayDial = std::move(userMayDial)});
-        dialer->SetEvents(this, {[this](int state) { events_.push_back(std::to_string(state)); },
+        dialer->SetEvents(this,
+                          {[this](int state) { events_.push_back(std::to_string(state)); },
                            [this](const std::string& message) { events_.push_back(message); }});
         return dialer;
     }
@@ -341,11 +342,13 @@ class PppdLinkTest : public PppdDialerTest {
         EXPECT_EQ(events_.size(), before) << "reported inside Connect";
         return WaitForEvent("8192");
     }
-    // Waits for the end of the call, and leaves room for a wrong second report.
-    bool WaitForTheEnd() {
+    // Waits for the end of the call and then for pppd itself to be gone: a wrong
+    // second report would come with pppd's end, and none can come after it.
+    bool WaitForTheEnd(pid_t pppd) {
         const bool ended = WaitForEvent("8193");
-        QTest::qWait(3 * PppdDialer::kPollIntervalMs);
-        return ended;
+        const bool gone = QTest::qWaitFor([pppd] { return kill(pppd, 0) != 0; }, kWaitMs);
+        QCoreApplication::processEvents();
+        return ended && gone;
     }
     // 100 bytes of payload in an IPv4 and UDP header: 128 bytes on a ppp link.
     bool SendAndSee128BytesSent() {
@@ -367,10 +370,11 @@ TEST_F(PppdLinkTest, ALinkComesUpStepByStepIsMeteredAndHangUpEndsItOnceEvenPastS
     EXPECT_EQ(dialer_->DeviceType(), "PPPoE (eth7)");
     EXPECT_TRUE(SendAndSee128BytesSent()) << dialer_->BytesSent();
 
+    const pid_t pppd = StandInPid();
     dialer_->HangUp();
     dialer_->HangUp();
     EXPECT_EQ(events_.size(), kDialStates.size()) << "reported inside HangUp";
-    ASSERT_TRUE(WaitForTheEnd());
+    ASSERT_TRUE(WaitForTheEnd(pppd));
     EXPECT_EQ(events_, kDialStates + "8193");
     EXPECT_FALSE(dialer_->IsConnected());
     EXPECT_EQ(dialer_->IPAddress(), "");
@@ -402,8 +406,9 @@ TEST_F(PppdLinkTest, APppdThatGivesUpBeforeTheLinkIsUpSaysWhyInChinese) {
 
 TEST_F(PppdLinkTest, ALineThatDropsEndsTheCallOnceAndAPersistentPppdStartsANewOne) {
     ASSERT_TRUE(DialUp());
-    ASSERT_EQ(kill(StandInPid(), SIGUSR1), 0);  // the modem hangs up; pppd ends
-    ASSERT_TRUE(WaitForTheEnd());
+    const pid_t pppd = StandInPid();
+    ASSERT_EQ(kill(pppd, SIGUSR1), 0);  // the modem hangs up; pppd ends
+    ASSERT_TRUE(WaitForTheEnd(pppd));
     EXPECT_EQ(events_, kDialStates + "8193") << "a line that dropped is no dial error";
     EXPECT_FALSE(dialer_->IsConnected());
 

@@ -60,10 +60,6 @@ TEST(ClassifyPingOutput, RecordedIputilsOutputs) {
          PingOutcome::kUnknownHost},
         {true, 2, "ping: nosuchhost.invalid: Temporary failure in name resolution\n",
          PingOutcome::kUnknownHost},
-        // Not seen here; written from the resolver's and older iputils' messages.
-        {true, 2, "ping: example.test: No address associated with hostname\n",
-         PingOutcome::kUnknownHost},
-        {true, 2, "ping: unknown host nosuchhost.invalid\n", PingOutcome::kUnknownHost},
         // Killed by the deadline or a signal: whatever it printed is incomplete.
         {false, 9, kTwoReplies, PingOutcome::kNoReply},
         // An error that says nothing about the link must not tear it down.
