@@ -15,6 +15,7 @@
 #include "app/headless.h"
 #include "app/program_folder.h"
 #include "app/prompter.h"
+#include "app/qt_translations.h"
 #include "app/resource_locator.h"
 #include "app/shell.h"
 #include "app/single_instance.h"
@@ -65,6 +66,7 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
                const vornik::Clock& clock, vornik::gui::SingleInstance& instance,
                NoticeSink& notices) {
     QApplication::setQuitOnLastWindowClosed(false);
+    vornik::gui::InstallQtTranslations(log);
     vornik::gui::MessageBoxPrompter prompter;
     vornik::gui::Shell shell({folder, db, log, *chosen.dialer, probe, clock, prompter,
                               QSystemTrayIcon::isSystemTrayAvailable(), chosen.note, true});
