@@ -104,8 +104,10 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Vornik"));
     vornik::gui::InitResources();
     const vornik::ProgramFolder folder = vornik::ResolveProgramFolder(FolderSources(options));
+    const vornik::ErrorLog log(folder.ErrorLogFile());
+    auto trace = [&log](const std::string& line) { log.Write(line); };
     std::string error;
-    if (!vornik::PrepareProgramFolder(folder, error)) {
+    if (!vornik::PrepareProgramFolder(folder, error, trace)) {
         std::cerr << "vornik: cannot prepare the program folder: " << error << '\n';
         return 1;
     }
@@ -116,8 +118,6 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const vornik::ErrorLog log(folder.ErrorLogFile());
-    auto trace = [&log](const std::string& line) { log.Write(line); };
     vornik::Dbio db(folder.DatabaseFile(), log);
     db.OpenDatabase();
     if (!db.IsOpen()) {
