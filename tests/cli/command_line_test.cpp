@@ -50,22 +50,6 @@ TEST(CommandLineTest, OptionsAreReadWithTheirValueAfterASpaceOrAnEqualsSign) {
     EXPECT_EQ(joined.out + joined.err, "");
 }
 
-TEST(CommandLineTest, HelpAndVersionArePrintedOnStandardOutput) {
-    for (const char* help : {"--help", "-h"}) {
-        const Outcome outcome = Parse({"--headless", help, "--bogus"});
-        EXPECT_EQ(outcome.code, 0) << help;
-        EXPECT_TRUE(outcome.out.starts_with(
-            "usage: vornik [--root DIR] [--dialer networkmanager|pppd|sim] [--headless]\n"))
-            << outcome.out;
-        EXPECT_NE(outcome.out.find("--version"), std::string::npos) << outcome.out;
-        EXPECT_EQ(outcome.err, "");
-    }
-    const Outcome version = Parse({"--version"});
-    EXPECT_EQ(version.code, 0);
-    EXPECT_EQ(version.out, "vornik " VORNIK_EXPECTED_VERSION "\n");
-    EXPECT_EQ(version.err, "");
-}
-
 TEST(CommandLineTest, AMistakeIsNamedOnOneLineFollowedByTheUsage) {
     const std::vector<std::pair<std::vector<const char*>, std::string>> mistakes = {
         {{"--bogus"}, "unknown option '--bogus'"},
