@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ pkg-config libsqlcipher-dev libssl-dev libgtest-dev fonts-wqy-microhei
-          qt6-base-dev qt6-multimedia-dev qt6-svg-dev)
+          qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(dbus python3-dbusmock iproute2 iputils-ping xvfb xauth)
 fi

@@ -15,20 +15,16 @@
 #include "app/headless.h"
 #include "app/program_folder.h"
 #include "app/prompter.h"
+#include "app/qt_translations.h"
 #include "app/resource_locator.h"
 #include "app/shell.h"
 #include "app/single_instance.h"
+#include "command_line.h"
 #include "probe/ping_probe.h"
 #include "store/dbio.h"
 #include "store/error_log.h"
 
 namespace {
-
-struct Options {
-    vornik::ProgramFolderSources folder;
-    std::string dialer;
-    bool headless = false;
-};
 
 std::optional<std::string> Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -40,30 +36,13 @@ bool HasDisplay() {
            Environment("QT_QPA_PLATFORM");
 }
 
-std::optional<Options> ParseOptions(int argc, char** argv) {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--root" && i + 1 < argc) {
-            options.folder.rootOption = argv[++i];
-        } else if (arg == "--dialer" && i + 1 < argc) {
-            options.dialer = argv[++i];
-        } else if (arg == "--headless") {
-            options.headless = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: vornik [--root DIR] [--dialer networkmanager|pppd|sim] "
-                         "[--headless]\n";
-            std::exit(0);
-        } else {
-            std::cerr << "vornik: unknown argument " << arg << '\n';
-            return std::nullopt;
-        }
-    }
-    options.headless = options.headless || !HasDisplay();
-    options.folder.executableFolder = QCoreApplication::applicationDirPath().toStdString();
-    options.folder.xdgDataHome = Environment("XDG_DATA_HOME");
-    options.folder.home = Environment("HOME");
-    return options;
+vornik::ProgramFolderSources FolderSources(const vornik::cli::Options& options) {
+    vornik::ProgramFolderSources sources;
+    sources.rootOption = options.root;
+    sources.executableFolder = QCoreApplication::applicationDirPath().toStdString();
+    sources.xdgDataHome = Environment("XDG_DATA_HOME");
+    sources.home = Environment("HOME");
+    return sources;
 }
 
 const char* const kLogNotOpen =
@@ -87,6 +66,7 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
                const vornik::Clock& clock, vornik::gui::SingleInstance& instance,
                NoticeSink& notices) {
     QApplication::setQuitOnLastWindowClosed(false);
+    vornik::gui::InstallQtTranslations(log);
     vornik::gui::MessageBoxPrompter prompter;
     vornik::gui::Shell shell({folder, db, log, *chosen.dialer, probe, clock, prompter,
                               QSystemTrayIcon::isSystemTrayAvailable(), chosen.note, true});
@@ -107,11 +87,14 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool headless = false;
-    for (int i = 1; i < argc; ++i) {
-        headless = headless || std::string(argv[i]) == "--headless";
+    // Help, version and mistakes are answered before a window system is asked for:
+    // QApplication aborts when the display does not answer.
+    const vornik::cli::ParseResult command = vornik::cli::ParseCommandLine(argc, argv);
+    if (const std::optional<int> code = vornik::cli::Answer(command, std::cout, std::cerr)) {
+        return *code;
     }
-    headless = headless || !HasDisplay();
+    const vornik::cli::Options& options = command.options;
+    const bool headless = options.headless || !HasDisplay();
     std::unique_ptr<QCoreApplication> app;
     if (headless) {
         app = std::make_unique<QCoreApplication>(argc, argv);
@@ -119,14 +102,12 @@ int main(int argc, char** argv) {
         app = std::make_unique<QApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("Vornik"));
-    const auto options = ParseOptions(argc, argv);
-    if (!options) {
-        return 2;
-    }
     vornik::gui::InitResources();
-    const vornik::ProgramFolder folder = vornik::ResolveProgramFolder(options->folder);
+    const vornik::ProgramFolder folder = vornik::ResolveProgramFolder(FolderSources(options));
+    const vornik::ErrorLog log(folder.ErrorLogFile());
+    auto trace = [&log](const std::string& line) { log.Write(line); };
     std::string error;
-    if (!vornik::PrepareProgramFolder(folder, error)) {
+    if (!vornik::PrepareProgramFolder(folder, error, trace)) {
         std::cerr << "vornik: cannot prepare the program folder: " << error << '\n';
         return 1;
     }
@@ -137,8 +118,6 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const vornik::ErrorLog log(folder.ErrorLogFile());
-    auto trace = [&log](const std::string& line) { log.Write(line); };
     vornik::Dbio db(folder.DatabaseFile(), log);
     db.OpenDatabase();
     if (!db.IsOpen()) {
@@ -147,14 +126,14 @@ int main(int argc, char** argv) {
     vornik::SystemClock clock;
     NoticeSink notices = [](const std::string& notice) { std::cout << notice << std::endl; };
     vornik::gui::ChosenDialer chosen = vornik::gui::ChooseDialer(
-        options->dialer, folder, clock,
+        options.dialer, folder, clock,
         {[&notices](const std::string& notice) { notices(notice); }, trace});
     if (!chosen.dialer) {
         std::cerr << "vornik: " << chosen.error << '\n';
         return 2;
     }
     vornik::PingProbe probe(trace);
-    if (options->headless) {
+    if (headless) {
         return RunHeadless(db, chosen, probe, clock);
     }
     return RunDesktop(folder, db, log, chosen, probe, clock, instance, notices);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,9 @@ struct ProgramFolder {
     std::filesystem::path DatabaseFile() const { return root / "db" / "diallog.db"; }
     std::filesystem::path ErrorLogFile() const { return root / "log" / "error.log"; }
     std::filesystem::path ReportFolder() const { return root / "report"; }
+    std::filesystem::path SimulatedPhoneBookFile() const {
+        return root / "simulated-phonebook.txt";
+    }
 };
 
 struct ProgramFolderSources {
@@ -29,7 +33,14 @@ struct ProgramFolderSources {
 // empty or not absolute.
 ProgramFolder ResolveProgramFolder(const ProgramFolderSources& sources);
 
-// Creates db/ and log/; false with the reason when they cannot be made.
-bool PrepareProgramFolder(const ProgramFolder& folder, std::string& error);
+// Creates db/ and log/, and the root when it is missing, for the owner alone
+// (0700). The call log, the trace and the simulated phone book's passwords are
+// nobody else's business, so on every start the existing db/ and log/, the files
+// directly in them and simulated-phonebook.txt lose all rights of group and
+// others. An existing root is left as it is: it may be the executable's own
+// folder. False with the reason when db/ or log/ cannot be made; a file that
+// cannot be tightened goes to `trace` and does not stop the start.
+bool PrepareProgramFolder(const ProgramFolder& folder, std::string& error,
+                          const std::function<void(const std::string&)>& trace = {});
 
 }  // namespace vornik

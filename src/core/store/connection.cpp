@@ -1,8 +1,12 @@
 #include "store/connection.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <string>
+#include <system_error>
 
 #include "store/schema.h"
 
@@ -53,6 +57,11 @@ Field ColumnField(sqlite3_stmt* statement, int column) {
     }
 }
 
+bool CreatePrivateFile(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
 bool IsBlank(std::string_view text) {
     for (const char c : text) {
         if (c != ' ' && c != '\n' && c != '\r' && c != '\t' && c != ';') {
@@ -90,6 +99,12 @@ bool Connection::OpenFile(Mode mode) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
     if (mode == Mode::kCreateIfMissing) {
         flags |= SQLITE_OPEN_CREATE;
+        // A log holds the user's calls: a new one is the owner's alone from its
+        // first byte, and SQLite gives its -wal and -shm files the mode of the log.
+        if (!exists && !CreatePrivateFile(path_)) {
+            Fail("cannot create the file: " + std::generic_category().message(errno));
+            return false;
+        }
     }
     if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         Fail(db_ ? sqlite3_errmsg(db_) : "cannot open the file");

@@ -8,7 +8,6 @@ Dbio::Dbio(std::filesystem::path databaseFile, const ErrorLog& log)
     : databaseFile_(std::move(databaseFile)), log_(log) {}
 
 void Dbio::OpenDatabase() {
-    log_.Write("here1");
     std::error_code ignored;
     std::filesystem::create_directories(databaseFile_.parent_path(), ignored);
     shared_ = Connection::Open(databaseFile_, Connection::Mode::kCreateIfMissing, log_);

@@ -1,6 +1,10 @@
 #include "store/error_log.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
 #include <system_error>
 
 #include "base/clock.h"
@@ -12,9 +16,30 @@ ErrorLog::ErrorLog(std::filesystem::path file) : file_(std::move(file)) {}
 
 void ErrorLog::Write(std::string_view text) const {
     std::error_code ignored;
-    std::filesystem::create_directories(file_.parent_path(), ignored);
-    std::ofstream out(file_, std::ios::app);
-    out << MomentText(SystemClock().Now()) << ' ' << text << '\n';
+    if (std::filesystem::create_directories(file_.parent_path(), ignored)) {
+        std::filesystem::permissions(file_.parent_path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ignored);
+    }
+    // The trace names files, entries and addresses: it is for the owner's eyes
+    // only. One write per line keeps lines whole when two writers append.
+    const int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return;
+    }
+    std::string line = MomentText(SystemClock().Now());
+    line.append(1, ' ').append(text).append(1, '\n');
+    std::string_view rest = line;
+    while (!rest.empty()) {
+        const ssize_t written = ::write(fd, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            break;
+        }
+        rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+    ::close(fd);
 }
 
 }  // namespace vornik

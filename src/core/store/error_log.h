@@ -11,9 +11,9 @@ class ErrorLog {
   public:
     explicit ErrorLog(std::filesystem::path file);
 
-    // Appends "yyyy-MM-dd HH:mm:ss <text>" as one line; creates the folder and the
-    // file when missing. A trace that cannot be written is dropped: there is
-    // nowhere left to report it.
+    // Appends "yyyy-MM-dd HH:mm:ss <text>" as one line; creates the folder (0700)
+    // and the file (0600) when missing. A trace that cannot be written is dropped:
+    // there is nowhere left to report it.
     void Write(std::string_view text) const;
 
     const std::filesystem::path& File() const { return file_; }

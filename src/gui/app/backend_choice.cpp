@@ -14,7 +14,7 @@ namespace {
 ChosenDialer Simulated(const ProgramFolder& folder, const Clock& clock,
                        const BackendCallbacks& callbacks) {
     ChosenDialer chosen;
-    auto dialer = std::make_unique<SimulatedDialer>(clock, folder.root / "simulated-phonebook.txt");
+    auto dialer = std::make_unique<SimulatedDialer>(clock, folder.SimulatedPhoneBookFile());
     // Mistakes in a hand-edited phone book are worth knowing about.
     if (!dialer->PhoneBookProblems().empty() && callbacks.trace) {
         callbacks.trace(dialer->PhoneBookProblems());
