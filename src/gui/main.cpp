@@ -55,7 +55,8 @@ using NoticeSink = std::function<void(const std::string&)>;
 int RunHeadless(vornik::Dbio& db, vornik::gui::ChosenDialer& chosen, vornik::LinkProbe& probe,
                 const vornik::Clock& clock) {
     vornik::gui::HeadlessShell shell({db, *chosen.dialer, probe, clock, std::cout, chosen.note});
-    QObject::connect(&shell, &vornik::gui::HeadlessShell::exited, qApp, &QCoreApplication::quit);
+    QObject::connect(&shell, &vornik::gui::HeadlessShell::exited, QCoreApplication::instance(),
+                     &QCoreApplication::exit);
     vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     shell.Start();
     return QCoreApplication::exec();
@@ -71,7 +72,8 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
     vornik::gui::Shell shell({folder, db, log, *chosen.dialer, probe, clock, prompter,
                               QSystemTrayIcon::isSystemTrayAvailable(), chosen.note, true});
     notices = [&shell](const std::string& text) { shell.ShowMessage(text, [] {}); };
-    QObject::connect(&shell, &vornik::gui::Shell::exited, qApp, &QCoreApplication::quit);
+    QObject::connect(&shell, &vornik::gui::Shell::exited, QCoreApplication::instance(),
+                     &QCoreApplication::exit);
     QObject::connect(&instance, &vornik::gui::SingleInstance::activationRequested, &shell,
                      &vornik::gui::Shell::BringForward);
     vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });

@@ -25,7 +25,10 @@ TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
     for (const auto& [key, value] : {std::pair{kAutoDial, "1"},
                                      {kIdleTimeMax, "20"},
                                      {kIdleTimeOutAction, "1"},
-                                     {kJishiFee, "6"}}) {
+                                     {kJishiFee, "6"},
+                                     {kChkEachMaxTime, "1"},
+                                     {kEachMaxTime, "0.005"},
+                                     {kMessageAlert, "1"}}) {
         ASSERT_TRUE(db.SaveConfig(key, value));
     }
     testing::FakeClock clock({2006, 5, 10, 9, 0, 0});
@@ -53,14 +56,30 @@ TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
     EXPECT_NE(out.str().find("网络空闲超时，断开网络吗？ -> 确定"), std::string::npos);
     EXPECT_FALSE(shell.CoreSession().Call().isConnected);
     EXPECT_EQ(db.QueryValue("SELECT count(*) FROM diallog")->Integer(), 1);
+    // The per-call cap was reached after 18 seconds: its alert repeated every
+    // second, but was printed once.
+    const auto printed = [&out](const std::string& text) {
+        std::size_t count = 0;
+        for (auto at = out.str().find(text); at != std::string::npos;
+             at = out.str().find(text, at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    EXPECT_EQ(printed("消息: 超过每次最大使用时限"), 1u);
 
     // A call still up on the way out is written once more before the log closes.
     dialer.ScriptTraffic({});
     shell.CoreSession().Dial();
     tick(70);
     ASSERT_TRUE(shell.CoreSession().Call().isConnected);
+    int exitCode = -1;
+    QObject::connect(&shell, &HeadlessShell::exited, [&exitCode](int code) { exitCode = code; });
     shell.ExitApp();
     EXPECT_FALSE(db.IsOpen());
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(printed("Vornik: 已退出，拨号记录已保存"), 1u);
+    EXPECT_EQ(printed("消息: 超过每次最大使用时限"), 2u);
     Dbio reopened(folder / "db/diallog.db", log);
     const Rows calls =
         reopened.QueryRows("SELECT beginTime, endTime FROM diallog ORDER BY beginTime");

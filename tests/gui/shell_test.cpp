@@ -46,6 +46,7 @@ class ScriptedPrompter : public Prompter {
     void AskOkCancel(QWidget*, const QString& text, std::function<void(bool)> answer) override {
         Ask(text, std::move(answer));
     }
+    void Warn(QWidget*, const QString& text) override { asked.push_back(text); }
 
     std::deque<bool> answers;
     QStringList asked;

@@ -54,6 +54,11 @@ void Session::StartUp() {
 void Session::MainTick() {
     WatchConnection();
     SampleSpeed();
+    constexpr std::int64_t kRetryMs = 10'000;
+    if ((!unsaved_.empty() || runningCallUnsaved_) &&
+        clock_.MonotonicMs() - lastRetryMs_ >= kRetryMs) {
+        RetryUnsavedRecords();
+    }
     ShowLiveFigures();
 }
 
@@ -140,7 +145,10 @@ void Session::OnDialError(const std::string& message) {
 // ---- Dial and hang up ------------------------------------------------------
 
 void Session::Dial(bool askedByUser) {
-    if (CheckLimits() != LimitKind::kNone) {
+    // Refused with the alerts the user chose, and always with a word on the
+    // status line, so a refused automatic dial is never silent.
+    if (const LimitKind reached = CheckLimits(); reached != LimitKind::kNone) {
+        ShowStatus(LimitMessage(reached));
         return;
     }
     if (!dialer_.EntryName().empty()) {
@@ -179,6 +187,7 @@ void Session::OnConnected(bool announced) {
         return;
     }
     call_.isConnected = true;
+    runningCallUnsaved_ = false;
     ++callSerial_;
     UpdateMenuStates();
     CaptureCallInfo(announced);
@@ -190,6 +199,7 @@ void Session::CaptureCallInfo(bool announced) {
     const Moment now = clock_.Now();
     call_.connectTimeText = MomentText(now);
     call_.callBeginTime = call_.connectTimeText;
+    call_.callRowId = 0;
     callStartMs_ = clock_.MonotonicMs();
     call_.callEntryName = dialer_.EntryName();
     call_.callDeviceType = dialer_.DeviceType();
@@ -226,7 +236,11 @@ void Session::CloseCall() {
     call_.isConnected = false;
     idle_.EndSpell();
     SettleCallFee(rules_, call_, fee_);
-    logWriter_.SaveDialLog(call_, fee_.callFee, false, dialer_.IPAddress(), end);
+    runningCallUnsaved_ = false;
+    if (!ReportWrite(
+            logWriter_.SaveDialLog(call_, fee_.callFee, false, dialer_.IPAddress(), end))) {
+        unsaved_.push_back({call_, fee_.callFee});
+    }
 }
 
 Moment Session::CallMoment() const {
@@ -237,9 +251,43 @@ Moment Session::CallMoment() const {
     return AddSeconds(*begin, (clock_.MonotonicMs() - callStartMs_) / 1000);
 }
 
-bool Session::SaveDialLog() {
-    return logWriter_.SaveDialLog(call_, fee_.callFee, dialer_.IsConnected(), dialer_.IPAddress(),
-                                  CallMoment());
+void Session::SaveDialLog() {
+    runningCallUnsaved_ = !ReportWrite(logWriter_.SaveDialLog(
+        call_, fee_.callFee, dialer_.IsConnected(), dialer_.IPAddress(), CallMoment()));
+}
+
+bool Session::ReportWrite(const Result<>& written) {
+    if (written) {
+        if (writeFailing_ && unsaved_.empty()) {
+            writeFailing_ = false;
+            ShowStatus("拨号记录已重新写入");
+        }
+        return true;
+    }
+    lastWriteError_ = written.Error();
+    const std::string text = "拨号记录写入失败（" + written.Error() + "），稍后重试";
+    ShowStatus(text);
+    if (!writeFailing_) {
+        writeFailing_ = true;
+        ui_.ShowMessage(text, [] {});
+    }
+    return false;
+}
+
+void Session::RetryUnsavedRecords() {
+    lastRetryMs_ = clock_.MonotonicMs();
+    for (auto call = unsaved_.begin(); call != unsaved_.end();) {
+        const Result<> written = logWriter_.SaveDialLog(call->call, call->fee, false, {}, {});
+        call = written ? unsaved_.erase(call) : std::next(call);
+        if (!written) {
+            lastWriteError_ = written.Error();
+        }
+    }
+    if (runningCallUnsaved_ && call_.isConnected) {
+        SaveDialLog();
+    } else {
+        ReportWrite(unsaved_.empty() ? Result<>::Success() : Result<>::Failure(lastWriteError_));
+    }
 }
 
 void Session::UpdateMinuteFee() {
@@ -248,11 +296,21 @@ void Session::UpdateMinuteFee() {
     }
 }
 
-void Session::CloseForExit() {
+Result<bool> Session::CloseForExit() {
+    const bool anyCall = call_.isConnected || !unsaved_.empty() || runningCallUnsaved_;
     if (call_.isConnected) {
         CloseCall();
     }
+    if (!unsaved_.empty()) {
+        RetryUnsavedRecords();
+    }
+    const std::size_t lost = unsaved_.size();
     db_.CloseDatabase();
+    if (lost > 0) {
+        return Result<bool>::Failure(std::to_string(lost) + " 次通话的记录没有写入拨号记录（" +
+                                     lastWriteError_ + "）");
+    }
+    return anyCall;
 }
 
 void Session::ShowStatus(const std::string& text) {

@@ -90,8 +90,10 @@ class Session {
     void ToggleSound();
     void ToggleLogOrder();
     // Leaving the program: a call that is still up is closed as a hang-up would
-    // close it (its part minute settled, its record written) and the log is closed.
-    void CloseForExit();
+    // close it (its part minute settled, its record written), records that could
+    // not be written are tried once more, and the log is closed. True when a
+    // call's record was saved; a failure says why a record is not in the log.
+    Result<bool> CloseForExit();
 
     // For tests and benchmarks; the displays are told what to show.
     const CurrentCall& Call() const { return call_; }
@@ -130,7 +132,11 @@ class Session {
     void UpdateMenuStates();
     void ShowShownMonth();
     void UpdateMinuteFee();
-    bool SaveDialLog();
+    void SaveDialLog();
+    // A failed write shows at once and is retried; a write after failures says
+    // that the records are in again.
+    bool ReportWrite(const Result<>& written);
+    void RetryUnsavedRecords();
     // The moment the call has reached: its begin plus the monotonic time since,
     // so a clock step during the call does not change its length.
     Moment CallMoment() const;
@@ -167,6 +173,17 @@ class Session {
     SpeedMeter speed_;
     BillingMonth shownMonth_;
     std::int64_t callStartMs_ = 0;
+    // Calls closed whose records could not be written yet, and whether the
+    // running call's last write failed: both are tried again every few seconds.
+    struct UnsavedCall {
+        CurrentCall call;
+        double fee = 0;
+    };
+    std::vector<UnsavedCall> unsaved_;
+    bool runningCallUnsaved_ = false;
+    bool writeFailing_ = false;
+    std::string lastWriteError_;
+    std::int64_t lastRetryMs_ = 0;
     // Counts the calls opened, so an answer meant for one call never acts on the next.
     int callSerial_ = 0;
     bool userNameEdited_ = false;

@@ -15,7 +15,8 @@ struct CurrentCall {
     bool isConnected = false;
     std::string connectTimeText;     // moment text the link was seen up
     std::string disconnectTimeText;  // moment text it went down
-    std::string callBeginTime;       // with callEntryName, identifies the call's log row
+    std::string callBeginTime;
+    std::int64_t callRowId = 0;  // the call's row in the log; 0 until it is written
     std::string callEndTime;
     std::string callEntryName;
     std::string callDeviceType;

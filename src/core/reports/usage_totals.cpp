@@ -18,13 +18,23 @@ constexpr const char* kCallSeconds =
 constexpr const char* kPeriodFilter =
     " FROM diallog WHERE entryName = ? AND beginTime >= ? AND beginTime <= ? AND endTime <= ?";
 
-SqlParams PeriodParams(const Period& period, const std::string& entryName) {
+// A day's totals take every call begun that day, also one that runs past
+// midnight: it must count on some day, or a daily limit would never see it.
+constexpr const char* kBegunFilter =
+    " FROM diallog WHERE entryName = ? AND beginTime >= ? AND beginTime <= ?";
+
+SqlParams PeriodParams(const Period& period, const std::string& entryName,
+                       Counting counting = Counting::kWithinPeriod) {
     const std::string end = MomentText(period.end);
+    if (counting == Counting::kBegunInPeriod) {
+        return {entryName, MomentText(period.start), end};
+    }
     return {entryName, MomentText(period.start), end, end};
 }
 
-std::string OverPeriod(std::string_view select) {
-    return std::string(select) + kPeriodFilter;
+std::string OverPeriod(std::string_view select, Counting counting = Counting::kWithinPeriod) {
+    return std::string(select) +
+           (counting == Counting::kBegunInPeriod ? kBegunFilter : kPeriodFilter);
 }
 
 }  // namespace
@@ -86,12 +96,13 @@ std::vector<DayUsage> UsageTotalsReader::LoadMonthDays(const BillingMonth& month
     return days;
 }
 
-std::optional<UsageSums> UsageTotalsReader::Sum(const Period& period,
-                                                const std::string& entryName) {
+std::optional<UsageSums> UsageTotalsReader::Sum(const Period& period, const std::string& entryName,
+                                                Counting counting) {
     const std::string select =
         std::string("SELECT sum(") + kCallSeconds + "), sum(fee), sum(BytesIn + BytesOut)";
     // An aggregate without grouping always gives one row, so no row means failure.
-    const Rows rows = db_.QueryRows(OverPeriod(select), PeriodParams(period, entryName));
+    const Rows rows =
+        db_.QueryRows(OverPeriod(select, counting), PeriodParams(period, entryName, counting));
     if (rows.size() != 1 || rows.front().size() != 3) {
         return std::nullopt;
     }
@@ -121,7 +132,8 @@ void UsageTotalsReader::LoadMonthTotals(bool current, const BillingMonth& shown,
 
 void UsageTotalsReader::LoadTodayTotals(const Moment& today, const std::string& entryName,
                                         UsageTotals& totals) {
-    const std::optional<UsageSums> sums = Sum(DayBounds(today), entryName);
+    const std::optional<UsageSums> sums =
+        Sum(DayBounds(today), entryName, Counting::kBegunInPeriod);
     if (!sums) {
         return;
     }

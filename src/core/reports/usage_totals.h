@@ -1,6 +1,7 @@
 // Billing months and the usage totals of recorded calls, per phone-book entry.
-// A call counts for a period when it begins at or after the period's start and
-// ends at or before its end; a call across a bound counts for neither.
+// A call counts for a billing month when it begins at or after the month's start
+// and ends at or before its end; a call across a bound counts for neither. A
+// day's totals count the calls begun that day.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +49,11 @@ struct DayUsage {
     std::int64_t bytesOut = 0;
 };
 
+enum class Counting {
+    kWithinPeriod,  // calls that begin and end inside the period
+    kBegunInPeriod  // calls that begin inside it, wherever they end
+};
+
 struct UsageSums {
     std::int64_t seconds = 0;
     double fee = 0;
@@ -67,7 +73,8 @@ class UsageTotalsReader {
                                         const std::string& entryName);
 
     // Sums over the period; nothing when the query failed.
-    std::optional<UsageSums> Sum(const Period& period, const std::string& entryName);
+    std::optional<UsageSums> Sum(const Period& period, const std::string& entryName,
+                                 Counting counting = Counting::kWithinPeriod);
 
     // current: the billing month of `today` into billingMonth*, and into shownMonth*
     // too when `shown` is that month. Not current: `shown` into shownMonth*. A

@@ -1,72 +1,55 @@
 #include "store/call_log_writer.h"
 
-#include <optional>
-#include <string>
-#include <utility>
-
 #include "store/dbio.h"
 
 namespace vornik {
 namespace {
 
-// A call's row is found by its begin second and entry name; the text equality
-// on the stored moment means "the same second" and uses (entryName, beginTime).
-constexpr const char* kCallRowFilter = " WHERE entryName = ? AND beginTime = ?";
-
-SqlParams CallRowKey(const CurrentCall& call) {
-    return {call.callEntryName, call.callBeginTime};
+// The begin and entry guard against a row id that now names another call, in a
+// log that was restored or replaced while the call ran.
+Result<int> UpdateCallRow(Dbio& db, const CurrentCall& call, double callFee,
+                          const std::string& endTime) {
+    return db.Change(
+        "UPDATE diallog SET endTime = ?, BytesIn = ?, BytesOut = ?, fee = ?"
+        " WHERE id = ? AND beginTime = ? AND entryName = ?",
+        {endTime, call.callBytesIn, call.callBytesOut, callFee, call.callRowId, call.callBeginTime,
+         call.callEntryName});
 }
 
-// Nothing when the look-up itself failed: the caller must not take that for "no
-// row", or a transient failure would insert a second row for the same call and
-// every later total would count the call twice.
-std::optional<bool> HasCallRow(Dbio& db, const CurrentCall& call) {
-    const auto count = db.QueryValue(std::string("SELECT count(*) FROM diallog") + kCallRowFilter,
-                                     CallRowKey(call));
-    if (!count) {
-        return std::nullopt;
-    }
-    return count->Integer() > 0;
-}
-
-bool UpdateCallRow(Dbio& db, const CurrentCall& call, double callFee, const std::string& endTime) {
-    SqlParams params{endTime, call.callBytesIn, call.callBytesOut, callFee};
-    for (SqlParam& key : CallRowKey(call)) {
-        params.push_back(std::move(key));
-    }
-    return db.ExecuteSql(
-        std::string("UPDATE diallog SET endTime = ?, BytesIn = ?, BytesOut = ?, fee = ?") +
-            kCallRowFilter,
-        params);
-}
-
-bool InsertCallRow(Dbio& db, const CurrentCall& call, double callFee) {
-    return db.ExecuteSql(
+Result<std::int64_t> InsertCallRow(Dbio& db, const CurrentCall& call, double callFee,
+                                   const std::string& endTime) {
+    return db.Insert(
         "INSERT INTO diallog (beginTime, endTime, entryName, deviceType, IpAddress, BytesIn, "
         "BytesOut, fee) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-        {call.callBeginTime, call.callEndTime, call.callEntryName, call.callDeviceType,
-         call.callIpAddress, call.callBytesIn, call.callBytesOut, callFee});
+        {call.callBeginTime, endTime, call.callEntryName, call.callDeviceType, call.callIpAddress,
+         call.callBytesIn, call.callBytesOut, callFee});
 }
 
 }  // namespace
 
-bool CallLogWriter::SaveDialLog(CurrentCall& call, double callFee, bool dialerConnected,
-                                const std::string& dialerAddress, const Moment& now) {
+Result<> CallLogWriter::SaveDialLog(CurrentCall& call, double callFee, bool dialerConnected,
+                                    const std::string& dialerAddress, const Moment& now) {
     if (call.callIpAddress == kUnknownAddress && !dialerAddress.empty()) {
         call.callIpAddress = dialerAddress;
     }
-    const std::optional<bool> found = HasCallRow(db_, call);
-    if (!found) {
-        return false;
+    if (call.callRowId != 0) {
+        const Result<int> updated =
+            UpdateCallRow(db_, call, callFee, dialerConnected ? MomentText(now) : call.callEndTime);
+        if (!updated) {
+            return Result<>::Failure(updated.Error());
+        }
+        if (updated.Value() > 0) {
+            return Result<>::Success();
+        }
     }
-    if (*found) {
-        return UpdateCallRow(db_, call, callFee,
-                             dialerConnected ? MomentText(now) : call.callEndTime);
+    const std::string endTime = dialerConnected ? MomentText(now) : call.callEndTime;
+    const Result<std::int64_t> inserted = InsertCallRow(db_, call, callFee, endTime);
+    if (!inserted) {
+        return Result<>::Failure(inserted.Error());
     }
-    if (dialerConnected) {
-        call.callEndTime = MomentText(now);
-    }
-    return InsertCallRow(db_, call, callFee);
+    call.callRowId = inserted.Value();
+    call.callEndTime = endTime;
+    return Result<>::Success();
 }
 
 }  // namespace vornik

@@ -1,12 +1,14 @@
 // Writes the current call into the log: inserted at the first write after the link
-// came up, then updated in place (found by begin second and entry name), so the
-// log always holds a running call up to its last minute.
+// came up, then updated in place, so the log always holds a running call up to its
+// last minute. The row is the one the insert made, found by its id: two calls
+// begun in the same second (as when the clocks go back an hour) keep a row each.
 #pragma once
 
 #include <string>
 
 #include "base/call_state.h"
 #include "base/moment.h"
+#include "base/result.h"
 
 namespace vornik {
 
@@ -19,10 +21,10 @@ class CallLogWriter {
     // `dialerConnected` and `dialerAddress` are what the dialer reports now.
     // While connected the row ends at `now` (callEndTime keeps its value on an
     // update, and is set to now on an insert); once down it ends at callEndTime.
-    // The address placeholder is replaced when the dialer now has one. False when
-    // the statement failed.
-    bool SaveDialLog(CurrentCall& call, double callFee, bool dialerConnected,
-                     const std::string& dialerAddress, const Moment& now);
+    // The address placeholder is replaced when the dialer now has one. A row that
+    // is no longer there (the log was replaced meanwhile) is written anew.
+    Result<> SaveDialLog(CurrentCall& call, double callFee, bool dialerConnected,
+                         const std::string& dialerAddress, const Moment& now);
 
   private:
     Dbio& db_;

@@ -143,9 +143,10 @@ bool Connection::OpenFile(Mode mode) {
     return true;
 }
 
-void Connection::Fail(std::string_view what) {
+void Connection::Fail(std::string_view what, std::string_view statement) {
     lastError_ = std::string(what);
-    log_.Write("database " + path_.string() + ": " + lastError_);
+    log_.Write("database " + path_.string() + ": " + lastError_ +
+               (statement.empty() ? "" : " in: " + std::string(statement)));
 }
 
 bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly) {
@@ -157,19 +158,19 @@ bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, 
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement, &tail) !=
         SQLITE_OK) {
-        Fail(std::string(sqlite3_errmsg(db_)) + " in: " + std::string(sql));
+        Fail(sqlite3_errmsg(db_), sql);
         return false;
     }
     const std::string_view rest(tail, static_cast<std::size_t>(sql.data() + sql.size() - tail));
     if (statement == nullptr || !IsBlank(rest)) {
         sqlite3_finalize(statement);
-        Fail("not exactly one statement: " + std::string(sql));
+        Fail("not exactly one statement", sql);
         return false;
     }
     if (!BindAll(statement, params) ||
         sqlite3_bind_parameter_count(statement) != static_cast<int>(params.size())) {
         sqlite3_finalize(statement);
-        Fail("parameters do not match: " + std::string(sql));
+        Fail("parameters do not match", sql);
         return false;
     }
     int rc = SQLITE_OK;
@@ -189,7 +190,7 @@ bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, 
         }
     }
     if (rc != SQLITE_DONE) {
-        Fail(std::string(sqlite3_errmsg(db_)) + " in: " + std::string(sql));
+        Fail(sqlite3_errmsg(db_), sql);
         sqlite3_finalize(statement);
         if (rows != nullptr) {
             rows->clear();
@@ -216,6 +217,14 @@ Rows Connection::QueryRows(std::string_view sql, const SqlParams& params) {
 
 bool Connection::ExecuteSql(std::string_view sql, const SqlParams& params) {
     return Run(sql, params, nullptr, false);
+}
+
+std::int64_t Connection::LastInsertId() const {
+    return db_ != nullptr ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+int Connection::Changes() const {
+    return db_ != nullptr ? sqlite3_changes(db_) : 0;
 }
 
 bool Connection::InTransaction(const std::function<bool()>& body) {

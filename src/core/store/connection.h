@@ -4,6 +4,7 @@
 // every statement on it yields the empty result.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -45,6 +46,9 @@ class Connection {
     // Runs `body` in one transaction: committed when it returns true, rolled back
     // otherwise or when the commit fails.
     bool InTransaction(const std::function<bool()>& body);
+    // After an insert, the new row's id; after a change, how many rows it touched.
+    std::int64_t LastInsertId() const;
+    int Changes() const;
 
     void Close();
     sqlite3* Handle() { return db_; }
@@ -53,7 +57,8 @@ class Connection {
     Connection(std::filesystem::path path, const ErrorLog& log);
     bool OpenFile(Mode mode);
     bool Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly);
-    void Fail(std::string_view what);
+    // `what` is kept for the caller; the trace also names the statement.
+    void Fail(std::string_view what, std::string_view statement = {});
 
     std::filesystem::path path_;
     const ErrorLog& log_;

@@ -42,6 +42,22 @@ bool Dbio::ExecuteSql(std::string_view sql, const SqlParams& params, Connection*
     return (connection ? *connection : Shared()).ExecuteSql(sql, params);
 }
 
+Result<std::int64_t> Dbio::Insert(std::string_view sql, const SqlParams& params) {
+    Connection& connection = Shared();
+    if (!connection.ExecuteSql(sql, params)) {
+        return Result<std::int64_t>::Failure(connection.LastError());
+    }
+    return connection.LastInsertId();
+}
+
+Result<int> Dbio::Change(std::string_view sql, const SqlParams& params) {
+    Connection& connection = Shared();
+    if (!connection.ExecuteSql(sql, params)) {
+        return Result<int>::Failure(connection.LastError());
+    }
+    return connection.Changes();
+}
+
 ConfigValue Dbio::GetConfig(std::string_view group, std::string_view key) {
     const auto value = QueryValue(
         "SELECT propertyValue FROM config WHERE propertyType = ? AND propertyName = ? "

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "base/setting_keys.h"
 #include "store/connection.h"
 #include "store/error_log.h"
@@ -38,6 +39,10 @@ class Dbio {
                    Connection* connection = nullptr);
     bool ExecuteSql(std::string_view sql, const SqlParams& params = {},
                     Connection* connection = nullptr);
+    // On the shared connection: an insert gives the new row's id, a change the
+    // number of rows it touched; a failure gives the engine's reason.
+    Result<std::int64_t> Insert(std::string_view sql, const SqlParams& params = {});
+    Result<int> Change(std::string_view sql, const SqlParams& params = {});
 
     ConfigValue GetConfig(std::string_view group, std::string_view key);
     ConfigValue GetConfig(const SettingKey& key);

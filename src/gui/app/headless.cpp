@@ -50,13 +50,20 @@ void HeadlessShell::ExitApp() {
     }
     exited_ = true;
     ticks_.Stop();
-    session_.CloseForExit();
-    parts_.out << "Vornik: 已退出，拨号记录已保存" << std::endl;
-    emit exited();
+    const Result<bool> saved = session_.CloseForExit();
+    if (!saved) {
+        parts_.out << "Vornik: 已退出，但拨号记录没有保存：" << saved.Error() << std::endl;
+    } else if (saved.Value()) {
+        parts_.out << "Vornik: 已退出，拨号记录已保存" << std::endl;
+    } else {
+        parts_.out << "Vornik: 已退出" << std::endl;
+    }
+    emit exited(saved ? 0 : 1);
 }
 
 void HeadlessShell::ShowDialStatus(const std::string& line) {
     dialStatus_ = line;
+    lastMessage_.clear();
     parts_.out << line << std::endl;
 }
 
@@ -68,8 +75,13 @@ void HeadlessShell::ShowEntryList(const std::vector<std::string>& names) {
     parts_.out << std::endl;
 }
 
+// A message counts as read once printed. One that comes again and again (a limit
+// alert repeats every second) is printed once until something else is shown.
 void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> closed) {
-    parts_.out << "消息: " << text << std::endl;
+    if (text != lastMessage_) {
+        parts_.out << "消息: " << text << std::endl;
+        lastMessage_ = text;
+    }
     closed();
 }
 

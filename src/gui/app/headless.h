@@ -45,13 +45,15 @@ class HeadlessShell : public QObject, public UserInterface {
     void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
 
   signals:
-    void exited();
+    // The program's exit code: 0 when every call's record is in the log.
+    void exited(int code);
 
   private:
     HeadlessParts parts_;
     Session session_;
     TickDriver ticks_;
     std::string dialStatus_;
+    std::string lastMessage_;
     bool exited_ = false;
 };
 

@@ -36,4 +36,8 @@ void MessageBoxPrompter::AskOkCancel(QWidget* parent, const QString& text,
             [answer = std::move(answer)](int result) { answer(result == QMessageBox::Ok); });
 }
 
+void MessageBoxPrompter::Warn(QWidget* parent, const QString& text) {
+    QMessageBox::warning(parent, kApplicationTitle, text);
+}
+
 }  // namespace vornik::gui

@@ -21,6 +21,9 @@ class Prompter {
                           std::function<void(bool yes)> answer) = 0;
     virtual void AskOkCancel(QWidget* parent, const QString& text,
                              std::function<void(bool ok)> answer) = 0;
+    // The one box that waits for its OK: shown while the program leaves, when
+    // nothing could show it afterwards.
+    virtual void Warn(QWidget* parent, const QString& text) = 0;
 };
 
 class MessageBoxPrompter : public Prompter {
@@ -30,6 +33,7 @@ class MessageBoxPrompter : public Prompter {
                   std::function<void(bool yes)> answer) override;
     void AskOkCancel(QWidget* parent, const QString& text,
                      std::function<void(bool ok)> answer) override;
+    void Warn(QWidget* parent, const QString& text) override;
 };
 
 }  // namespace vornik::gui

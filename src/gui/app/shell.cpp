@@ -250,11 +250,16 @@ void Shell::ExitApp() {
     if (tray_ != nullptr) {
         tray_->hide();
     }
-    session_.CloseForExit();
+    const Result<bool> saved = session_.CloseForExit();
+    if (!saved) {
+        // The program is going: this is the last chance to say it.
+        parts_.prompter.Warn(window_.get(),
+                             QString::fromStdString("拨号记录没有保存：" + saved.Error()));
+    }
     float_->close();
     window_->AllowClose();
     window_->close();
-    emit exited();
+    emit exited(saved ? 0 : 1);
 }
 
 // ---- UserInterface ---------------------------------------------------------

@@ -77,7 +77,8 @@ class Shell : public QObject, public UserInterface {
     void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
 
   signals:
-    void exited();
+    // The program's exit code: 0 when every call's record is in the log.
+    void exited(int code);
 
   private:
     void ConnectWindow();

@@ -225,13 +225,48 @@ TEST_F(SessionTest, LeavingTheProgramClosesTheCallAsAHangUpWould) {
     Run(60);
     session_.MinuteTick();
     Run(40);
-    session_.CloseForExit();
+    const Result<bool> saved = session_.CloseForExit();
+    ASSERT_TRUE(saved.Ok());
+    EXPECT_TRUE(saved.Value());
     EXPECT_FALSE(db_.IsOpen());
     const Rows calls = LoggedCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0][1].Text(), MomentText(AddSeconds(*ParseMoment(begin), 100)));
     // One ticked minute and the 40 seconds after it.
     EXPECT_NEAR(calls[0][5].NumberOr0(), 0.05 + 0.05 * 40 / 60, 1e-9);
+}
+
+TEST_F(SessionTest, AFailedWriteShowsAtOnceIsRetriedAndLeavingSaysWhetherItWasSaved) {
+    const auto refuseWrites = [this](bool refuse) {
+        ASSERT_TRUE(db_.ExecuteSql(refuse ? "CREATE TRIGGER full BEFORE INSERT ON diallog "
+                                            "BEGIN SELECT RAISE(ABORT, 'disk is full'); END"
+                                          : "DROP TRIGGER full"));
+    };
+    const std::string failed = "拨号状态：拨号记录写入失败（disk is full），稍后重试";
+    refuseWrites(true);
+    DialAndWaitForTheLink();
+    Run(60);
+    session_.MinuteTick();
+    EXPECT_EQ(ui_.LastStatus(), failed);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    HangUpAndWait();
+    Run(10);
+    EXPECT_EQ(ui_.LastStatus(), failed);
+    EXPECT_EQ(ui_.messages.size(), 1u);  // said once, not every retry
+    EXPECT_TRUE(LoggedCalls().empty());
+
+    refuseWrites(false);
+    Run(10);
+    EXPECT_EQ(ui_.LastStatus(), "拨号状态：拨号记录已重新写入");
+    ASSERT_EQ(LoggedCalls().size(), 1u);
+
+    // A call that cannot be written by the time the program leaves is named.
+    refuseWrites(true);
+    DialAndWaitForTheLink();
+    Run(5);
+    const Result<bool> saved = session_.CloseForExit();
+    EXPECT_FALSE(saved.Ok());
+    EXPECT_NE(saved.Error().find("disk is full"), std::string::npos);
 }
 
 TEST_F(SessionTest, AStoredCallIsPricedAsItWasCharged) {

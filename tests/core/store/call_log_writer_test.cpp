@@ -65,23 +65,31 @@ TEST_F(CallLogWriterTest, OneRowPerCallKeepsItsInsertedAddressAndExactCounts) {
                      Field(std::int64_t{4'294'967'297}), Field(0.125)}}));
 }
 
-TEST_F(CallLogWriterTest, RowIsFoundByBeginSecondAndEntryNameQuotesIncluded) {
-    CurrentCall call = CallBegunAt(At(10, 0, 0), "Ming's ' line");
-    CurrentCall nextSecond = CallBegunAt(At(10, 0, 1), "Ming's ' line");
-    CurrentCall otherEntry = CallBegunAt(At(10, 0, 0), "gprs");
-    ASSERT_TRUE(writer_.SaveDialLog(call, 0.05, true, "", At(10, 0, 30)));
-    ASSERT_TRUE(writer_.SaveDialLog(nextSecond, 0.20, true, "", At(10, 0, 31)));
-    ASSERT_TRUE(writer_.SaveDialLog(otherEntry, 0.20, true, "10.0.0.8", At(10, 0, 32)));
-    ASSERT_TRUE(writer_.SaveDialLog(call, 0.10, true, "", At(10, 0, 45)));
+// When the clocks go back an hour, a second call can begin in the very second of
+// an earlier one; each keeps its own row.
+TEST_F(CallLogWriterTest, EachCallKeepsItsOwnRowEvenInTheSameSecond) {
+    CurrentCall first = CallBegunAt(At(1, 30, 0), "Ming's ' line");
+    CurrentCall second = CallBegunAt(At(1, 30, 0), "Ming's ' line");
+    ASSERT_TRUE(writer_.SaveDialLog(first, 0.05, true, "", At(1, 30, 30)));
+    ASSERT_TRUE(writer_.SaveDialLog(second, 0.20, true, "10.0.0.8", At(1, 30, 31)));
+    first.callBytesIn = 111;
+    ASSERT_TRUE(writer_.SaveDialLog(first, 0.10, true, "", At(1, 30, 45)));
 
-    const Rows rows = LogRows();
-    ASSERT_EQ(rows.size(), 3u);
+    Rows rows = LogRows();
+    ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][2].Text(), "Ming's ' line");
-    EXPECT_EQ(rows[0][1].Text(), "2006-05-21 10:00:45");
-    EXPECT_DOUBLE_EQ(rows[0][7].NumberOr0(), 0.10);
-    EXPECT_EQ(rows[1][1].Text(), "2006-05-21 10:00:31");
-    EXPECT_EQ(rows[2][1].Text(), "2006-05-21 10:00:32");
-    EXPECT_EQ(rows[2][4].Text(), "10.0.0.8");  // known at the insert
+    EXPECT_EQ(rows[0][1].Text(), "2006-05-21 01:30:45");
+    EXPECT_EQ(rows[0][5].Integer(), 111);
+    EXPECT_EQ(rows[1][1].Text(), "2006-05-21 01:30:31");
+    EXPECT_EQ(rows[1][4].Text(), "10.0.0.8");  // known at the insert
+    EXPECT_EQ(rows[1][5].Integer(), 0);
+
+    // A row that is gone (the log was replaced meanwhile) is written anew.
+    ASSERT_TRUE(db_.ExecuteSql("DELETE FROM diallog"));
+    ASSERT_TRUE(writer_.SaveDialLog(first, 0.15, true, "", At(1, 31, 0)));
+    rows = LogRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_DOUBLE_EQ(rows[0][7].NumberOr0(), 0.15);
 }
 
 TEST(CallLogWriterFailure, UnreachableLogReportsFailureAndLeavesTheCallAsItWas) {
@@ -92,8 +100,11 @@ TEST(CallLogWriterFailure, UnreachableLogReportsFailureAndLeavesTheCallAsItWas) 
     CallLogWriter writer(db);
     CurrentCall call = CallBegunAt(At(10, 0, 0));
 
-    EXPECT_FALSE(writer.SaveDialLog(call, 0.05, true, "", At(10, 0, 30)));
+    const Result<> written = writer.SaveDialLog(call, 0.05, true, "", At(10, 0, 30));
+    EXPECT_FALSE(written.Ok());
+    EXPECT_FALSE(written.Error().empty());
     EXPECT_EQ(call.callEndTime, "");
+    EXPECT_EQ(call.callRowId, 0);
     EXPECT_FALSE(testing::ReadFile(folder / "log/error.log").empty());
 }
 
