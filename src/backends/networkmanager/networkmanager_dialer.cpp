@@ -624,6 +624,7 @@ void NetworkManagerDialer::Connect() {
     link_.profile = *profile;
     const int serial = ++linkSerial_;
     earlyEnds_.clear();
+    earlyDeviceChanges_.clear();
     const QVariant none = QVariant::fromValue(QDBusObjectPath(kNoObject));
     Ask({{kManagerPath,
           kManagerInterface,
@@ -696,7 +697,7 @@ void NetworkManagerDialer::Deactivate() {
 
 // Catches up with what happened to the active connection before it was known.
 // One that cannot be read is gone; one that is not answered for tells its news by
-// its signals once NetworkManager answers again.
+// its signals once NetworkManager answers again, though not its devices'.
 void NetworkManagerDialer::FollowActiveConnection() {
     const QString path = link_.activePath;
     if (earlyEnds_.contains(path)) {
@@ -712,30 +713,50 @@ void NetworkManagerDialer::FollowActiveConnection() {
             const QDBusMessage& reply = replies.front();
             if (TimedOut(reply)) {
                 Unanswered(kStateNotRead);
+                link_.caughtUp = true;
+                earlyDeviceChanges_.clear();
+                if (earlyEnds_.contains(path)) {
+                    EndLink(earlyEnds_.value(path));
+                }
                 return;
             }
             const auto active = PropertiesIn(reply);
             if (!active) {
-                EndLink(kReasonUnknown);
+                EndLink(earlyEnds_.value(path, kReasonUnknown));
                 return;
             }
             CatchUp(*active);
         });
 }
 
+// The devices' changes that came before they were known are taken in their order
+// first: a failing device says why the dial failed.
 void NetworkManagerDialer::CatchUp(const QVariantMap& active) {
+    link_.caughtUp = true;
+    link_.devices = ObjectPaths(active.value(QStringLiteral("Devices")));
+    link_.ip4Config = ObjectPath(active.value(QStringLiteral("Ip4Config")));
+    const int serial = linkSerial_;
+    for (const DeviceChange& change : std::exchange(earlyDeviceChanges_, {})) {
+        if (serial == linkSerial_ && Follows(change.path)) {
+            OnDeviceChange(change);
+        }
+    }
+    if (serial != linkSerial_) {
+        return;
+    }
+    if (earlyEnds_.contains(link_.activePath)) {
+        EndLink(earlyEnds_.value(link_.activePath));
+        return;
+    }
     // Ended after the reply was sent: its StateChanged, with the reason, is on its way.
     const unsigned state = active.value(QStringLiteral("State")).toUInt();
     if (state == kDeactivated) {
         return;
     }
-    link_.devices = ObjectPaths(active.value(QStringLiteral("Devices")));
-    link_.ip4Config = ObjectPath(active.value(QStringLiteral("Ip4Config")));
     if (state == kActivated) {
         BringUp();
         return;
     }
-    const int serial = linkSerial_;
     ReadProperties(link_.devices, kDeviceInterface, kStateNotRead,
                    [this, serial](const PropertyMaps& devices) {
                        for (const auto& device : devices) {
@@ -782,6 +803,8 @@ void NetworkManagerDialer::AdoptActiveLink() {
                 link_.profile = *profile;
                 link_.activePath = paths[static_cast<qsizetype>(i)];
                 ++linkSerial_;
+                earlyEnds_.clear();
+                earlyDeviceChanges_.clear();
                 CatchUp(*actives[i]);
                 return;
             }
@@ -802,6 +825,12 @@ bool NetworkManagerDialer::Follows(const QString& devicePath) const {
            link_.devices.contains(devicePath);
 }
 
+// Between asking for a dial and learning its devices, what happens to them is
+// kept for CatchUp.
+bool NetworkManagerDialer::BeforeCatchingUp() const {
+    return link_.phase == Phase::kRequested || (link_.phase == Phase::kDialing && !link_.caughtUp);
+}
+
 void NetworkManagerDialer::OnActiveStateChanged(const QDBusMessage& message) {
     Heard();
     const QVariantList arguments = message.arguments();
@@ -810,10 +839,11 @@ void NetworkManagerDialer::OnActiveStateChanged(const QDBusMessage& message) {
     }
     const unsigned state = arguments.at(0).toUInt();
     const unsigned reason = arguments.at(1).toUInt();
-    if (link_.phase == Phase::kRequested && state == kDeactivated) {
+    const bool early = BeforeCatchingUp();
+    if (early && state == kDeactivated) {
         earlyEnds_.insert(message.path(), reason);
     }
-    if (link_.phase == Phase::kIdle || message.path() != link_.activePath) {
+    if (link_.phase == Phase::kIdle || early || message.path() != link_.activePath) {
         return;
     }
     if (state == kActivating) {
@@ -828,12 +858,20 @@ void NetworkManagerDialer::OnActiveStateChanged(const QDBusMessage& message) {
 void NetworkManagerDialer::OnDeviceStateChanged(const QDBusMessage& message) {
     Heard();
     const QVariantList arguments = message.arguments();
-    if (arguments.size() < 3 || !Follows(message.path())) {
+    if (arguments.size() < 3) {
         return;
     }
-    const unsigned state = arguments.at(0).toUInt();
-    const unsigned previous = arguments.at(1).toUInt();
-    const unsigned reason = arguments.at(2).toUInt();
+    const DeviceChange change{message.path(), arguments.at(0).toUInt(), arguments.at(1).toUInt(),
+                              arguments.at(2).toUInt()};
+    if (BeforeCatchingUp()) {
+        earlyDeviceChanges_.push_back(change);
+    } else if (Follows(change.path)) {
+        OnDeviceChange(change);
+    }
+}
+
+void NetworkManagerDialer::OnDeviceChange(const DeviceChange& change) {
+    const auto& [path, state, previous, reason] = change;
     if (state == kDeviceFailed) {
         link_.deviceReason = reason;
     } else if (state <= kDeviceDisconnected && previous >= kDevicePrepare) {

@@ -120,6 +120,7 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
         int progress = -1;  // the furthest dial-progress step raised
         bool authenticating = false;
         bool hangUpAsked = false;
+        bool caughtUp = false;      // its devices are known
         bool bringingUp = false;    // activated; its address is being read
         unsigned deviceReason = 0;  // why a device failed, when one did
     };
@@ -129,6 +130,12 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
         QString setting;
         std::optional<std::string> userName;
         std::optional<std::string> password;
+    };
+    struct DeviceChange {
+        QString path;
+        unsigned state = 0;
+        unsigned previous = 0;
+        unsigned reason = 0;
     };
     struct Call {
         QString path;
@@ -160,6 +167,8 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     void OnActiveConnectionsChanged(const QStringList& active);
     void AdoptActiveLink();
     bool Follows(const QString& devicePath) const;
+    bool BeforeCatchingUp() const;
+    void OnDeviceChange(const DeviceChange& change);
     void Progress(const std::vector<int>& codes);
     void BringUp();
     void ReadLinkDetails(std::function<void()> done);
@@ -207,8 +216,10 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     int adoptSerial_ = 0;
     Link link_;
     int linkSerial_ = 0;  // tells the replies of an earlier dial from this one's
-    // Active connections that ended before their ActivateConnection reply came.
+    // Active connections that ended, and device changes that came, before the
+    // dial's devices were known.
     QHash<QString, unsigned> earlyEnds_;
+    std::vector<DeviceChange> earlyDeviceChanges_;
     vornik::InterfaceCounters counters_;
 };
 
