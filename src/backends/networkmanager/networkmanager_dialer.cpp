@@ -1072,23 +1072,23 @@ void NetworkManagerDialer::Subscribe() {
     }
 }
 
-// The active connections, for adopting a link that is up already. One that cannot
-// be read says there is none to adopt; an unanswered one is asked again once
-// NetworkManager is heard from.
+// The active connections, for adopting a link that is up already; their changes
+// come as signals. Unanswered, they are asked again once NetworkManager is heard
+// from.
 void NetworkManagerDialer::ReadManager() {
-    managerReading_ = true;
+    managerUnanswered_ = false;
     Ask({{kManagerPath, kPropertiesInterface, "GetAll", {kManagerInterface}}},
         [this](const Replies& replies) {
-            managerReading_ = false;
             const QDBusMessage& reply = replies.front();
             if (TimedOut(reply)) {
+                managerUnanswered_ = true;
                 Unanswered(kStateNotRead);
                 return;
             }
-            const auto manager = PropertiesIn(reply);
-            OnActiveConnectionsChanged(
-                manager ? ObjectPaths(manager->value(QStringLiteral("ActiveConnections")))
-                        : QStringList{});
+            if (const auto manager = PropertiesIn(reply)) {
+                OnActiveConnectionsChanged(
+                    ObjectPaths(manager->value(QStringLiteral("ActiveConnections"))));
+            }
         });
 }
 
@@ -1157,7 +1157,7 @@ void NetworkManagerDialer::Heard() {
     if (listState_ == ListState::kFailed) {
         LoadPhoneBook();
     }
-    if (!activeConnections_ && !managerReading_) {
+    if (managerUnanswered_) {
         ReadManager();
     }
 }

@@ -4,7 +4,7 @@
 // replies and NetworkManager's signals keep current, and every call is sent
 // without waiting, its answer (or its failure after callTimeoutMs) handled from the
 // event loop. A NetworkManager that stops answering leaves the window responsive:
-// the user hears once what was not done, the trace hears every call.
+// the user hears once what was not done, the trace of every call that failed.
 #pragma once
 
 #include <QDBusConnection>
@@ -212,7 +212,7 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     std::map<QString, std::deque<Save>> saves_;
 
     std::optional<QStringList> activeConnections_;  // the manager's, once read
-    bool managerReading_ = false;
+    bool managerUnanswered_ = false;                // the active connections are to be asked again
     int adoptSerial_ = 0;
     Link link_;
     int linkSerial_ = 0;  // tells the replies of an earlier dial from this one's
