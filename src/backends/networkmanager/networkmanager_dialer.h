@@ -1,9 +1,10 @@
 // The dialer on NetworkManager: the phone book is the desktop's dial-up connection
-// profiles (PPPoE, mobile broadband, Bluetooth DUN), reached over D-Bus. What the
-// session polls every second answers from state that NetworkManager's signals keep
-// current; only the calls that must return a result at once (reading a profile,
-// loading and saving credentials) wait for a reply, never longer than
-// kCallTimeoutMs. Dialling and hanging up never wait.
+// profiles (PPPoE, mobile broadband, Bluetooth DUN), reached over D-Bus. No method
+// the session calls waits for NetworkManager: what it asks answers from state that
+// replies and NetworkManager's signals keep current, and every call is sent
+// without waiting, its answer (or its failure after callTimeoutMs) handled from the
+// event loop. A NetworkManager that stops answering leaves the window responsive:
+// the user hears once what was not done, the trace of every call that failed.
 #pragma once
 
 #include <QDBusConnection>
@@ -11,8 +12,11 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,7 +36,19 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
 
     static constexpr int kCallTimeoutMs = 5000;
 
-    // Whether NetworkManager answers on `bus`; decides which back-end to use.
+    struct Options {
+        QDBusConnection bus = QDBusConnection::systemBus();
+        // How long a call may go unanswered before NetworkManager counts as silent.
+        int callTimeoutMs = kCallTimeoutMs;
+        // Messages for the user that are not dial errors (a missing editor, a profile
+        // that could not be saved, a NetworkManager that does not answer).
+        Message notice = {};
+        // Failures the user is spared, for the error log.
+        Message trace = {};
+    };
+
+    // Whether NetworkManager is on `bus`; decides which back-end to use. Asks the
+    // bus daemon, which answers even when NetworkManager itself is hung.
     static bool IsAvailable(const QDBusConnection& bus = QDBusConnection::systemBus());
 
     // What the user is told when an activation ends before the link came up: the
@@ -41,13 +57,7 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     // ... and when NetworkManager refuses to start one (a D-Bus error reply).
     static std::string RefusalMessage(const QString& errorName, const QString& errorText);
 
-    explicit NetworkManagerDialer(QDBusConnection bus = QDBusConnection::systemBus(),
-                                  QObject* parent = nullptr);
-
-    // Messages for the user that are not dial errors (a missing editor, a profile
-    // that could not be saved); failures the user is spared go to the trace.
-    void SetNotice(Message notice) { notice_ = std::move(notice); }
-    void SetTrace(Message trace) { trace_ = std::move(trace); }
+    explicit NetworkManagerDialer(Options options, QObject* parent = nullptr);
 
     std::string BackendName() const override { return "networkmanager"; }
     bool IsSimulated() const override { return false; }
@@ -62,6 +72,7 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     std::string PhoneBook() override { return {}; }
     void SetPhoneBook(const std::string&) override {}
     std::string DefaultPhoneBook() override { return {}; }
+    // 0 until the profile list has first arrived.
     int EntryCount() override;
     std::string EntryNameAt(int index) override;
     std::string DeviceType() override;
@@ -71,10 +82,12 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
 
     void Connect() override;
     void HangUp() override;
+    // Before the profile list has arrived the name waits, and is selected when it
+    // comes (EntryName stays empty until then).
     void LoadEntry(const std::string& name) override;
     void SaveEntry(const std::string& name) override;
     // Starts nm-connection-editor and returns 1 at once: the new profile reaches
-    // the list by itself, through the phone-book-changed callback.
+    // the list by itself, through the phone-book-changed event.
     int CreateEntry() override;
     void EditEntry(const std::string& name) override;
 
@@ -94,6 +107,7 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
         QString type;           // connection.type
         QString secretSetting;  // "pppoe", "gsm" or "cdma": where the credentials live
     };
+    enum class ListState { kLoading, kFailed, kLoaded };
     enum class Phase { kIdle, kRequested, kDialing, kUp };
     // The dial in progress or the link that is up.
     struct Link {
@@ -106,52 +120,106 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
         int progress = -1;  // the furthest dial-progress step raised
         bool authenticating = false;
         bool hangUpAsked = false;
+        bool caughtUp = false;      // its devices are known
+        bool bringingUp = false;    // activated; its address is being read
         unsigned deviceReason = 0;  // why a device failed, when one did
     };
+    // Credentials on their way into a profile; unset ones keep what it holds.
+    struct Save {
+        std::string name;
+        QString setting;
+        std::optional<std::string> userName;
+        std::optional<std::string> password;
+    };
+    struct DeviceChange {
+        QString path;
+        unsigned state = 0;
+        unsigned previous = 0;
+        unsigned reason = 0;
+    };
+    struct Call {
+        QString path;
+        QString interface;
+        QString method;
+        QVariantList arguments = {};
+    };
+    using Replies = std::vector<QDBusMessage>;
+    using PropertyMaps = std::vector<std::optional<QVariantMap>>;
 
     void Subscribe();
+    void ReadManager();
     void LoadPhoneBook();
-    std::optional<Profile> ReadProfile(const QString& path);
+    void OnProfileRead(const QString& path, const QDBusMessage& reply);
+    void PhoneBookLoaded();
     void RefreshProfile(const QString& path);
     void ForgetProfile(const QString& path);
     const Profile* FindProfile(const QString& path) const;
     const Profile* FindProfileNamed(const std::string& name) const;
-    void ReadCredentials(const Profile& profile);
+    void ReadCredentials();
+    void WriteCredentials(const QString& path);
+    void FinishSave(const QString& path);
     void StartEditor(const QStringList& arguments, const char* purpose);
 
     void OnActivationReply(int serial, const QDBusMessage& reply);
     void Deactivate();
     void FollowActiveConnection();
+    void CatchUp(const QVariantMap& active);
     void OnActiveConnectionsChanged(const QStringList& active);
-    void AdoptActiveLink(const QStringList& active);
+    void AdoptActiveLink();
     bool Follows(const QString& devicePath) const;
+    bool BeforeCatchingUp() const;
+    void OnDeviceChange(const DeviceChange& change);
     void Progress(const std::vector<int>& codes);
     void BringUp();
-    void ReadLinkDetails();
+    void ReadLinkDetails(std::function<void()> done);
+    void ReadDeviceDetails(std::function<void()> done);
     void EndLink(unsigned activeReason);
 
     void Notice(const std::string& text) const;
     void Trace(const std::string& text) const;
-    // The reply, or nothing (traced, and the error's text in `error`) when the call
-    // failed or took longer than kCallTimeoutMs.
-    std::optional<QDBusMessage> CallNow(const QString& path, const QString& interface,
-                                        const QString& method, const QVariantList& arguments,
-                                        QString* error = nullptr);
-    std::optional<QVariantMap> Properties(const QString& path, const QString& interface);
+    // NetworkManager said something: it answers again.
+    void Heard();
+    // A call went unanswered, so `what` was not done. The user hears of it once
+    // until NetworkManager answers again; the trace every time.
+    void Unanswered(const std::string& what);
+    // Sends the calls at once; `answered` runs from the event loop when every one
+    // has its reply or its error, with them in the order of the calls. Failures are
+    // traced.
+    void Ask(const std::vector<Call>& calls, std::function<void(const Replies&)> answered);
+    // The properties of `interface` on each object; nothing for those that could not
+    // be read. A call left unanswered means that `what` was not done.
+    void ReadProperties(const QStringList& paths, const QString& interface, const char* what,
+                        std::function<void(const PropertyMaps&)> read);
 
     QDBusConnection bus_;
+    int callTimeoutMs_;
     Message notice_;
     Message trace_;
+    bool silent_ = false;  // a call went unanswered and nothing was heard since
 
-    std::vector<Profile> profiles_;  // the dial-up profiles, by name
+    ListState listState_ = ListState::kLoading;
+    int listSerial_ = 0;
+    int listReadsLeft_ = 0;                    // the profiles of the list still being read
+    bool listIncomplete_ = false;              // one of them went unanswered
+    std::vector<Profile> profiles_;            // the dial-up profiles, by name
+    std::optional<std::string> pendingEntry_;  // asked for before the list came
     QString selectedPath_;
-    std::string userName_;
-    std::string password_;
+    int loadSerial_ = 0;          // tells the credentials of an earlier LoadEntry from this one's
+    bool readAfterSave_ = false;  // the selection's credentials wait for its saves
+    std::optional<std::string> userName_;  // unset: not known yet
+    std::optional<std::string> password_;
+    // Saves in the order asked for, per profile; the first one is being written.
+    std::map<QString, std::deque<Save>> saves_;
 
+    std::optional<QStringList> activeConnections_;  // the manager's, once read
+    bool managerUnanswered_ = false;                // the active connections are to be asked again
+    int adoptSerial_ = 0;
     Link link_;
     int linkSerial_ = 0;  // tells the replies of an earlier dial from this one's
-    // Active connections that ended before their ActivateConnection reply came.
+    // Active connections that ended, and device changes that came, before the
+    // dial's devices were known.
     QHash<QString, unsigned> earlyEnds_;
+    std::vector<DeviceChange> earlyDeviceChanges_;
     vornik::InterfaceCounters counters_;
 };
 

@@ -44,12 +44,11 @@ ChosenDialer Simulated(const ProgramFolder& folder, const Clock& clock,
 ChosenDialer NetworkManager(const BackendCallbacks& callbacks) {
     ChosenDialer chosen;
     if (!NetworkManagerDialer::IsAvailable()) {
-        chosen.error = "NetworkManager does not answer on the system bus";
+        chosen.error = "NetworkManager is not on the system bus";
         return chosen;
     }
-    auto dialer = std::make_unique<NetworkManagerDialer>();
-    dialer->SetNotice(callbacks.notice);
-    dialer->SetTrace(callbacks.trace);
+    auto dialer = std::make_unique<NetworkManagerDialer>(
+        NetworkManagerDialer::Options{.notice = callbacks.notice, .trace = callbacks.trace});
     chosen.dialer = std::move(dialer);
     chosen.note = QStringLiteral("NetworkManager 拨号");
     return chosen;

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -34,11 +35,15 @@ namespace {
 namespace ds = vornik::dial_state;
 using Settings = QMap<QString, QVariantMap>;
 using Names = std::vector<std::string>;
+using Credentials = std::pair<std::string, std::string>;
 using vornik::NetworkManagerDialer;
 using vornik::testing::ReadFile;
 using vornik::testing::TempFolder;
 
 constexpr int kWaitMs = 20000;
+// Long enough for the mock to answer while it runs, short enough for a test that
+// stops it.
+constexpr int kShortTimeoutMs = 1000;
 const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kManager = QStringLiteral("/org/freedesktop/NetworkManager");
 const QString kMock = QStringLiteral("org.freedesktop.DBus.Mock");
@@ -118,6 +123,9 @@ class NetworkManagerDialerTest : public ::testing::Test {
             << mock_.readAllStandardError().toStdString();
     }
     void TearDown() override {
+        if (mock_.state() == QProcess::Running) {
+            kill(static_cast<pid_t>(mock_.processId()), SIGCONT);  // a stopped mock cannot end
+        }
         dialer_.reset();
         bus_.reset();
         QDBusConnection::disconnectFromBus("nm-test");
@@ -221,17 +229,38 @@ class NetworkManagerDialerTest : public ::testing::Test {
 
     // ---- The dialer under test ----
 
-    NetworkManagerDialer& MakeDialer() {
-        dialer_ = std::make_unique<NetworkManagerDialer>(*bus_);
+    NetworkManagerDialer& MakeDialer(int callTimeoutMs = NetworkManagerDialer::kCallTimeoutMs) {
+        dialer_ = std::make_unique<NetworkManagerDialer>(NetworkManagerDialer::Options{
+            .bus = *bus_,
+            .callTimeoutMs = callTimeoutMs,
+            .notice = [this](const std::string& text) { notices_.push_back(text); },
+            .trace = [this](const std::string& text) { traces_.push_back(text); }});
         dialer_->SetEvents(this, {.stateChanged = [this](int state) { states_.push_back(state); },
                                   .dialError =
                                       [this](const std::string& message) {
                                           errors_.push_back(message);
                                           dialer_->HangUp();  // as the session does
                                       },
+                                  .entryLoaded =
+                                      [this] {
+                                          loaded_.emplace_back(dialer_->EntryUserName(),
+                                                               dialer_->EntryPassword());
+                                      },
                                   .phoneBookChanged = [this] { ++phoneBookChanges_; }});
-        dialer_->SetNotice([this](const std::string& text) { notices_.push_back(text); });
         return *dialer_;
+    }
+    // The profile list arrives after the dialer is made.
+    NetworkManagerDialer& MakeDialerWithList() {
+        NetworkManagerDialer& dialer = MakeDialer();
+        EXPECT_TRUE(Until([this] { return phoneBookChanges_ > 0; })) << "no profile list";
+        return dialer;
+    }
+    // As the session stores what the user typed: saved, then read back.
+    void Store(const std::string& entry) {
+        const std::size_t loads = loaded_.size();
+        dialer_->SaveEntry(entry);
+        dialer_->LoadEntry(entry);
+        EXPECT_TRUE(WaitForLoads(loads + 1)) << "not read back";
     }
     static bool Until(const std::function<bool()>& condition) {
         return QTest::qWaitFor(condition, kWaitMs);
@@ -242,6 +271,15 @@ class NetworkManagerDialerTest : public ::testing::Test {
     bool WaitForErrors(std::size_t count) {
         return Until([&] { return errors_.size() >= count; });
     }
+    bool WaitForLoads(std::size_t count) {
+        return Until([&] { return loaded_.size() >= count; });
+    }
+    bool Traced(const std::string& text) const {
+        return std::any_of(traces_.begin(), traces_.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    }
+    void Signal(int signal) { ASSERT_EQ(kill(static_cast<pid_t>(mock_.processId()), signal), 0); }
     Names Entries() {
         Names names;
         for (int i = 0; i < dialer_->EntryCount(); ++i) {
@@ -259,31 +297,42 @@ class NetworkManagerDialerTest : public ::testing::Test {
     std::vector<int> states_;
     std::vector<std::string> errors_;
     std::vector<std::string> notices_;
+    std::vector<std::string> traces_;
+    std::vector<Credentials> loaded_;  // what each entryLoaded found
     int phoneBookChanges_ = 0;
 };
 
 TEST_F(NetworkManagerDialerTest, ListsOnlyDialUpProfilesAndFollowsThemAsTheyChange) {
     const QVariantMap apn{{"apn", "cmnet"}};
+    const QVariantMap card{{"apn", "cmnet"}, {"username", "card"}, {"password", "gsm-pass"}};
     AddProfile(Pppoe());
-    const QString mobile = AddProfile(Profile("手机上网", "gsm", "2-gsm", {{"gsm", apn}}));
+    const QString mobile = AddProfile(Profile("手机上网", "gsm", "2-gsm", {{"gsm", card}}));
     AddProfile(Profile("蓝牙拨号连接", "bluetooth", "3-dun",
                        {{"bluetooth", {{"type", "dun"}}}, {"gsm", apn}}));
     AddProfile(Profile("蓝牙网络", "bluetooth", "4-panu", {{"bluetooth", {{"type", "panu"}}}}));
     AddProfile(Profile("家里的 Wi-Fi", "802-11-wireless", "5-wifi"));
+
+    // Asked for before the list came: it waits, and is selected when the list does.
     NetworkManagerDialer& dialer = MakeDialer();
+    dialer.LoadEntry("手机上网");
+    EXPECT_EQ(dialer.EntryCount(), 0);
+    EXPECT_EQ(dialer.EntryName(), "");
+    ASSERT_TRUE(Until([&] { return phoneBookChanges_ == 1; }));
+    EXPECT_EQ(dialer.EntryName(), "手机上网");
     EXPECT_EQ(Entries(), (Names{"宽带连接", "手机上网", "蓝牙拨号连接"}));
+    ASSERT_TRUE(WaitForLoads(1));
+    EXPECT_EQ(loaded_, (std::vector<Credentials>{{"card", "gsm-pass"}}));
 
     // Added: only the dial-up one joins.
     AddProfile(Profile("咖啡馆 Wi-Fi", "802-11-wireless", "7-wifi"));
     AddProfile(Profile("电信上网", "cdma", "8-cdma", {{"cdma", {{"number", "#777"}}}}));
     ASSERT_TRUE(Until([&] { return dialer.EntryCount() == 4; }));
     EXPECT_EQ(Entries(), (Names{"宽带连接", "手机上网", "电信上网", "蓝牙拨号连接"}));
-    EXPECT_GE(phoneBookChanges_, 1);
+    EXPECT_GE(phoneBookChanges_, 2);
 
     // Renamed: the selection follows the profile.
-    dialer.LoadEntry("手机上网");
     Call(mobile, kProfile, "Update",
-         {QVariant::fromValue(Profile("手机上网（新）", "gsm", "2-gsm", {{"gsm", apn}}))});
+         {QVariant::fromValue(Profile("手机上网（新）", "gsm", "2-gsm", {{"gsm", card}}))});
     ASSERT_TRUE(Until([&] { return dialer.EntryName() == "手机上网（新）"; }));
     EXPECT_EQ(Entries(), (Names{"宽带连接", "手机上网（新）", "电信上网", "蓝牙拨号连接"}));
 
@@ -298,7 +347,7 @@ TEST_F(NetworkManagerDialerTest, FullCallShowsEachStepOnceAndCountsFromConnect) 
     const QString device = AddDevice("lo");
     AddProfile(Pppoe());
     const QString active = ScriptActivation(1, device);
-    NetworkManagerDialer& dialer = MakeDialer();
+    NetworkManagerDialer& dialer = MakeDialerWithList();
     dialer.LoadEntry("宽带连接");
     SendOverLoopback(64 * 1024);
     const auto before = vornik::ReadInterfaceTotals("lo");
@@ -335,30 +384,32 @@ TEST_F(NetworkManagerDialerTest, FullCallShowsEachStepOnceAndCountsFromConnect) 
     EXPECT_LE(dialer.BytesSent(), after->sent - before->sent);
 
     // A dialer started now finds the link up; ours hangs it up, elsewhere for it.
-    NetworkManagerDialer other(*bus_);
-    EXPECT_TRUE(other.IsConnected());
+    NetworkManagerDialer other({.bus = *bus_});
+    ASSERT_TRUE(Until([&] { return other.IsConnected(); }));
     EXPECT_EQ(other.DeviceType(), "PPPoE");
     EXPECT_EQ(other.IPAddress(), "10.64.0.1");
     dialer.HangUp();
     EXPECT_EQ(states_.back(), ds::kConnected) << "raised from inside HangUp";
     ASSERT_TRUE(WaitForState(ds::kDisconnected));
     EXPECT_TRUE(Until([&] { return !other.IsConnected(); }));
-    EXPECT_EQ(CallsOf(kManager, "DeactivateConnection"), 1);
     EXPECT_FALSE(dialer.IsConnected());
-    QTest::qWait(200);  // a second report of the same hang-up would arrive by now
+    // All NetworkManager sent about the hang-up comes before its answer to a later
+    // question, and with it a second report of the hang-up, if there were one.
+    dialer.LoadEntry("宽带连接");
+    ASSERT_TRUE(WaitForLoads(2));
     EXPECT_EQ(std::count(states_.begin(), states_.end(), ds::kDisconnected), 1);
+    EXPECT_EQ(CallsOf(kManager, "DeactivateConnection"), 1);
     EXPECT_TRUE(errors_.empty());
 
-    EXPECT_TRUE(NetworkManagerDialer::IsAvailable(*bus_));
     mock_.terminate();
     mock_.waitForFinished(kWaitMs);
-    EXPECT_FALSE(NetworkManagerDialer::IsAvailable(*bus_));
+    EXPECT_TRUE(Until([&] { return !NetworkManagerDialer::IsAvailable(*bus_); }));
 }
 
 TEST_F(NetworkManagerDialerTest, AFailedActivationTellsWhyInWords) {
     const QString device = AddDevice("");
     AddProfile(Pppoe());
-    NetworkManagerDialer& dialer = MakeDialer();
+    NetworkManagerDialer& dialer = MakeDialerWithList();
     dialer.Connect();  // nothing selected
     EXPECT_TRUE(errors_.empty()) << "raised from inside Connect";
     ASSERT_TRUE(WaitForErrors(1));
@@ -408,20 +459,25 @@ TEST_F(NetworkManagerDialerTest, SavingCredentialsLeavesTheRestOfTheProfileAsItW
     const QString gsm = AddProfile(
         Profile("手机上网", "gsm", "2-gsm",
                 {{"gsm", {{"username", "card"}, {"password", "old"}, {"pin", "1234"}}}}));
-    NetworkManagerDialer& dialer = MakeDialer();
+    NetworkManagerDialer& dialer = MakeDialerWithList();
     const std::string before = Dump(pppoe);
 
+    // The answer for an entry picked and left at once comes first, and is not taken.
+    dialer.LoadEntry("手机上网");
     dialer.LoadEntry("宽带连接");
-    EXPECT_EQ(dialer.EntryUserName(), "old-user");
-    EXPECT_EQ(dialer.EntryPassword(), "old-pass");
-    dialer.SaveEntry("宽带连接");  // the same values back: nothing to write
+    ASSERT_TRUE(WaitForLoads(1));
+    EXPECT_EQ(loaded_, (std::vector<Credentials>{{"old-user", "old-pass"}}));
+
+    Store("宽带连接");  // the same values back: nothing to write
     EXPECT_EQ(CallsOf(pppoe, "Update"), 0);
+    // Both boxes left in quick succession: the second save starts while the first
+    // is on its way, and the reading back waits for both.
     dialer.SetEntryUserName("新用户");
-    dialer.SetEntryPassword("new pass");
     dialer.SaveEntry("宽带连接");
     dialer.LoadEntry("宽带连接");
-    EXPECT_EQ(dialer.EntryUserName(), "新用户");
-    EXPECT_EQ(dialer.EntryPassword(), "new pass");
+    dialer.SetEntryPassword("new pass");
+    Store("宽带连接");
+    EXPECT_EQ(loaded_.back(), (Credentials{"新用户", "new pass"}));
     std::string expected = before;
     for (const auto& [from, to] :
          {std::pair{"'old-user'", "'新用户'"}, {"'old-pass'", "'new pass'"}}) {
@@ -431,18 +487,65 @@ TEST_F(NetworkManagerDialerTest, SavingCredentialsLeavesTheRestOfTheProfileAsItW
 
     // A secret that is not a credential survives too.
     dialer.LoadEntry("手机上网");
-    EXPECT_EQ(dialer.EntryUserName(), "card");
+    ASSERT_TRUE(Until([&] { return loaded_.back() == Credentials{"card", "old"}; }));
     dialer.SetEntryPassword("new");
-    dialer.SaveEntry("手机上网");
+    Store("手机上网");
     const std::string saved = Dump(gsm);
     EXPECT_NE(saved.find("gsm.password = dbus.String('new'"), std::string::npos) << saved;
     EXPECT_NE(saved.find("gsm.pin = dbus.String('1234'"), std::string::npos) << saved;
     EXPECT_TRUE(notices_.empty());
 }
 
+// NetworkManager hung mid-session: whatever the session calls returns before any
+// answer could have come, and the user hears of it once, when the calls time out.
+TEST_F(NetworkManagerDialerTest, AStoppedNetworkManagerHoldsNothingUpAndIsReportedOnce) {
+    AddProfile(Pppoe());
+    // The dial, carried out late once the mock runs again, leaves no link behind.
+    RefuseActivation("org.freedesktop.NetworkManager.PermissionDenied");
+    NetworkManagerDialer& dialer = MakeDialer(kShortTimeoutMs);
+    dialer.LoadEntry("宽带连接");
+    ASSERT_TRUE(WaitForLoads(1));
+
+    Signal(SIGSTOP);
+    dialer.LoadEntry("宽带连接");
+    dialer.SetEntryUserName("新用户");
+    dialer.SaveEntry("宽带连接");
+    EXPECT_EQ(dialer.EntryUserName(), "新用户");
+    EXPECT_EQ(dialer.EntryName(), "宽带连接");
+    EXPECT_EQ(dialer.EntryCount(), 1);
+    EXPECT_FALSE(dialer.IsConnected());
+    dialer.Connect();
+    EXPECT_TRUE(NetworkManagerDialer::IsAvailable(*bus_)) << "the bus daemon answers for it";
+    EXPECT_EQ(loaded_.size(), 1u);
+    EXPECT_TRUE(notices_.empty());
+    EXPECT_TRUE(errors_.empty());
+
+    ASSERT_TRUE(Until([&] { return !notices_.empty(); }));
+    EXPECT_EQ(notices_[0].rfind("NetworkManager 没有响应，", 0), 0u) << notices_[0];
+    ASSERT_TRUE(WaitForErrors(1));
+    EXPECT_EQ(errors_[0], "NetworkManager 没有响应，无法拨号");
+    // Every thing left undone reaches the trace; the user was told once.
+    ASSERT_TRUE(Until([&] {
+        return Traced("宽带连接”的用户名和密码未能读取") && Traced("宽带连接”的用户名和密码未保存");
+    }));
+    EXPECT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(loaded_.size(), 1u) << "credentials that were never read came as loaded";
+
+    // Answering again: the credentials come as they are, unsaved, and a new
+    // silence is told again.
+    Signal(SIGCONT);
+    dialer.LoadEntry("宽带连接");
+    ASSERT_TRUE(WaitForLoads(2));
+    EXPECT_EQ(loaded_.back(), (Credentials{"old-user", "old-pass"}));
+    Signal(SIGSTOP);
+    dialer.LoadEntry("宽带连接");
+    ASSERT_TRUE(Until([&] { return notices_.size() == 2; }));
+    EXPECT_NE(notices_[1].find("用户名和密码未能读取"), std::string::npos) << notices_[1];
+}
+
 TEST_F(NetworkManagerDialerTest, EditorIsStartedOrItsPackageNamed) {
     AddProfile(Pppoe());
-    NetworkManagerDialer& dialer = MakeDialer();
+    NetworkManagerDialer& dialer = MakeDialerWithList();
     TempFolder bin;
     const auto editor = bin / "nm-connection-editor";
     vornik::testing::WriteFile(editor, "#!/bin/sh\necho \"$@\" > \"$0.args\"\n");
