@@ -74,6 +74,7 @@ class NetworkManagerDialer : public QObject, public vornik::Dialer {
     std::string DefaultPhoneBook() override { return {}; }
     // 0 until the profile list has first arrived.
     int EntryCount() override;
+    bool PhoneBookLoading() override { return listState_ == ListState::kLoading; }
     std::string EntryNameAt(int index) override;
     std::string DeviceType() override;
     std::string IPAddress() override;

@@ -164,10 +164,17 @@ void Session::Dial(bool askedByUser) {
     }
 }
 
+// A back-end that is still reading its entries has none selected yet: the
+// start-up dial waits for them.
 void Session::AutoDial() {
-    if (settings_.IsOn(keys::kAutoDial)) {
-        Dial(false);
+    if (!settings_.IsOn(keys::kAutoDial)) {
+        return;
     }
+    if (dialer_.EntryName().empty() && dialer_.PhoneBookLoading()) {
+        autoDialWaiting_ = true;
+        return;
+    }
+    Dial(false);
 }
 
 void Session::DialDisconnect() {

@@ -184,6 +184,8 @@ class Session {
     bool writeFailing_ = false;
     std::string lastWriteError_;
     std::int64_t lastRetryMs_ = 0;
+    // The start-up dial waits for a back-end that is still reading its entries.
+    bool autoDialWaiting_ = false;
     // Counts the calls opened, so an answer meant for one call never acts on the next.
     int callSerial_ = 0;
     bool userNameEdited_ = false;

@@ -32,9 +32,17 @@ void Session::SelectAnEntry(const std::vector<std::string>& names) {
 void Session::OnPhoneBookChanged() {
     SelectAnEntry(FillEntryList());
     UpdateMenuStates();
+    if (autoDialWaiting_ && !dialer_.PhoneBookLoading()) {
+        autoDialWaiting_ = false;
+        Dial(false);
+    }
 }
 
+// Until the new entry's credentials arrive, the boxes hold the old entry's:
+// leaving one then must not store them into the new entry.
 void Session::ChangeEntry(const std::string& name) {
+    userNameEdited_ = false;
+    passwordEdited_ = false;
     dialer_.SetOptionA(false);
     dialer_.LoadEntry(name);
     ui_.ShowEntry(dialer_.EntryName());

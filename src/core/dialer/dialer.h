@@ -60,6 +60,9 @@ class Dialer {
     virtual void SetPhoneBook(const std::string& path) = 0;
     virtual std::string DefaultPhoneBook() = 0;
     virtual int EntryCount() = 0;
+    // The back-end is still reading its entries (they come with phoneBookChanged);
+    // until then an empty list says nothing.
+    virtual bool PhoneBookLoading() { return false; }
     virtual std::string EntryNameAt(int index) = 0;
     virtual std::string DeviceType() = 0;      // of the link that is up
     virtual std::string IPAddress() = 0;       // may be empty

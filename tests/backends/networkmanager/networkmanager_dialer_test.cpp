@@ -26,8 +26,13 @@
 #include <string>
 #include <vector>
 
+#include "app/session.h"
+#include "base/setting_keys.h"
 #include "dialer/state_text.h"
 #include "net/interface_counters.h"
+#include "support/fake_clock.h"
+#include "support/fake_probe.h"
+#include "support/recording_ui.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -404,6 +409,35 @@ TEST_F(NetworkManagerDialerTest, FullCallShowsEachStepOnceAndCountsFromConnect) 
     mock_.terminate();
     mock_.waitForFinished(kWaitMs);
     EXPECT_TRUE(Until([&] { return !NetworkManagerDialer::IsAvailable(*bus_); }));
+}
+
+// The profiles come after start-up: the session selects the entry used last and
+// dials it then, not before and not the first one in the list.
+TEST_F(NetworkManagerDialerTest, TheSessionDialsItsLastEntryOnceTheProfilesArrive) {
+    const QString device = AddDevice("lo");
+    AddProfile(Profile("A 备用", "pppoe", "0b5a-spare", {{"pppoe", {{"username", "spare"}}}}));
+    AddProfile(Pppoe());
+    ScriptActivation(1, device);
+    TempFolder folder;
+    vornik::ErrorLog log(folder / "log/error.log");
+    vornik::Dbio db(folder / "db/diallog.db", log);
+    db.OpenDatabase();
+    ASSERT_TRUE(db.SaveConfig(vornik::keys::kLastEntry, "宽带连接"));
+    ASSERT_TRUE(db.SaveConfig(vornik::keys::kAutoDial, "1"));
+    NetworkManagerDialer dialer({.bus = *bus_});
+    vornik::testing::FakeClock clock({2006, 5, 10, 9, 0, 0});
+    vornik::testing::RecordingUi ui;
+    vornik::testing::FakeProbe probe;
+    vornik::Session session(db, dialer, clock, ui, probe);
+    session.StartUp();
+    session.AutoDial();
+    EXPECT_TRUE(ui.statusLines.empty()) << "the start-up dial did not wait";
+
+    ASSERT_TRUE(Until([&] { return CallsOf(kManager, "ActivateConnection") == 1; }));
+    EXPECT_EQ(dialer.EntryName(), "宽带连接");
+    EXPECT_EQ(ui.entryText, "宽带连接");
+    EXPECT_EQ(ui.entryList, (Names{"A 备用", "宽带连接"}));
+    ASSERT_TRUE(Until([&] { return ui.shownUserName == "old-user"; }));
 }
 
 TEST_F(NetworkManagerDialerTest, AFailedActivationTellsWhyInWords) {
