@@ -201,15 +201,5 @@ TEST_F(DbioTest, SecondConnectionsOpenOnlyLogFiles) {
     EXPECT_FALSE(db_.OpenDatabase(folder_ / "empty.db")->IsOpen());
 }
 
-TEST_F(DbioTest, ASharedLogThatIsNoLogStaysClosedAndQueriesComeBackEmpty) {
-    WriteFile(DbFile(), std::string(4096, '\x11'));
-    db_.OpenDatabase();
-    EXPECT_FALSE(db_.IsOpen());
-    EXPECT_EQ(db_.GetConfig(keys::kFeeType), std::nullopt);
-    EXPECT_FALSE(db_.SaveConfig(keys::kFeeType, "1"));
-    // The damaged file is left for the user to rescue, not overwritten.
-    EXPECT_EQ(ReadFile(DbFile()), std::string(4096, '\x11'));
-}
-
 }  // namespace
 }  // namespace vornik
