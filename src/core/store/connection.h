@@ -48,9 +48,6 @@ class Connection {
     // For the user at start-up: empty when the log opened sound; otherwise why it
     // did not open and what to do, or that it is damaged and takes no writes.
     const std::string& OpenFailure() const { return openFailure_; }
-    // True when the file was found damaged, at open or by a statement since:
-    // reads go on, every write is refused.
-    bool IsDamaged() const { return damaged_; }
 
     // The first field of the first row; nothing when the statement gives no row.
     std::optional<Field> QueryValue(std::string_view sql, const SqlParams& params = {});
@@ -91,6 +88,8 @@ class Connection {
     int lastCode_ = 0;  // the engine's code for the last failed statement
     std::string openFailure_;
     std::string notOpen_;  // the reason a statement fails while the log is not open
+    // Found damaged, at open or by a statement since: reads go on, every write is
+    // refused.
     bool damaged_ = false;
     // The file's identity while this connection is counted as having it open.
     std::optional<std::pair<std::uintmax_t, std::uintmax_t>> counted_;
