@@ -45,10 +45,6 @@ vornik::ProgramFolderSources FolderSources(const vornik::cli::Options& options) 
     return sources;
 }
 
-const char* const kLogNotOpen =
-    "无法打开拨号记录 db/diallog.db：文件已损坏，或不是本程序的记录文件。"
-    "程序继续运行，但设置无法读取，通话也不会被记录。";
-
 // Notices of the back-end go wherever the running shell shows messages.
 using NoticeSink = std::function<void(const std::string&)>;
 
@@ -77,8 +73,9 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
     QObject::connect(&instance, &vornik::gui::SingleInstance::activationRequested, &shell,
                      &vornik::gui::Shell::BringForward);
     vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
-    if (!db.IsOpen()) {
-        prompter.ShowMessage(nullptr, QString::fromUtf8(kLogNotOpen), [] {});
+    // Why the log did not open, or that it is damaged, and what to do.
+    if (const std::string failure = db.OpenFailure(); !failure.empty()) {
+        prompter.ShowMessage(nullptr, QString::fromStdString(failure), [] {});
     }
     shell.Start();
     const int code = QApplication::exec();
@@ -122,8 +119,8 @@ int main(int argc, char** argv) {
 
     vornik::Dbio db(folder.DatabaseFile(), log);
     db.OpenDatabase();
-    if (!db.IsOpen()) {
-        std::cerr << "vornik: " << kLogNotOpen << '\n';
+    if (const std::string failure = db.OpenFailure(); !failure.empty()) {
+        std::cerr << "vornik: " << failure << '\n';
     }
     vornik::SystemClock clock;
     NoticeSink notices = [](const std::string& notice) { std::cout << notice << std::endl; };

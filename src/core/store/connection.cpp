@@ -1,10 +1,13 @@
 #include "store/connection.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <mutex>
 #include <string>
 #include <system_error>
 
@@ -13,9 +16,35 @@
 namespace vornik {
 namespace {
 
-// Every log file, the live one, backups and exports alike, opens with this one
-// passphrase, so files "protected like the program's log" can be exchanged.
-constexpr const char* kKeyPragma = "PRAGMA key = 'vornik-diallog-2006-KX71P384BQRM29'";
+namespace fs = std::filesystem;
+
+using FileId = std::pair<std::uintmax_t, std::uintmax_t>;  // device, inode
+
+std::optional<FileId> IdOf(const fs::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return FileId{info.st_dev, info.st_ino};
+}
+
+// How many connections of this process have each log file open. A -wal that one
+// of them is writing is live: it is neither checked nor moved aside.
+std::mutex& OpenFilesMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::map<FileId, int>& OpenFiles() {
+    static std::map<FileId, int> files;
+    return files;
+}
+
+bool OpenInThisProcess(const fs::path& file) {
+    const auto id = IdOf(file);
+    const std::lock_guard<std::mutex> lock(OpenFilesMutex());
+    return id && OpenFiles().count(*id) > 0;
+}
 
 bool BindAll(sqlite3_stmt* statement, const SqlParams& params) {
     int index = 1;
@@ -57,11 +86,6 @@ Field ColumnField(sqlite3_stmt* statement, int column) {
     }
 }
 
-bool CreatePrivateFile(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    return fd >= 0 && ::close(fd) == 0;
-}
-
 bool IsBlank(std::string_view text) {
     for (const char c : text) {
         if (c != ' ' && c != '\n' && c != '\r' && c != '\t' && c != ';') {
@@ -91,56 +115,163 @@ std::unique_ptr<Connection> Connection::Open(const std::filesystem::path& path, 
 
 bool Connection::OpenFile(Mode mode) {
     std::error_code ec;
-    const bool exists = std::filesystem::exists(path_, ec);
-    if (!exists && mode == Mode::kExistingLog) {
-        Fail("no such log file");
-        return false;
+    const fs::file_status status = fs::status(path_, ec);
+    const bool missing = status.type() == fs::file_type::not_found;
+    if (ec && !missing) {
+        return Refuse(DiagnoseSystemError(ec.value(), "cannot look at the file", path_));
     }
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
-    if (mode == Mode::kCreateIfMissing) {
-        flags |= SQLITE_OPEN_CREATE;
-        // A log holds the user's calls: a new one is the owner's alone from its
-        // first byte, and SQLite gives its -wal and -shm files the mode of the log.
-        if (!exists && !CreatePrivateFile(path_)) {
-            Fail("cannot create the file: " + std::generic_category().message(errno));
+    if (!missing && !fs::is_regular_file(status)) {
+        return Refuse({OpenProblem::kNotAFile, "not a regular file"});
+    }
+    // Only nothing, or an empty file, becomes a new log: anything else without the
+    // log's tables is somebody's data.
+    const bool empty = !missing && fs::file_size(path_, ec) == 0 && !ec;
+    if (missing || empty) {
+        if (mode == Mode::kExistingLog) {
+            return Refuse({missing ? OpenProblem::kMissing : OpenProblem::kNotALog,
+                           missing ? "no such log file" : "the file is empty"});
+        }
+        if (!CreateNewLog()) {
             return false;
         }
     }
-    if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
-        Fail(db_ ? sqlite3_errmsg(db_) : "cannot open the file");
-        return false;
+    // Another connection to the file is writing its -wal: that -wal is the file's
+    // own, and the file was checked when that connection opened it.
+    const bool live = OpenInThisProcess(path_) || OpenInAnotherProcess(path_);
+    const Verdict settled = live ? Verdict{} : SettleWal(missing || empty);
+    if (!settled.Sound() && settled.problem != OpenProblem::kDamaged) {
+        return Refuse(settled);
+    }
+    // A damaged log is read through a connection that cannot write, nor
+    // checkpoint into the file.
+    bool damaged = settled.problem == OpenProblem::kDamaged;
+    Verdict verdict;
+    db_ = OpenWithKey(path_.string(), damaged ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, path_,
+                      verdict);
+    if (db_ == nullptr) {
+        return Refuse(verdict);
     }
     sqlite3_busy_timeout(db_, 2000);
-    if (sqlite3_exec(db_, kKeyPragma, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        Fail("cannot set the log key");
-        return false;
+    // SQLite opens a file it may not write for reading only, without a word.
+    if (!damaged && sqlite3_db_readonly(db_, "main") == 1) {
+        return Refuse({OpenProblem::kNoPermission, "the file may not be written"});
     }
-    // A plain SQLite library answers PRAGMA cipher_version with no row and would
-    // write the log unencrypted: refuse to go on.
-    if (!QueryValue("PRAGMA cipher_version")) {
-        Fail("the SQLite library in use does not encrypt (no cipher_version)");
-        return false;
+    verdict = live ? CheckLog(db_, path_, log_) : ReadLogTables(db_, path_);
+    if (!verdict.Sound() && verdict.problem != OpenProblem::kDamaged) {
+        return Refuse(verdict);
     }
-    // The key is checked on the first read: a wrong passphrase and a damaged or
-    // foreign file both fail here with "file is encrypted or is not a database".
-    if (!Run("SELECT count(*) FROM sqlite_master", {}, nullptr, false)) {
-        return false;
-    }
-    if (!Run("PRAGMA journal_mode = WAL", {}, nullptr, false)) {
-        return false;
-    }
-    if (mode == Mode::kCreateIfMissing) {
-        const Result<> schema = EnsureLogSchema(*this);
-        if (!schema) {
-            Fail(schema.Error());
+    if (damaged || verdict.problem == OpenProblem::kDamaged) {
+        damaged_ = true;
+        openFailure_ = StartUpText({OpenProblem::kDamaged, {}}, path_);
+        log_.Write("database " + path_.string() + ": damaged (" +
+                   (damaged ? settled.detail : verdict.detail) + "); no writes to it");
+    } else {
+        if (!Run("PRAGMA journal_mode = WAL", {}, nullptr, false)) {
+            return Refuse(Diagnose(lastCode_, lastError_, path_));
         }
-        return schema.Ok();
+        if (mode == Mode::kCreateIfMissing) {
+            if (const Result<> schema = EnsureLogSchema(*this); !schema) {
+                return Refuse(Diagnose(lastCode_, schema.Error(), path_));
+            }
+        }
+        // Sound: a tidy close may fold the -wal into the file again.
+        sqlite3_db_config(db_, kNoCheckpointOnClose, 0, nullptr);
     }
-    if (!HasLogSchema(*this)) {
-        Fail("the file holds no call log");
-        return false;
+    if ((counted_ = IdOf(path_))) {
+        const std::lock_guard<std::mutex> lock(OpenFilesMutex());
+        ++OpenFiles()[*counted_];
     }
     return true;
+}
+
+bool Connection::CreateNewLog() {
+    std::string pattern =
+        (path_.parent_path() / ("." + path_.filename().string() + ".new-XXXXXX")).string();
+    // mkstemp makes the file 0600: the owner's alone from its first byte, and
+    // SQLite gives the log's -wal and -shm the mode of the log.
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        const int error = errno;
+        return Refuse(DiagnoseSystemError(error, "cannot create the file", path_));
+    }
+    ::close(fd);
+    const fs::path made = pattern;
+    Verdict verdict;
+    {
+        Connection fresh(made, log_);
+        fresh.db_ = OpenWithKey(made.string(), SQLITE_OPEN_READWRITE, path_, verdict);
+        // The tables are written before the switch to WAL, so that closing leaves
+        // them all in the file itself.
+        if (fresh.db_ != nullptr) {
+            const Result<> schema = EnsureLogSchema(fresh);
+            if (!schema || !fresh.Run("PRAGMA journal_mode = WAL", {}, nullptr, false)) {
+                verdict =
+                    Diagnose(fresh.lastCode_, schema ? fresh.lastError_ : schema.Error(), path_);
+            }
+            // Made here and sound: closing may tidy its -wal away.
+            sqlite3_db_config(fresh.db_, kNoCheckpointOnClose, 0, nullptr);
+        }
+    }
+    if (verdict.Sound() && ::rename(made.c_str(), path_.c_str()) != 0) {
+        const int error = errno;
+        verdict = DiagnoseSystemError(error, "cannot put the new log in place", path_);
+    }
+    std::error_code ignored;
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        fs::remove(made.string() + suffix, ignored);
+    }
+    if (!verdict.Sound()) {
+        fs::remove(made, ignored);
+        return Refuse(verdict);
+    }
+    return true;
+}
+
+Verdict Connection::SettleWal(bool justCreated) {
+    if (!WalHasFrames(path_)) {
+        return justCreated ? Verdict{} : CheckFileAlone(path_, log_);
+    }
+    // A -wal left by a crash holds the last calls: the file with it is what the
+    // program wrote, and it is replayed.
+    const Verdict withWal = CheckFileWithWal(path_, log_);
+    if (withWal.Sound() || !withWal.AboutContent()) {
+        return withWal;
+    }
+    const Verdict alone = CheckFileAlone(path_, log_);
+    if (!alone.Sound()) {
+        return alone.AboutContent() ? withWal : alone;
+    }
+    // Sound alone but not with its -wal: the -wal came with another file (a backup
+    // copied in after a crash). Replaying it would overwrite the log's pages.
+    fs::path moved;
+    if (Verdict move = MoveWalAside(path_, moved); !move.Sound()) {
+        return move;
+    }
+    log_.Write("database " + path_.string() + ": its -wal is not its own (" + withWal.detail +
+               "); moved aside to " + moved.string());
+    return alone;
+}
+
+bool Connection::Refuse(const Verdict& verdict) {
+    openFailure_ = StartUpText(verdict, path_);
+    notOpen_ = NotOpenText(verdict, path_);
+    lastError_ = notOpen_;
+    log_.Write("database " + path_.string() + ": not opened: " + verdict.detail);
+    Close();
+    return false;
+}
+
+void Connection::NoteDamage(int code) {
+    if ((code & 0xff) != SQLITE_CORRUPT && (code & 0xff) != SQLITE_NOTADB) {
+        return;
+    }
+    if (!damaged_) {
+        damaged_ = true;
+        // Newer libraries then leave the file as it is at close.
+        sqlite3_db_config(db_, kNoCheckpointOnClose, 1, nullptr);
+        log_.Write("database " + path_.string() + ": damaged; no more writes to it");
+    }
+    lastError_ = kDamagedWriteText;
 }
 
 void Connection::Fail(std::string_view what, std::string_view statement) {
@@ -151,14 +282,17 @@ void Connection::Fail(std::string_view what, std::string_view statement) {
 
 bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly) {
     if (db_ == nullptr) {
-        lastError_ = "the log is not open";
+        lastError_ = notOpen_.empty() ? "拨号记录没有打开" : notOpen_;
         return false;
     }
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement, &tail) !=
-        SQLITE_OK) {
+    const int prepared =
+        sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement, &tail);
+    if (prepared != SQLITE_OK) {
+        lastCode_ = prepared;
         Fail(sqlite3_errmsg(db_), sql);
+        NoteDamage(prepared);
         return false;
     }
     const std::string_view rest(tail, static_cast<std::size_t>(sql.data() + sql.size() - tail));
@@ -171,6 +305,11 @@ bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, 
         sqlite3_bind_parameter_count(statement) != static_cast<int>(params.size())) {
         sqlite3_finalize(statement);
         Fail("parameters do not match", sql);
+        return false;
+    }
+    if (damaged_ && !sqlite3_stmt_readonly(statement)) {
+        sqlite3_finalize(statement);
+        lastError_ = kDamagedWriteText;
         return false;
     }
     int rc = SQLITE_OK;
@@ -190,7 +329,9 @@ bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, 
         }
     }
     if (rc != SQLITE_DONE) {
+        lastCode_ = rc;
         Fail(sqlite3_errmsg(db_), sql);
+        NoteDamage(rc);
         sqlite3_finalize(statement);
         if (rows != nullptr) {
             rows->clear();
@@ -242,6 +383,13 @@ void Connection::Close() {
     if (db_ != nullptr) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
+    }
+    if (counted_) {
+        const std::lock_guard<std::mutex> lock(OpenFilesMutex());
+        if (--OpenFiles()[*counted_] == 0) {
+            OpenFiles().erase(*counted_);
+        }
+        counted_.reset();
     }
 }
 

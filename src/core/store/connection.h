@@ -1,7 +1,11 @@
 // One connection to a log database: a SQLCipher file opened with the program's
-// fixed passphrase. A file that is not such a log (random bytes, a plain SQLite
-// file, a log under another passphrase) gives a connection that is not open, and
-// every statement on it yields the empty result.
+// fixed passphrase. The file is checked before it is written to: a file that is
+// not such a log (random bytes, a plain SQLite file, a log under another
+// passphrase, another database under the log's passphrase) or that cannot be
+// reached gives a connection that is not open, every statement on it yields the
+// empty result, and the file is left as it was. A -wal beside the log that is not
+// its own is moved aside. A damaged log is opened for reading only; damage found
+// by a later statement also stops every write.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +14,10 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "store/error_log.h"
+#include "store/log_check.h"
 #include "store/sql_value.h"
 
 struct sqlite3;
@@ -22,7 +28,8 @@ class Connection {
   public:
     enum class Mode {
         kExistingLog,     // the file must exist and hold the log tables
-        kCreateIfMissing  // a missing file is created with the log schema
+        kCreateIfMissing  // a missing or empty file becomes a new log; an older log
+                          // is given the tables it lacks
     };
 
     // Never fails with an exception: test IsOpen() on the result.
@@ -34,8 +41,13 @@ class Connection {
 
     bool IsOpen() const { return db_ != nullptr; }
     const std::filesystem::path& Path() const { return path_; }
-    // Why the last open or statement failed, for messages and the trace.
+    // Why the last open or statement failed, for messages and the trace. A write
+    // refused because the file is damaged, or made while the log is not open,
+    // says so in words for the user.
     const std::string& LastError() const { return lastError_; }
+    // For the user at start-up: empty when the log opened sound; otherwise why it
+    // did not open and what to do, or that it is damaged and takes no writes.
+    const std::string& OpenFailure() const { return openFailure_; }
 
     // The first field of the first row; nothing when the statement gives no row.
     std::optional<Field> QueryValue(std::string_view sql, const SqlParams& params = {});
@@ -56,6 +68,15 @@ class Connection {
   private:
     Connection(std::filesystem::path path, const ErrorLog& log);
     bool OpenFile(Mode mode);
+    // Makes a new log beside the file and renames it into place, so the file is
+    // never a log half made.
+    bool CreateNewLog();
+    // Decides what of the file and its -wal may be opened; the verdict of the
+    // file as it will be read.
+    Verdict SettleWal(bool justCreated);
+    // Keeps the reasons, traces, closes; always false.
+    bool Refuse(const Verdict& verdict);
+    void NoteDamage(int code);
     bool Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly);
     // `what` is kept for the caller; the trace also names the statement.
     void Fail(std::string_view what, std::string_view statement = {});
@@ -64,6 +85,14 @@ class Connection {
     const ErrorLog& log_;
     sqlite3* db_ = nullptr;
     std::string lastError_;
+    int lastCode_ = 0;  // the engine's code for the last failed statement
+    std::string openFailure_;
+    std::string notOpen_;  // the reason a statement fails while the log is not open
+    // Found damaged, at open or by a statement since: reads go on, every write is
+    // refused.
+    bool damaged_ = false;
+    // The file's identity while this connection is counted as having it open.
+    std::optional<std::pair<std::uintmax_t, std::uintmax_t>> counted_;
 };
 
 }  // namespace vornik

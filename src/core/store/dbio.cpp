@@ -8,8 +8,16 @@ Dbio::Dbio(std::filesystem::path databaseFile, const ErrorLog& log)
     : databaseFile_(std::move(databaseFile)), log_(log) {}
 
 void Dbio::OpenDatabase() {
-    std::error_code ignored;
-    std::filesystem::create_directories(databaseFile_.parent_path(), ignored);
+    // The earlier connection goes first: while it is open, the log's -wal is live
+    // and the new connection would not check it.
+    shared_.reset();
+    std::error_code ec;
+    const std::filesystem::path folder = databaseFile_.parent_path();
+    if (!folder.empty() && std::filesystem::create_directories(folder, ec)) {
+        // The folder of the call log is nobody else's business, whatever the umask.
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ec);
+    }
     shared_ = Connection::Open(databaseFile_, Connection::Mode::kCreateIfMissing, log_);
 }
 

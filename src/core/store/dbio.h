@@ -21,8 +21,9 @@ class Dbio {
   public:
     Dbio(std::filesystem::path databaseFile, const ErrorLog& log);
 
-    // Opens (creating on first run) the shared connection, replacing any earlier
-    // one, and writes the trace line. Test IsOpen() afterwards.
+    // Opens (creating on first run, with db/ the owner's alone) the shared
+    // connection, replacing any earlier one. Test IsOpen() afterwards, and show
+    // OpenFailure() when it is not empty.
     void OpenDatabase();
     // A second connection to another log file; it belongs to the caller.
     std::unique_ptr<Connection> OpenDatabase(
@@ -30,6 +31,10 @@ class Dbio {
     // Closes the shared connection; the next statement opens it again.
     void CloseDatabase();
     bool IsOpen() const { return shared_ && shared_->IsOpen(); }
+    // For the user at start-up, in Chinese with the log's path: why the shared log
+    // did not open and what to do, or that it is damaged and takes no more
+    // writes (it is open for reading then). Empty when it opened sound.
+    std::string OpenFailure() const { return shared_ ? shared_->OpenFailure() : std::string(); }
 
     // Without a connection these work on the shared one, opening it first when it
     // was never opened or was closed.

@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <iostream>
 #include <string>
 #include <system_error>
 
@@ -21,9 +23,16 @@ void ErrorLog::Write(std::string_view text) const {
                                      std::filesystem::perm_options::replace, ignored);
     }
     // The trace names files, entries and addresses: it is for the owner's eyes
-    // only. One write per line keeps lines whole when two writers append.
-    const int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    // only. One write per line keeps lines whole when two writers append. A link
+    // in its place would carry the lines to whatever it points at: refused.
+    const int fd =
+        ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
+        static std::atomic<bool> told{false};
+        if (errno == ELOOP && !told.exchange(true)) {
+            std::cerr << "vornik: " << file_.string()
+                      << " is a symbolic link; failures are not traced\n";
+        }
         return;
     }
     std::string line = MomentText(SystemClock().Now());

@@ -13,7 +13,8 @@ class ErrorLog {
 
     // Appends "yyyy-MM-dd HH:mm:ss <text>" as one line; creates the folder (0700)
     // and the file (0600) when missing. A trace that cannot be written is dropped:
-    // there is nowhere left to report it.
+    // there is nowhere left to report it. A symbolic link in the file's place is
+    // never followed (said once on stderr).
     void Write(std::string_view text) const;
 
     const std::filesystem::path& File() const { return file_; }

@@ -87,7 +87,7 @@ bool InsertStartingConfig(Connection& connection) {
 }  // namespace
 
 bool HasLogSchema(Connection& connection) {
-    return HasTable(connection, "diallog");
+    return connection.QueryValue(kLogTableQuery).has_value();
 }
 
 Result<> EnsureLogSchema(Connection& connection) {

@@ -12,6 +12,11 @@ class Connection;
 // half-created when it fails.
 Result<> EnsureLogSchema(Connection& connection);
 
+// A row when the file holds the log's `diallog` table: what tells a log from any
+// other database under the same key.
+inline constexpr const char* kLogTableQuery =
+    "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'diallog' COLLATE NOCASE";
+
 // True when the file holds the log's `diallog` table.
 bool HasLogSchema(Connection& connection);
 
