@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/backend_choice.h"
+#include "app/exit_hook.h"
 #include "app/headless.h"
 #include "app/program_folder.h"
 #include "app/prompter.h"
@@ -52,8 +53,19 @@ const char* const kLogNotOpen =
 // Notices of the back-end go wherever the running shell shows messages.
 using NoticeSink = std::function<void(const std::string&)>;
 
+// Why this start ends at once goes to stderr, and on the desktop also into a box:
+// a program started from a menu has no terminal to read.
+int TellWhyNotStarted(const QString& text, bool desktop, int code) {
+    std::cerr << "vornik: " << text.toStdString() << std::endl;
+    if (desktop) {
+        vornik::gui::MessageBoxPrompter().Warn(nullptr, text);
+    }
+    return code;
+}
+
 int RunHeadless(vornik::Dbio& db, vornik::gui::ChosenDialer& chosen, vornik::LinkProbe& probe,
-                const vornik::Clock& clock) {
+                const vornik::Clock& clock, vornik::gui::SingleInstance& instance) {
+    instance.SetHasWindow(false);
     vornik::gui::HeadlessShell shell({db, *chosen.dialer, probe, clock, std::cout, chosen.note});
     QObject::connect(&shell, &vornik::gui::HeadlessShell::exited, QCoreApplication::instance(),
                      &QCoreApplication::exit);
@@ -67,13 +79,13 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
                const vornik::Clock& clock, vornik::gui::SingleInstance& instance,
                NoticeSink& notices) {
     QApplication::setQuitOnLastWindowClosed(false);
-    vornik::gui::InstallQtTranslations(log);
     vornik::gui::MessageBoxPrompter prompter;
     vornik::gui::Shell shell({folder, db, log, *chosen.dialer, probe, clock, prompter,
                               QSystemTrayIcon::isSystemTrayAvailable(), chosen.note, true});
     notices = [&shell](const std::string& text) { shell.ShowMessage(text, [] {}); };
     QObject::connect(&shell, &vornik::gui::Shell::exited, QCoreApplication::instance(),
                      &QCoreApplication::exit);
+    instance.SetHasWindow(true);
     QObject::connect(&instance, &vornik::gui::SingleInstance::activationRequested, &shell,
                      &vornik::gui::Shell::BringForward);
     vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
@@ -81,9 +93,13 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
         prompter.ShowMessage(nullptr, QString::fromUtf8(kLogNotOpen), [] {});
     }
     shell.Start();
+    // Qt's X11 platform calls exit() when the display connection breaks.
+    const vornik::gui::ExitHook displayLost([&shell] { shell.CloseCallOnAbruptEnd(); });
     const int code = QApplication::exec();
     notices = [](const std::string& text) { std::cout << text << std::endl; };
-    return code;
+    // However the event loop ended (the session manager may quit it), the call
+    // was closed on the way; the shell knows whether its record was saved.
+    return shell.Exited() ? shell.ExitCode() : code;
 }
 
 }  // namespace
@@ -108,16 +124,24 @@ int main(int argc, char** argv) {
     const vornik::ProgramFolder folder = vornik::ResolveProgramFolder(FolderSources(options));
     const vornik::ErrorLog log(folder.ErrorLogFile());
     auto trace = [&log](const std::string& line) { log.Write(line); };
+    if (!headless) {
+        vornik::gui::InstallQtTranslations(log);
+    }
     std::string error;
     if (!vornik::PrepareProgramFolder(folder, error, trace)) {
-        std::cerr << "vornik: cannot prepare the program folder: " << error << '\n';
-        return 1;
+        return TellWhyNotStarted(
+            QStringLiteral("Vornik 无法启动：无法建立程序文件夹：") + QString::fromStdString(error),
+            !headless, 1);
     }
-    vornik::gui::SingleInstance instance(QString::fromStdString(folder.root.string()));
-    if (!instance.Claim()) {
-        std::cout << "Vornik is already running for " << folder.root.string()
-                  << "; its window was brought forward.\n";
-        return 0;
+    vornik::gui::SingleInstance instance(QString::fromStdString(folder.root.string()), trace);
+    using Outcome = vornik::gui::SingleInstance::Outcome;
+    const vornik::gui::SingleInstance::Claimed claimed = instance.Claim();
+    if (claimed.outcome == Outcome::kCannotStart) {
+        return TellWhyNotStarted(claimed.message, !headless, 1);
+    }
+    if (claimed.outcome == Outcome::kAnotherRunning) {
+        // A window that came forward says enough on the desktop.
+        return TellWhyNotStarted(claimed.message, !headless && !claimed.windowShown, 0);
     }
 
     vornik::Dbio db(folder.DatabaseFile(), log);
@@ -136,7 +160,7 @@ int main(int argc, char** argv) {
     }
     vornik::PingProbe probe(trace);
     if (headless) {
-        return RunHeadless(db, chosen, probe, clock);
+        return RunHeadless(db, chosen, probe, clock, instance);
     }
     return RunDesktop(folder, db, log, chosen, probe, clock, instance, notices);
 }
