@@ -61,6 +61,15 @@ TEST(InstanceLock, LeftOverLockFilesAreTakenOver) {
         WriteFile(lock, content);
         EXPECT_TRUE(StartsAndLeaves(folder));
     }
+    // Each non-empty leftover is named in the error log; a clean exit leaves none.
+    std::size_t named = 0;
+    const std::string trace = folder.ErrorLogText();
+    for (auto at = trace.find("took over vornik.lock"); at != std::string::npos;
+         at = trace.find("took over vornik.lock", at + 1)) {
+        ++named;
+    }
+    EXPECT_EQ(named, 3u) << trace;
+    EXPECT_FALSE(std::filesystem::exists(lock));
 }
 
 // A second start tells the user that Vornik runs, and ends with 0; the first runs on.

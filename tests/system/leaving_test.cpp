@@ -20,6 +20,10 @@ struct Leaving {
     bool inCall;  // else while dialling
 };
 
+void PrintTo(const Leaving& leaving, std::ostream* out) {
+    *out << sigabbrev_np(leaving.signal) << (leaving.inCall ? " in a call" : " while dialling");
+}
+
 class LeavingOnSignal : public ::testing::TestWithParam<Leaving> {};
 
 TEST_P(LeavingOnSignal, WritesTheCallAndExitsWithZero) {

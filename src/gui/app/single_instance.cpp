@@ -186,8 +186,15 @@ SingleInstance::LockTry SingleInstance::TryLock(QString& failure) {
 }
 
 // The owner's process and machine, for whoever finds the file. What an earlier
-// owner left there (or any garbage) is replaced.
+// owner left there (or any garbage) is replaced; a clean exit removes the file,
+// so anything found here was left by a run that did not end in order, or came
+// with a copied folder.
 bool SingleInstance::WriteOwner(QString& failure) {
+    char left[256] = {};
+    if (const ssize_t got = ::pread(lockFd_, left, sizeof left - 1, 0); got > 0 && trace_) {
+        trace_("took over vornik.lock left by an earlier run: " +
+               QString::fromUtf8(left, got).simplified().toStdString());
+    }
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
     const QByteArray content =
