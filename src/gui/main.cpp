@@ -56,7 +56,7 @@ using NoticeSink = std::function<void(const std::string&)>;
 // Why this start ends at once goes to stderr, and on the desktop also into a box:
 // a program started from a menu has no terminal to read.
 int TellWhyNotStarted(const QString& text, bool desktop, int code) {
-    std::cerr << "vornik: " << text.toStdString() << std::endl;
+    std::cerr << text.toStdString() << std::endl;
     if (desktop) {
         vornik::gui::MessageBoxPrompter().Warn(nullptr, text);
     }
@@ -64,8 +64,7 @@ int TellWhyNotStarted(const QString& text, bool desktop, int code) {
 }
 
 int RunHeadless(vornik::Dbio& db, vornik::gui::ChosenDialer& chosen, vornik::LinkProbe& probe,
-                const vornik::Clock& clock, vornik::gui::SingleInstance& instance) {
-    instance.SetHasWindow(false);
+                const vornik::Clock& clock) {
     vornik::gui::HeadlessShell shell({db, *chosen.dialer, probe, clock, std::cout, chosen.note});
     QObject::connect(&shell, &vornik::gui::HeadlessShell::exited, QCoreApplication::instance(),
                      &QCoreApplication::exit);
@@ -85,7 +84,6 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
     notices = [&shell](const std::string& text) { shell.ShowMessage(text, [] {}); };
     QObject::connect(&shell, &vornik::gui::Shell::exited, QCoreApplication::instance(),
                      &QCoreApplication::exit);
-    instance.SetHasWindow(true);
     QObject::connect(&instance, &vornik::gui::SingleInstance::activationRequested, &shell,
                      &vornik::gui::Shell::BringForward);
     vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
@@ -133,7 +131,8 @@ int main(int argc, char** argv) {
             QStringLiteral("Vornik 无法启动：无法建立程序文件夹：") + QString::fromStdString(error),
             !headless, 1);
     }
-    vornik::gui::SingleInstance instance(QString::fromStdString(folder.root.string()), trace);
+    vornik::gui::SingleInstance instance(QString::fromStdString(folder.root.string()), !headless,
+                                         trace);
     using Outcome = vornik::gui::SingleInstance::Outcome;
     const vornik::gui::SingleInstance::Claimed claimed = instance.Claim();
     if (claimed.outcome == Outcome::kCannotStart) {
@@ -160,7 +159,7 @@ int main(int argc, char** argv) {
     }
     vornik::PingProbe probe(trace);
     if (headless) {
-        return RunHeadless(db, chosen, probe, clock, instance);
+        return RunHeadless(db, chosen, probe, clock);
     }
     return RunDesktop(folder, db, log, chosen, probe, clock, instance, notices);
 }

@@ -360,12 +360,12 @@ TEST_F(ShellTest, TheEndOfTheDesktopSessionWritesTheCall) {
 TEST(SingleInstanceTest, ASecondStartBringsTheFirstForward) {
     testing::TempFolder folder;
     const QString path = QString::fromStdString(folder.Path().string());
-    SingleInstance first(path);
+    SingleInstance first(path, true);
     ASSERT_EQ(first.Claim().outcome, SingleInstance::Outcome::kFirst);
-    first.SetHasWindow(true);
     int activations = 0;
     QObject::connect(&first, &SingleInstance::activationRequested, [&] { ++activations; });
-    auto second = std::async(std::launch::async, [path] { return SingleInstance(path).Claim(); });
+    auto second =
+        std::async(std::launch::async, [path] { return SingleInstance(path, false).Claim(); });
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return second.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
         20000));

@@ -126,8 +126,14 @@ void ChildProcess::CloseStdoutPipe() {
 }
 
 bool ChildProcess::ReadPipeUntil(const std::string& text, std::chrono::milliseconds bound) {
+    return ReadPipeUntil(
+        [&text](const std::string& read) { return read.find(text) != std::string::npos; }, bound);
+}
+
+bool ChildProcess::ReadPipeUntil(const std::function<bool(const std::string&)>& holds,
+                                 std::chrono::milliseconds bound) {
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (pipeText_.find(text) == std::string::npos) {
+    while (!holds(pipeText_)) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (pipeRead_ < 0 || left.count() <= 0) {

@@ -46,7 +46,10 @@ class ChildProcess {
     // The read end of the stdout pipe (stdoutPipe), or -1.
     int StdoutPipe() const { return pipeRead_; }
     void CloseStdoutPipe();
-    // Reads what arrived on the stdout pipe, waiting for `text` up to `bound`.
+    // Reads what arrived on the stdout pipe until it `holds` (or holds `text`),
+    // up to `bound`.
+    bool ReadPipeUntil(const std::function<bool(const std::string&)>& holds,
+                       std::chrono::milliseconds bound);
     bool ReadPipeUntil(const std::string& text, std::chrono::milliseconds bound);
     const std::string& PipeText() const { return pipeText_; }
 

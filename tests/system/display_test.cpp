@@ -115,8 +115,7 @@ TEST_F(DesktopTest, DisplayGoneTheRunningCallIsWritten) {
     EXPECT_NE(folder.ErrorLogText().find("the running call was written"), std::string::npos)
         << folder.ErrorLogText();
     const std::vector<LoggedCall> calls = folder.CheckedCalls();
-    ASSERT_EQ(calls.size(), 1u) << vornik.Describe();
-    EXPECT_GE(SecondsBetween(calls[0].begin, calls[0].end), 1);
+    EXPECT_EQ(calls.size(), 1u) << vornik.Describe();
 }
 
 TEST_F(DesktopTest, RefusedStartsReachTheUser) {

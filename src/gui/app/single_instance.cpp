@@ -96,12 +96,13 @@ bool WriteAll(int fd, const QByteArray& data) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& programFolder,
+SingleInstance::SingleInstance(const QString& programFolder, bool hasWindow,
                                std::function<void(const std::string&)> trace, QObject* parent)
     : QObject(parent),
       folder_(QDir(programFolder).absolutePath()),
       lockPath_(QDir(programFolder).filePath(QStringLiteral("vornik.lock"))),
       serverName_(ServerNameFor(programFolder)),
+      hasWindow_(hasWindow),
       trace_(std::move(trace)) {}
 
 SingleInstance::~SingleInstance() {

@@ -32,16 +32,14 @@ class SingleInstance : public QObject {
         QString message;
     };
 
-    // `trace` receives failures the user is spared.
-    explicit SingleInstance(const QString& programFolder,
-                            std::function<void(const std::string&)> trace = {},
-                            QObject* parent = nullptr);
+    // `hasWindow`: a second start is told whether this instance has a window to
+    // bring forward. `trace` receives failures the user is spared.
+    SingleInstance(const QString& programFolder, bool hasWindow,
+                   std::function<void(const std::string&)> trace = {}, QObject* parent = nullptr);
     // Removes the lock file and releases the lock.
     ~SingleInstance() override;
 
     Claimed Claim();
-    // A second start is told whether this instance has a window to show.
-    void SetHasWindow(bool hasWindow) { hasWindow_ = hasWindow; }
 
   signals:
     void activationRequested();
@@ -58,9 +56,9 @@ class SingleInstance : public QObject {
     QString folder_;
     QString lockPath_;
     QString serverName_;
+    bool hasWindow_;
     std::function<void(const std::string&)> trace_;
     int lockFd_ = -1;
-    bool hasWindow_ = false;
     std::unique_ptr<QLocalServer> server_;
 };
 
