@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vornik with its tests and runs all of them; then builds the core with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again.
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again,
+# and builds the program itself with them and runs some of the headless process
+# tests (signals in a call, a closed output, the instance lock) against it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
@@ -15,3 +17,10 @@ cmake --build build-sanitize -j2
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-sanitize && ctest -j2 -L core --output-on-failure)
+
+# Only the executable: the process tests of the first build drive it.
+cmake -S . -B build-sanitize-app -DCMAKE_BUILD_TYPE=Debug -DVORNIK_SANITIZE=ON \
+      -DVORNIK_CORE_ONLY=OFF -DVORNIK_TESTS=OFF -DVORNIK_BENCHMARKS=OFF > /dev/null
+cmake --build build-sanitize-app -j2 --target vornik
+VORNIK_EXE="$PWD/build-sanitize-app/src/gui/vornik" build/tests/system/system_tests \
+    --gtest_filter='Signals/*InACall:LeavingOnSignal.*:InstanceLock.LeftOver*:InstanceLock.Second*'

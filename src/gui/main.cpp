@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/backend_choice.h"
+#include "app/exit_hook.h"
 #include "app/headless.h"
 #include "app/program_folder.h"
 #include "app/prompter.h"
@@ -48,6 +49,16 @@ vornik::ProgramFolderSources FolderSources(const vornik::cli::Options& options) 
 // Notices of the back-end go wherever the running shell shows messages.
 using NoticeSink = std::function<void(const std::string&)>;
 
+// Why this start ends at once goes to stderr, and on the desktop also into a box:
+// a program started from a menu has no terminal to read.
+int TellWhyNotStarted(const QString& text, bool desktop, int code) {
+    std::cerr << text.toStdString() << std::endl;
+    if (desktop) {
+        vornik::gui::MessageBoxPrompter().Warn(nullptr, text);
+    }
+    return code;
+}
+
 int RunHeadless(vornik::Dbio& db, vornik::gui::ChosenDialer& chosen, vornik::LinkProbe& probe,
                 const vornik::Clock& clock) {
     vornik::gui::HeadlessShell shell({db, *chosen.dialer, probe, clock, std::cout, chosen.note});
@@ -63,7 +74,6 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
                const vornik::Clock& clock, vornik::gui::SingleInstance& instance,
                NoticeSink& notices) {
     QApplication::setQuitOnLastWindowClosed(false);
-    vornik::gui::InstallQtTranslations(log);
     vornik::gui::MessageBoxPrompter prompter;
     vornik::gui::Shell shell({folder, db, log, *chosen.dialer, probe, clock, prompter,
                               QSystemTrayIcon::isSystemTrayAvailable(), chosen.note, true});
@@ -78,9 +88,13 @@ int RunDesktop(const vornik::ProgramFolder& folder, vornik::Dbio& db, const vorn
         prompter.ShowMessage(nullptr, QString::fromStdString(failure), [] {});
     }
     shell.Start();
+    // Qt's X11 platform calls exit() when the display connection breaks.
+    const vornik::gui::ExitHook displayLost([&shell] { shell.CloseCallOnAbruptEnd(); });
     const int code = QApplication::exec();
     notices = [](const std::string& text) { std::cout << text << std::endl; };
-    return code;
+    // However the event loop ended (the session manager may quit it), the call
+    // was closed on the way; the shell knows whether its record was saved.
+    return shell.Exited() ? shell.ExitCode() : code;
 }
 
 }  // namespace
@@ -105,16 +119,25 @@ int main(int argc, char** argv) {
     const vornik::ProgramFolder folder = vornik::ResolveProgramFolder(FolderSources(options));
     const vornik::ErrorLog log(folder.ErrorLogFile());
     auto trace = [&log](const std::string& line) { log.Write(line); };
+    if (!headless) {
+        vornik::gui::InstallQtTranslations(log);
+    }
     std::string error;
     if (!vornik::PrepareProgramFolder(folder, error, trace)) {
-        std::cerr << "vornik: cannot prepare the program folder: " << error << '\n';
-        return 1;
+        return TellWhyNotStarted(
+            QStringLiteral("Vornik 无法启动：无法建立程序文件夹：") + QString::fromStdString(error),
+            !headless, 1);
     }
-    vornik::gui::SingleInstance instance(QString::fromStdString(folder.root.string()));
-    if (!instance.Claim()) {
-        std::cout << "Vornik is already running for " << folder.root.string()
-                  << "; its window was brought forward.\n";
-        return 0;
+    vornik::gui::SingleInstance instance(QString::fromStdString(folder.root.string()), !headless,
+                                         trace);
+    using Outcome = vornik::gui::SingleInstance::Outcome;
+    const vornik::gui::SingleInstance::Claimed claimed = instance.Claim();
+    if (claimed.outcome == Outcome::kCannotStart) {
+        return TellWhyNotStarted(claimed.message, !headless, 1);
+    }
+    if (claimed.outcome == Outcome::kAnotherRunning) {
+        // A window that came forward says enough on the desktop.
+        return TellWhyNotStarted(claimed.message, !headless && !claimed.windowShown, 0);
     }
 
     vornik::Dbio db(folder.DatabaseFile(), log);

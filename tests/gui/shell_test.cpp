@@ -14,7 +14,9 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <deque>
+#include <future>
 
 #include "app/exit_dialog.h"
 #include "app/float_window.h"
@@ -337,15 +339,40 @@ TEST_F(ShellTest, TheGridOrdersAndScrollsTheMonthsCalls) {
     EXPECT_EQ(grid->toolTip(), "2006年5月共上网10次,用时00:15:00,花费1.25￥,流量0.01MB");
 }
 
+// The session manager ends the desktop session by quitting the event loop: the
+// running call is closed and written on the way out.
+TEST_F(ShellTest, TheEndOfTheDesktopSessionWritesTheCall) {
+    StartShell();
+    Connect();
+    Tick(30);
+    QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    QCoreApplication::exec();
+    EXPECT_TRUE(shell_->Exited());
+    EXPECT_EQ(shell_->ExitCode(), 0);
+    Dbio reopened(folder_ / "db/diallog.db", log_);
+    const Rows calls = reopened.QueryRows("SELECT beginTime, endTime FROM diallog");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(SecondsBetween(*ParseMoment(calls[0][0].Text()), *ParseMoment(calls[0][1].Text())),
+              31);
+}
+
+// The second start asks from another thread: the first answers from the event loop.
 TEST(SingleInstanceTest, ASecondStartBringsTheFirstForward) {
     testing::TempFolder folder;
-    SingleInstance first(QString::fromStdString(folder.Path().string()));
-    ASSERT_TRUE(first.Claim());
+    const QString path = QString::fromStdString(folder.Path().string());
+    SingleInstance first(path, true);
+    ASSERT_EQ(first.Claim().outcome, SingleInstance::Outcome::kFirst);
     int activations = 0;
     QObject::connect(&first, &SingleInstance::activationRequested, [&] { ++activations; });
-    SingleInstance second(QString::fromStdString(folder.Path().string()));
-    EXPECT_FALSE(second.Claim());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return activations == 1; }, 5000));
+    auto second =
+        std::async(std::launch::async, [path] { return SingleInstance(path, false).Claim(); });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return second.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        20000));
+    const SingleInstance::Claimed claimed = second.get();
+    EXPECT_EQ(claimed.outcome, SingleInstance::Outcome::kAnotherRunning);
+    EXPECT_TRUE(claimed.windowShown);
+    EXPECT_EQ(activations, 1);
 }
 
 }  // namespace

@@ -303,6 +303,13 @@ void Session::UpdateMinuteFee() {
     }
 }
 
+void Session::WriteRunningCall() {
+    if (call_.isConnected && dialer_.IsConnected()) {
+        RefreshCallFigures();
+        SaveDialLog();
+    }
+}
+
 Result<bool> Session::CloseForExit() {
     const bool anyCall = call_.isConnected || !unsaved_.empty() || runningCallUnsaved_;
     if (call_.isConnected) {

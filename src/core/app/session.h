@@ -89,6 +89,10 @@ class Session {
     // The sound and order menu items: flip, store, and show.
     void ToggleSound();
     void ToggleLogOrder();
+    // Writes the running call's record up to now, as the minute tick does but
+    // without charging a minute: the program may be ended without notice soon
+    // (the desktop session is ending).
+    void WriteRunningCall();
     // Leaving the program: a call that is still up is closed as a hang-up would
     // close it (its part minute settled, its record written), records that could
     // not be written are tried once more, and the log is closed. True when a

@@ -27,21 +27,38 @@ HeadlessShell::HeadlessShell(HeadlessParts parts)
              [this] { session_.PollDialer(); }) {}
 
 void HeadlessShell::Start() {
-    parts_.out << "Vornik " << parts_.backendNote.toStdString() << '\n';
+    Print([this](std::ostream& out) {
+        out << "Vornik " << parts_.backendNote.toStdString() << std::endl;
+    });
     ticks_.Start();
     session_.StartUp();
     session_.AutoDial();
+}
+
+void HeadlessShell::Print(const std::function<void(std::ostream&)>& print) {
+    if (outputLost_) {
+        return;
+    }
+    print(parts_.out);
+    if (!parts_.out) {
+        outputLost_ = true;
+        parts_.db.Log().Write(
+            "headless output failed (its reader went away or the terminal closed): the status is "
+            "no longer printed, the metering goes on");
+    }
 }
 
 void HeadlessShell::ShowLiveFigures(const LiveFigures& figures) {
     const StatusText status = ComposeStatusText(figures.call, figures.fee.callFee, figures.totals,
                                                 figures.connected, PlainNumber);
     const SpeedMeter& speed = figures.speed;
-    parts_.out << "---- " << MomentText(parts_.clock.Now()) << "  "
-               << parts_.backendNote.toStdString() << "  " << figures.entryName << '\n'
-               << dialStatus_ << '\n'
-               << status.text << '\n'
-               << SpeedText(speed.NewestDown(), speed.NewestUp(), PlainNumber) << std::endl;
+    Print([&](std::ostream& out) {
+        out << "---- " << MomentText(parts_.clock.Now()) << "  " << parts_.backendNote.toStdString()
+            << "  " << figures.entryName << '\n'
+            << dialStatus_ << '\n'
+            << status.text << '\n'
+            << SpeedText(speed.NewestDown(), speed.NewestUp(), PlainNumber) << std::endl;
+    });
 }
 
 void HeadlessShell::ExitApp() {
@@ -51,35 +68,39 @@ void HeadlessShell::ExitApp() {
     exited_ = true;
     ticks_.Stop();
     const Result<bool> saved = session_.CloseForExit();
-    if (!saved) {
-        parts_.out << "Vornik: 已退出，但拨号记录没有保存：" << saved.Error() << std::endl;
-    } else if (saved.Value()) {
-        parts_.out << "Vornik: 已退出，拨号记录已保存" << std::endl;
-    } else {
-        parts_.out << "Vornik: 已退出" << std::endl;
-    }
+    Print([&saved](std::ostream& out) {
+        if (!saved) {
+            out << "Vornik: 已退出，但拨号记录没有保存：" << saved.Error() << std::endl;
+        } else if (saved.Value()) {
+            out << "Vornik: 已退出，拨号记录已保存" << std::endl;
+        } else {
+            out << "Vornik: 已退出" << std::endl;
+        }
+    });
     emit exited(saved ? 0 : 1);
 }
 
 void HeadlessShell::ShowDialStatus(const std::string& line) {
     dialStatus_ = line;
     lastMessage_.clear();
-    parts_.out << line << std::endl;
+    Print([&line](std::ostream& out) { out << line << std::endl; });
 }
 
 void HeadlessShell::ShowEntryList(const std::vector<std::string>& names) {
-    parts_.out << "连接:";
-    for (const std::string& name : names) {
-        parts_.out << " [" << name << ']';
-    }
-    parts_.out << std::endl;
+    Print([&names](std::ostream& out) {
+        out << "连接:";
+        for (const std::string& name : names) {
+            out << " [" << name << ']';
+        }
+        out << std::endl;
+    });
 }
 
 // A message counts as read once printed. One that comes again and again (a limit
 // alert repeats every second) is printed once until something else is shown.
 void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> closed) {
     if (text != lastMessage_) {
-        parts_.out << "消息: " << text << std::endl;
+        Print([&text](std::ostream& out) { out << "消息: " << text << std::endl; });
         lastMessage_ = text;
     }
     closed();
@@ -87,7 +108,7 @@ void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> c
 
 // No one is there to answer: an idle link is hung up.
 void HeadlessShell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
-    parts_.out << question << " -> 确定" << std::endl;
+    Print([&question](std::ostream& out) { out << question << " -> 确定" << std::endl; });
     answer(true);
 }
 
@@ -107,8 +128,20 @@ void LeaveOnTerminationSignals(QObject* owner, std::function<void()> leave) {
     action.sa_handler = ForwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        // Started with nohup, or in the background by a shell without job control,
+        // the program was asked to ignore these; SIGTERM always counts.
+        struct sigaction inherited {};
+        if (signal != SIGTERM && sigaction(signal, nullptr, &inherited) == 0 &&
+            inherited.sa_handler == SIG_IGN) {
+            continue;
+        }
+        sigaction(signal, &action, nullptr);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 }  // namespace vornik::gui

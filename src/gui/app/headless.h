@@ -1,6 +1,8 @@
 // The session without windows: the status text is printed once a second, a
 // message is printed and counts as read, the idle question is answered with the
-// hang-up, and SIGINT or SIGTERM leave in the orderly way.
+// hang-up, and SIGINT, SIGTERM, SIGHUP or SIGQUIT leave in the orderly way. When
+// the output goes away (a closed pipe, a closed terminal) printing stops and the
+// metering goes on.
 #pragma once
 
 #include <QObject>
@@ -49,15 +51,23 @@ class HeadlessShell : public QObject, public UserInterface {
     void exited(int code);
 
   private:
+    // Writes through `print` unless the output is gone; the first failed write
+    // ends the printing for good and goes to the error log.
+    void Print(const std::function<void(std::ostream&)>& print);
+
     HeadlessParts parts_;
     Session session_;
     TickDriver ticks_;
     std::string dialStatus_;
     std::string lastMessage_;
     bool exited_ = false;
+    bool outputLost_ = false;
 };
 
-// Turns SIGINT and SIGTERM into a call of `leave` on the event loop.
+// Turns SIGINT, SIGTERM, SIGHUP (the terminal closed) and SIGQUIT into a call of
+// `leave` on the event loop, so a running call is written before the program
+// ends. SIGPIPE is ignored: a reader of the output that goes away, or a display
+// server that dies, must not end the program with its call unwritten.
 void LeaveOnTerminationSignals(QObject* owner, std::function<void()> leave);
 
 }  // namespace vornik::gui

@@ -23,8 +23,11 @@ namespace {
 const QStringList kIconExtensions = {".svg", ".png", ".ico"};
 const QStringList kSoundExtensions = {".wav"};
 
+// qGuiApp is a plain downcast of whatever application exists: under the
+// terminal's QCoreApplication it would name an object that is no QGuiApplication.
 qreal DevicePixelRatio() {
-    return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    const auto* app = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
+    return app != nullptr ? app->devicePixelRatio() : 1.0;
 }
 
 QRectF TargetRect(QSizeF natural, QSizeF canvas, Qt::AspectRatioMode mode) {

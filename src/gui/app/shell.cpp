@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QSystemTrayIcon>
 #include <QWindow>
+#include <iostream>
 
 #include "app/exit_dialog.h"
 #include "app/float_window.h"
@@ -64,6 +65,13 @@ Shell::Shell(ShellParts parts)
     }
     ConnectWindow();
     ConnectFloatWindow();
+    // The desktop session is ending: the session manager first asks for the data to
+    // be saved (the program may be killed right after), then may quit the program.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::commitDataRequest, this,
+                [this] { session_.WriteRunningCall(); });
+        connect(app, &QCoreApplication::aboutToQuit, this, &Shell::ExitApp);
+    }
 }
 
 Shell::~Shell() = default;
@@ -259,12 +267,38 @@ void Shell::ExitApp() {
     float_->close();
     window_->AllowClose();
     window_->close();
-    emit exited(saved ? 0 : 1);
+    exitCode_ = saved ? 0 : 1;
+    emit exited(exitCode_);
+}
+
+void Shell::CloseCallOnAbruptEnd() {
+    if (exited_) {
+        return;
+    }
+    exited_ = true;
+    displayGone_ = true;
+    const Result<bool> saved = session_.CloseForExit();
+    std::string outcome = "no call was up";
+    std::string shown = "Vornik: 与显示的连接已断开，程序结束";
+    if (!saved) {
+        outcome = "the call's record was not saved: " + saved.Error();
+        shown += "；拨号记录没有保存：" + saved.Error();
+    } else if (saved.Value()) {
+        outcome = "the running call was written to the log";
+        shown += "；拨号记录已保存";
+    }
+    // Qt ends the program this way when the connection to the display breaks.
+    parts_.log.Write("the program was ended by exit() without leaving in order: " + outcome);
+    std::cerr << shown << std::endl;
+    exitCode_ = saved ? 0 : 1;
 }
 
 // ---- UserInterface ---------------------------------------------------------
 
 void Shell::ShowDialStatus(const std::string& line) {
+    if (displayGone_) {
+        return;
+    }
     window_->ConnectStatus()->setText(Q(line));
 }
 
@@ -333,6 +367,9 @@ void Shell::ShowCredentials(const std::string& userName, const std::string& pass
 }
 
 void Shell::ShowMessage(const std::string& text, std::function<void()> closed) {
+    if (displayGone_) {
+        return;
+    }
     parts_.prompter.ShowMessage(window_.get(), Q(text), std::move(closed));
 }
 

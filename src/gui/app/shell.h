@@ -53,6 +53,10 @@ class Shell : public QObject, public UserInterface {
     void Run(Command command);
     void ConfirmExit();
     void ExitApp();
+    // The program is being ended by exit() (Qt's X11 platform does so when the
+    // connection to the display breaks): nothing can be shown any more, but the
+    // running call is closed and written. Safe to call from an atexit handler.
+    void CloseCallOnAbruptEnd();
     // A second start of the program asks this one to come forward.
     void BringForward();
 
@@ -62,6 +66,8 @@ class Shell : public QObject, public UserInterface {
     QSystemTrayIcon* Tray() const { return tray_; }
     QString TrayToolTip() const { return trayToolTip_; }
     bool Exited() const { return exited_; }
+    // 0 when every call's record is in the log; valid once exited.
+    int ExitCode() const { return exitCode_; }
 
     // UserInterface
     void ShowDialStatus(const std::string& line) override;
@@ -98,6 +104,9 @@ class Shell : public QObject, public UserInterface {
     QString trayToolTip_;
     bool floatWindowShown_ = false;
     bool exited_ = false;
+    int exitCode_ = 0;
+    // Set once the display is gone: the windows are not touched again.
+    bool displayGone_ = false;
 };
 
 }  // namespace vornik::gui

@@ -1,51 +1,280 @@
 #include "app/single_instance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace vornik::gui {
 namespace {
 
+// A running instance answers at once once its event loop runs; before that it
+// may still be opening the log. Longer than that, it is stopped or hung.
+constexpr int kAnswerWaitMs = 10'000;
+
 QString ServerNameFor(const QString& folder) {
-    const QByteArray hash =
-        QCryptographicHash::hash(QDir(folder).absolutePath().toUtf8(), QCryptographicHash::Sha1);
-    return QStringLiteral("vornik-") + QString::fromLatin1(hash.toHex().left(16));
+    const QFileInfo info(folder);
+    const QString path = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    const QByteArray hash = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1);
+    // The user's runtime folder is private to the user and cleaned at logout; the
+    // temporary folder is Qt's own choice for a bare name.
+    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (dir.isEmpty() || !QFileInfo(dir).isDir()) {
+        dir = QDir::tempPath();
+    }
+    return dir + QStringLiteral("/vornik-") + QString::fromLatin1(hash.toHex().left(16));
+}
+
+QString ErrnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString CannotStart(const QString& why) {
+    return QStringLiteral("Vornik 无法启动：") + why;
+}
+
+// Why the lock file could not be opened or written, in the user's words.
+QString LockFailureText(int error, const QString& folder, const QString& lockPath) {
+    switch (error) {
+        case EISDIR:
+            return CannotStart(
+                QStringLiteral(
+                    "程序文件夹中的 %1 是一个文件夹，不是锁文件。请把它删除或改名后再启动。")
+                    .arg(lockPath));
+        case EROFS:
+            return CannotStart(
+                QStringLiteral("程序文件夹 %1 在只读的文件系统上，无法写入锁文件和拨号"
+                               "记录。请用 --root 指定一个可写的文件夹。")
+                    .arg(folder));
+        case EACCES:
+        case EPERM:
+            return CannotStart(
+                QStringLiteral("没有写入程序文件夹 %1 的权限（%2），无法写入锁文件和拨号"
+                               "记录。请用 --root 指定一个可写的文件夹。")
+                    .arg(folder, ErrnoText(error)));
+        case ENOSPC:
+        case EDQUOT:
+            return CannotStart(
+                QStringLiteral("程序文件夹 %1 所在的磁盘已满（%2），无法写入锁文件。请腾出"
+                               "空间后再启动。")
+                    .arg(folder, ErrnoText(error)));
+        default:
+            return CannotStart(
+                QStringLiteral("无法写入锁文件 %1：%2").arg(lockPath, ErrnoText(error)));
+    }
+}
+
+bool WriteAll(int fd, const QByteArray& data) {
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t written = ::pwrite(fd, data.constData() + done,
+                                         static_cast<std::size_t>(data.size() - done), done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        done += written;
+    }
+    return true;
 }
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
+SingleInstance::SingleInstance(const QString& programFolder, bool hasWindow,
+                               std::function<void(const std::string&)> trace, QObject* parent)
     : QObject(parent),
+      folder_(QDir(programFolder).absolutePath()),
+      lockPath_(QDir(programFolder).filePath(QStringLiteral("vornik.lock"))),
       serverName_(ServerNameFor(programFolder)),
-      lock_(QDir(programFolder).filePath(QStringLiteral("vornik.lock"))) {
-    lock_.setStaleLockTime(0);
+      hasWindow_(hasWindow),
+      trace_(std::move(trace)) {}
+
+SingleInstance::~SingleInstance() {
+    server_.reset();
+    if (lockFd_ >= 0) {
+        // Removed while still locked: a start that opened the old file finds that
+        // it is no longer the one named vornik.lock and opens again.
+        ::unlink(QFile::encodeName(lockPath_).constData());
+        ::close(lockFd_);
+    }
 }
 
-SingleInstance::~SingleInstance() = default;
-
-bool SingleInstance::Claim() {
-    if (!lock_.tryLock(0)) {
-        QLocalSocket socket;
-        socket.connectToServer(serverName_);
-        if (socket.waitForConnected(2000)) {
-            socket.write("show\n");
-            socket.waitForBytesWritten(2000);
-            socket.disconnectFromServer();
+SingleInstance::Claimed SingleInstance::Claim() {
+    const QDeadlineTimer deadline(kAnswerWaitMs);
+    for (;;) {
+        QString failure;
+        switch (TryLock(failure)) {
+            case LockTry::kTaken:
+                if (!WriteOwner(failure)) {
+                    return {Outcome::kCannotStart, false, failure};
+                }
+                Listen();
+                return {Outcome::kFirst, false, {}};
+            case LockTry::kFailed:
+                return {Outcome::kCannotStart, false, failure};
+            case LockTry::kHeld:
+                break;
         }
+        const QString owner = OwnerDescription();
+        const QByteArray answer = AskOwner(static_cast<int>(deadline.remainingTime()));
+        if (answer == "window") {
+            return {Outcome::kAnotherRunning, true,
+                    QStringLiteral("Vornik 已在运行（程序文件夹 %1），已把它的窗口调到前面。")
+                        .arg(folder_)};
+        }
+        if (!answer.isEmpty()) {
+            return {Outcome::kAnotherRunning, false,
+                    QStringLiteral("Vornik 已在运行（程序文件夹 %1，%2），它在终端中运行，没有窗口"
+                                   "可以调到前面。要结束它，请在它的终端中按 Ctrl-C。")
+                        .arg(folder_, owner)};
+        }
+        if (deadline.hasExpired()) {
+            return {
+                Outcome::kCannotStart, false,
+                CannotStart(QStringLiteral("程序文件夹 %1 被另一个进程（%2）锁定，但它没有应答："
+                                           "它可能已停住，或在另一台计算机上使用这个文件夹。请"
+                                           "先结束它再启动。")
+                                .arg(folder_, owner))};
+        }
+        // The owner may be leaving, or just starting and not yet listening.
+        QThread::msleep(200);
+    }
+}
+
+SingleInstance::LockTry SingleInstance::TryLock(QString& failure) {
+    const QByteArray path = QFile::encodeName(lockPath_);
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        failure = LockFailureText(errno, folder_, lockPath_);
+        return LockTry::kFailed;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) {
+            return LockTry::kHeld;
+        }
+        failure = LockFailureText(error, folder_, lockPath_);
+        return LockTry::kFailed;
+    }
+    // A leaving instance removes the file it locked: the lock counts only on the
+    // file that still bears the name.
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) != 0 || ::stat(path.constData(), &named) != 0 ||
+        opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        ::close(fd);
+        return LockTry::kHeld;
+    }
+    lockFd_ = fd;
+    return LockTry::kTaken;
+}
+
+// The owner's process and machine, for whoever finds the file. What an earlier
+// owner left there (or any garbage) is replaced; a clean exit removes the file,
+// so anything found here was left by a run that did not end in order, or came
+// with a copied folder.
+bool SingleInstance::WriteOwner(QString& failure) {
+    char left[256] = {};
+    if (const ssize_t got = ::pread(lockFd_, left, sizeof left - 1, 0); got > 0 && trace_) {
+        trace_("took over vornik.lock left by an earlier run: " +
+               QString::fromUtf8(left, got).simplified().toStdString());
+    }
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    const QByteArray content =
+        QByteArray::number(static_cast<qint64>(::getpid())) + "\nVornik\n" + host + '\n';
+    if (::ftruncate(lockFd_, 0) != 0 || !WriteAll(lockFd_, content) || ::fsync(lockFd_) != 0) {
+        const int error = errno;
+        [[maybe_unused]] const int emptied = ::ftruncate(lockFd_, 0);
+        ::close(lockFd_);
+        lockFd_ = -1;
+        failure = LockFailureText(error, folder_, lockPath_);
         return false;
     }
+    return true;
+}
+
+void SingleInstance::Listen() {
     server_ = std::make_unique<QLocalServer>();
-    QLocalServer::removeServer(serverName_);  // left behind by a crash
-    server_->listen(serverName_);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    // Whatever socket bears the name was left by an owner that is gone: the lock is ours.
+    QLocalServer::removeServer(serverName_);
+    if (!server_->listen(serverName_)) {
+        // The program still runs; a second start finds the lock held and says that
+        // this instance does not answer.
+        if (trace_) {
+            trace_("cannot listen on " + serverName_.toStdString() +
+                   " for a second start: " + server_->errorString().toStdString());
+        }
+        return;
+    }
     connect(server_.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* client = server_->nextPendingConnection()) {
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            emit activationRequested();
+            connect(client, &QLocalSocket::readyRead, client, [this, client] {
+                if (!client->canReadLine()) {
+                    return;
+                }
+                client->readLine();
+                emit activationRequested();
+                client->write(hasWindow_ ? "window\n" : "terminal\n");
+                client->flush();
+                client->disconnectFromServer();
+            });
         }
     });
-    return true;
+}
+
+QByteArray SingleInstance::AskOwner(int waitMs) {
+    const QDeadlineTimer deadline(std::max(waitMs, 500));
+    QLocalSocket socket;
+    socket.connectToServer(serverName_);
+    if (!socket.waitForConnected(500)) {
+        return {};
+    }
+    socket.write("show\n");
+    socket.flush();
+    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
+           !deadline.hasExpired()) {
+        socket.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 500)));
+    }
+    if (!socket.canReadLine()) {
+        return {};
+    }
+    return socket.readLine().trimmed();
+}
+
+QString SingleInstance::OwnerDescription() const {
+    QFile file(lockPath_);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("进程号不明");
+    }
+    const QList<QByteArray> lines = file.read(512).split('\n');
+    bool isNumber = false;
+    const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
+    if (!isNumber) {
+        return QStringLiteral("进程号不明");
+    }
+    const QString host = QString::fromUtf8(lines.value(2).trimmed());
+    return host.isEmpty() ? QStringLiteral("进程 %1").arg(pid)
+                          : QStringLiteral("进程 %1，计算机 %2").arg(pid).arg(host);
 }
 
 }  // namespace vornik::gui

@@ -1,11 +1,16 @@
-// One instance per program folder: a lock file in the folder, and a local socket
-// through which a second start asks the first one to come forward.
+// One instance per program folder. The instance that runs holds a kernel lock
+// (flock) on vornik.lock in the folder: the kernel drops it with the process,
+// however the process ends, and a lock file copied from another machine (a
+// portable folder, a copied home) holds no lock at all, so such a file is simply
+// taken over. The running instance listens on a local socket through which a
+// second start asks it to come forward and learns whether it has a window.
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <string>
 
 class QLocalServer;
 
@@ -14,19 +19,46 @@ namespace vornik::gui {
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
-    explicit SingleInstance(const QString& programFolder, QObject* parent = nullptr);
+    enum class Outcome {
+        kFirst,           // this process runs; the lock is held
+        kAnotherRunning,  // the running instance answered; this one ends with 0
+        kCannotStart,     // the lock cannot be taken; `message` says why
+    };
+    struct Claimed {
+        Outcome outcome = Outcome::kCannotStart;
+        // Whether the running instance brought its window forward.
+        bool windowShown = false;
+        // For the user (Chinese); empty for the first instance.
+        QString message;
+    };
+
+    // `hasWindow`: a second start is told whether this instance has a window to
+    // bring forward. `trace` receives failures the user is spared.
+    SingleInstance(const QString& programFolder, bool hasWindow,
+                   std::function<void(const std::string&)> trace = {}, QObject* parent = nullptr);
+    // Removes the lock file and releases the lock.
     ~SingleInstance() override;
 
-    // True when this process is the first; otherwise the first one has been asked
-    // to come forward and this one should end without touching the log.
-    bool Claim();
+    Claimed Claim();
 
   signals:
     void activationRequested();
 
   private:
+    enum class LockTry { kTaken, kHeld, kFailed };
+    LockTry TryLock(QString& failure);
+    bool WriteOwner(QString& failure);
+    void Listen();
+    // The running instance's answer: "window", "terminal", or empty when none came.
+    QByteArray AskOwner(int waitMs);
+    QString OwnerDescription() const;
+
+    QString folder_;
+    QString lockPath_;
     QString serverName_;
-    QLockFile lock_;
+    bool hasWindow_;
+    std::function<void(const std::string&)> trace_;
+    int lockFd_ = -1;
     std::unique_ptr<QLocalServer> server_;
 };
 
