@@ -5,11 +5,14 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string_view>
 
 #include "base/atomic_file.h"
+#include "base/text_excerpt.h"
 #include "dialer/simulated_dialer.h"
+#include "metering/speed_meter.h"
 
 namespace vornik {
 namespace {
@@ -61,6 +64,10 @@ std::optional<Number> ParseNonNegative(std::string_view text) {
     }
     return value;
 }
+
+// The fastest rate a simulated link may have: what the speed meter still counts
+// as traffic. Anything faster is a slip of the hand and would overflow counters.
+constexpr double kMaxKBps = SpeedMeter::kMaxBytesPerSecond / 1024;
 
 std::optional<TrafficPattern> ParseTraffic(std::string_view text) {
     const std::vector<std::string_view> words = Words(text);
@@ -156,9 +163,14 @@ bool ApplyKey(SimulatedEntry& entry, std::string_view key, std::string_view valu
                 "或 idle 下行 上行 活跃秒数 空闲秒数";
             return false;
         }
+        if (pattern->downKBps > kMaxKBps || pattern->upKBps > kMaxKBps) {
+            reason = "traffic 的速率超出了任何链路的能力，每个方向最多 " +
+                     NumberText(std::floor(kMaxKBps)) + " KB/s";
+            return false;
+        }
         entry.traffic = *pattern;
     } else {
-        reason = "未知的键“" + std::string(key) + "”";
+        reason = "未知的键“" + Excerpt(key) + "”";
         return false;
     }
     return true;
@@ -208,7 +220,7 @@ class PhoneBookReader {
         }
         for (const SimulatedEntry& entry : entries_) {
             if (entry.name == name) {
-                Problem(number, "连接“" + std::string(name) + "”重复，这一节已忽略");
+                Problem(number, "连接“" + Excerpt(name) + "”重复，这一节已忽略");
                 return;
             }
         }
@@ -231,6 +243,25 @@ class PhoneBookReader {
 
 }  // namespace
 
+std::vector<SimulatedEntry> ParseSimulatedPhoneBook(std::string_view text,
+                                                    const std::string& fileName,
+                                                    std::string* problems) {
+    PhoneBookReader reader(fileName);
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
+    for (int number = 1; !text.empty(); ++number) {
+        const std::size_t end = text.find('\n');
+        reader.Line(number, text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    }
+    if (problems != nullptr) {
+        *problems = reader.Problems();
+    }
+    return reader.TakeEntries();
+}
+
 std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& file,
                                                    std::string* error) {
     std::ifstream in(file, std::ios::binary);
@@ -240,23 +271,11 @@ std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& 
         }
         return {};
     }
-    PhoneBookReader reader(file.filename().string());
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-        if (number == 1 && line.starts_with(kByteOrderMark)) {
-            line.erase(0, kByteOrderMark.size());
-        }
-        reader.Line(number, line);
-    }
-    if (error != nullptr) {
-        *error = reader.Problems();
-    }
-    return reader.TakeEntries();
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ParseSimulatedPhoneBook(text, file.filename().string(), error);
 }
 
-Result<> WriteSimulatedPhoneBook(const std::filesystem::path& file,
-                                 const std::vector<SimulatedEntry>& entries) {
+std::string SimulatedPhoneBookText(const std::vector<SimulatedEntry>& entries) {
     std::ostringstream text;
     text << kHeader;
     for (const SimulatedEntry& entry : entries) {
@@ -268,8 +287,13 @@ Result<> WriteSimulatedPhoneBook(const std::filesystem::path& file,
              << "traffic=" << TrafficText(entry.traffic) << "\n"
              << "fail=" << OneLine(entry.failure) << "\n";
     }
+    return text.str();
+}
+
+Result<> WriteSimulatedPhoneBook(const std::filesystem::path& file,
+                                 const std::vector<SimulatedEntry>& entries) {
     // The file holds passwords: only its owner may read it.
-    return WriteFileAtomically(file, text.str());
+    return WriteFileAtomically(file, SimulatedPhoneBookText(entries));
 }
 
 std::vector<SimulatedEntry> SampleSimulatedEntries() {
