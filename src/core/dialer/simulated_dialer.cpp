@@ -5,6 +5,8 @@
 #include <iterator>
 #include <limits>
 
+#include "base/saturating.h"
+
 namespace vornik {
 namespace {
 
@@ -60,13 +62,6 @@ std::int64_t PatternBytes(double fullRateMs, double kBps) {
         return 0;
     }
     return bytes < kBeyondCount ? static_cast<std::int64_t>(bytes) : kMaxCount;
-}
-
-std::int64_t SaturatingAdd(std::int64_t base, std::int64_t more) {
-    if (more > 0 && base > kMaxCount - more) {
-        return kMaxCount;
-    }
-    return base + more;
 }
 
 // The lowest number no entry uses yet.

@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/saturating.h"
+
 namespace vornik {
 namespace {
 
 // A tick that comes early would otherwise divide a second's traffic by a sliver.
 constexpr double kShortestInterval = 0.25;
-
-// A call's totals stop at the largest count rather than wrap to a negative one.
-std::int64_t SaturatingAdd(std::int64_t total, std::int64_t more) {
-    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    return more > kMax - total ? kMax : total + more;
-}
 
 }  // namespace
 
