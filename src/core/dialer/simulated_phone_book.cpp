@@ -32,7 +32,8 @@ constexpr std::string_view kHeader =
     "#     steady 下行 上行\n"
     "#     bursty 下行 上行 活跃秒数 低速秒数（低速时为十分之一的速率）\n"
     "#     idle 下行 上行 活跃秒数 空闲秒数（空闲时没有流量）\n"
-    "#   fail=拨号失败时显示的消息；留空表示拨号成功\n";
+    "#   fail=拨号失败时显示的消息；留空表示拨号成功\n"
+    "# 值首尾的空格会被去掉；要保留时把值写在英文双引号里，如 password=\" 密码 \"\n";
 
 std::string_view Trim(std::string_view text) {
     constexpr std::string_view kBlank = " \t\r";
@@ -136,6 +137,26 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// A value wrapped in double quotes stands for what is between them, so that
+// blanks at its ends survive the trimming.
+bool IsQuoted(std::string_view value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+std::string_view Unquoted(std::string_view value) {
+    return IsQuoted(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+// A value as the file holds it: on one line, and quoted when reading it back
+// would otherwise lose blanks at its ends or a pair of quotes around it.
+std::string ValueText(const std::string& value) {
+    std::string text = OneLine(value);
+    if (Trim(text).size() != text.size() || IsQuoted(text)) {
+        return '"' + text + '"';
+    }
+    return text;
+}
+
 // Sets one key of `entry`; false with the reason when the key is unknown or its
 // value malformed, in which case the entry keeps what it had.
 bool ApplyKey(SimulatedEntry& entry, std::string_view key, std::string_view value,
@@ -202,8 +223,8 @@ class PhoneBookReader {
             return;
         }
         std::string reason;
-        if (!ApplyKey(entries_.back(), Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)),
-                      reason)) {
+        if (!ApplyKey(entries_.back(), Trim(line.substr(0, equals)),
+                      Unquoted(Trim(line.substr(equals + 1))), reason)) {
             Problem(number, reason + "，已忽略");
         }
     }
@@ -251,10 +272,16 @@ std::vector<SimulatedEntry> ParseSimulatedPhoneBook(std::string_view text,
     if (text.starts_with(kByteOrderMark)) {
         text.remove_prefix(kByteOrderMark.size());
     }
+    // Lines end as editors end them: "\n", "\r\n" or a lone "\r". A value read
+    // therefore never holds a line break, and one written never gains one.
     for (int number = 1; !text.empty(); ++number) {
-        const std::size_t end = text.find('\n');
+        const std::size_t end = text.find_first_of("\r\n");
         reader.Line(number, text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        const bool crlf = text.substr(end).starts_with("\r\n");
+        text.remove_prefix(end + (crlf ? 2 : 1));
     }
     if (problems != nullptr) {
         *problems = reader.Problems();
@@ -280,12 +307,12 @@ std::string SimulatedPhoneBookText(const std::vector<SimulatedEntry>& entries) {
     text << kHeader;
     for (const SimulatedEntry& entry : entries) {
         text << "\n[" << OneLine(entry.name) << "]\n"
-             << "user=" << OneLine(entry.userName) << "\n"
-             << "password=" << OneLine(entry.password) << "\n"
-             << "device=" << OneLine(entry.deviceType) << "\n"
+             << "user=" << ValueText(entry.userName) << "\n"
+             << "password=" << ValueText(entry.password) << "\n"
+             << "device=" << ValueText(entry.deviceType) << "\n"
              << "connect_delay=" << entry.connectDelaySeconds << "\n"
              << "traffic=" << TrafficText(entry.traffic) << "\n"
-             << "fail=" << OneLine(entry.failure) << "\n";
+             << "fail=" << ValueText(entry.failure) << "\n";
     }
     return text.str();
 }

@@ -270,5 +270,33 @@ TEST_F(SimulatedDialerTest, WhatIsQuotedFromTheFileIsCutShort) {
     EXPECT_EQ(lines, 2u);  // the unknown key and the repeated name
 }
 
+TEST_F(SimulatedDialerTest, CredentialsKeepTheBlanksAndQuotesAtTheirEnds) {
+    for (const std::string password : {" 前后有空格 ", "\"带引号\"", "\"", "\t"}) {
+        dialer_.LoadEntry("模拟ADSL");
+        dialer_.SetEntryPassword(password);
+        dialer_.SaveEntry("模拟ADSL");
+        SimulatedDialer reopened(clock_, Book());
+        reopened.LoadEntry("模拟ADSL");
+        EXPECT_EQ(reopened.EntryPassword(), password);
+        EXPECT_EQ(reopened.PhoneBookProblems(), "");
+    }
+    // By hand, quotes keep the blanks too.
+    WriteFile(Book(), "[甲]\nuser=\" a \"\n");
+    dialer_.EditEntry("");
+    dialer_.LoadEntry("甲");
+    EXPECT_EQ(dialer_.EntryUserName(), " a ");
+}
+
+TEST_F(SimulatedDialerTest, ALoneCarriageReturnEndsALineAsInAnEditor) {
+    WriteFile(Book(), "[甲]\ruser=a\r\n[乙]\rfail=忙\n");
+    dialer_.EditEntry("");
+    EXPECT_EQ(dialer_.PhoneBookProblems(), "");
+    const std::vector<SimulatedEntry> entries = ReadSimulatedPhoneBook(Book());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "甲");
+    EXPECT_EQ(entries[0].userName, "a");
+    EXPECT_EQ(entries[1].failure, "忙");
+}
+
 }  // namespace
 }  // namespace vornik
