@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Vornik with its tests and runs all of them; then builds the core with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again.
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again;
+# then runs each fuzz target briefly (scripts/fuzz.sh --brief).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
@@ -15,3 +16,5 @@ cmake --build build-sanitize -j2
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-sanitize && ctest -j2 -L core --output-on-failure)
+
+scripts/fuzz.sh --brief
