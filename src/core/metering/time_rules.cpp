@@ -107,8 +107,9 @@ class RuleReader {
     void Refuse(const SettingKey& key, const Bounds& bounds, const std::string& kept) {
         const std::string stored = Excerpt(settings_.Text(key));
         db_.Log().Write("setting " + std::string(key.group) + "/" + std::string(key.key) +
-                        " refused: \"" + stored + "\" is no number in " + BoundText(bounds.lowest) +
-                        ".." + BoundText(bounds.highest) + ", kept " + kept);
+                        " refused: \"" + stored + "\" is not a number from " +
+                        BoundText(bounds.lowest) + " to " + BoundText(bounds.highest) + ", kept " +
+                        kept);
         refusals_ += "\n" + std::string(bounds.name) + "：“" + stored + "”，" + RangeText(bounds) +
                      "，仍使用 " + kept;
     }
