@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(cmake g++ pkg-config libsqlcipher-dev libssl-dev libgtest-dev fonts-wqy-microhei
           qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n)
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(dbus python3-dbusmock iproute2 iputils-ping xvfb xauth x11-utils)
+    # clang-14 with its compiler runtime (libFuzzer and the sanitizers) builds the fuzz targets.
+    packages+=(dbus python3-dbusmock iproute2 iputils-ping xvfb xauth x11-utils clang-14
+               libclang-rt-14-dev)
 fi
 
 missing=()

@@ -147,7 +147,9 @@ void Session::ShowShownMonth() {
 // What the per-second and per-minute checks need from the settings is read here,
 // with the rules, so that the ticks never read the log.
 void Session::ReloadRules() {
-    InitTimeRule(db_, rules_, {[this] { ShowShownMonth(); }, [this] { UpdateMenuStates(); }});
+    InitTimeRule(db_, rules_,
+                 {[this] { ShowShownMonth(); }, [this] { UpdateMenuStates(); },
+                  [this](const std::string& text) { ui_.ShowMessage(text, [] {}); }});
     guard_.limitAlerts = ReadLimitAlerts(settings_);
     guard_.autoReDial = settings_.IsOn(keys::kAutoReDial);
     guard_.checkHost = settings_.Text(keys::kCheckIp);

@@ -1,6 +1,7 @@
 // The session's guard over a running link: usage limits, idle spells, the timed
 // dial and hang-up, and the link check.
 #include "app/session.h"
+#include "base/saturating.h"
 
 namespace vornik {
 
@@ -60,9 +61,12 @@ void Session::OnLinkProbed(PingOutcome outcome) {
 // ---- Limits ----------------------------------------------------------------
 
 LimitKind Session::CheckLimits() {
-    const LimitUsage usage{
-        call_.isConnected,           call_.callSeconds,    call_.callBytesIn + call_.callBytesOut,
-        totals_.billingMonthSeconds, totals_.todaySeconds, totals_.billingMonthBytes};
+    const LimitUsage usage{call_.isConnected,
+                           call_.callSeconds,
+                           SaturatingAdd(call_.callBytesIn, call_.callBytesOut),
+                           totals_.billingMonthSeconds,
+                           totals_.todaySeconds,
+                           totals_.billingMonthBytes};
     const LimitKind kind = ::vornik::CheckLimits(rules_, usage);
     if (kind != LimitKind::kNone) {
         ShowLimitAlert(kind);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
+
+#include "base/saturating.h"
 
 namespace vornik {
 namespace {
@@ -47,8 +50,18 @@ double FullRateMs(const TrafficPattern& pattern, std::int64_t elapsedMs) {
            (pattern.kind == TrafficPattern::Kind::kBursty ? quiet / 10.0 : 0.0);
 }
 
+constexpr std::int64_t kMaxCount = std::numeric_limits<std::int64_t>::max();
+
+// Counters that ran longer than 64 bits can count stay at the largest count: a
+// real counter never goes backwards by itself.
 std::int64_t PatternBytes(double fullRateMs, double kBps) {
-    return static_cast<std::int64_t>(std::floor(fullRateMs * kBps * 1024.0 / 1000.0));
+    const double bytes = std::floor(fullRateMs * kBps * 1024.0 / 1000.0);
+    // 2^63 as a double; every double below it converts exactly.
+    constexpr double kBeyondCount = 9223372036854775808.0;
+    if (!(bytes > 0)) {
+        return 0;
+    }
+    return bytes < kBeyondCount ? static_cast<std::int64_t>(bytes) : kMaxCount;
 }
 
 // The lowest number no entry uses yet.
@@ -350,8 +363,8 @@ SimulatedDialer::Counters SimulatedDialer::CurrentCounters() const {
     }
     const TrafficPattern& pattern = scriptedTraffic_ ? *scriptedTraffic_ : link_.traffic;
     const double fullRateMs = FullRateMs(pattern, NowMs() - counterStartMs_);
-    return {counterBase_.received + PatternBytes(fullRateMs, pattern.downKBps),
-            counterBase_.sent + PatternBytes(fullRateMs, pattern.upKBps)};
+    return {SaturatingAdd(counterBase_.received, PatternBytes(fullRateMs, pattern.downKBps)),
+            SaturatingAdd(counterBase_.sent, PatternBytes(fullRateMs, pattern.upKBps))};
 }
 
 }  // namespace vornik

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/clock.h"
@@ -42,6 +43,12 @@ std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& 
                                                    std::string* error = nullptr);
 Result<> WriteSimulatedPhoneBook(const std::filesystem::path& file,
                                  const std::vector<SimulatedEntry>& entries);
+// The same on the file's text; `fileName` names the file in the problems, one
+// line each.
+std::vector<SimulatedEntry> ParseSimulatedPhoneBook(std::string_view text,
+                                                    const std::string& fileName,
+                                                    std::string* problems = nullptr);
+std::string SimulatedPhoneBookText(const std::vector<SimulatedEntry>& entries);
 std::vector<SimulatedEntry> SampleSimulatedEntries();
 
 class SimulatedDialer : public Dialer {

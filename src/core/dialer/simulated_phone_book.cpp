@@ -5,11 +5,14 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string_view>
 
 #include "base/atomic_file.h"
+#include "base/text_excerpt.h"
 #include "dialer/simulated_dialer.h"
+#include "metering/speed_meter.h"
 
 namespace vornik {
 namespace {
@@ -29,7 +32,8 @@ constexpr std::string_view kHeader =
     "#     steady 下行 上行\n"
     "#     bursty 下行 上行 活跃秒数 低速秒数（低速时为十分之一的速率）\n"
     "#     idle 下行 上行 活跃秒数 空闲秒数（空闲时没有流量）\n"
-    "#   fail=拨号失败时显示的消息；留空表示拨号成功\n";
+    "#   fail=拨号失败时显示的消息；留空表示拨号成功\n"
+    "# 值首尾的空格会被去掉；要保留时把值写在英文双引号里，如 password=\" 密码 \"\n";
 
 std::string_view Trim(std::string_view text) {
     constexpr std::string_view kBlank = " \t\r";
@@ -61,6 +65,10 @@ std::optional<Number> ParseNonNegative(std::string_view text) {
     }
     return value;
 }
+
+// The fastest rate a simulated link may have: what the speed meter still counts
+// as traffic. Anything faster is a slip of the hand and would overflow counters.
+constexpr double kMaxKBps = SpeedMeter::kMaxBytesPerSecond / 1024;
 
 std::optional<TrafficPattern> ParseTraffic(std::string_view text) {
     const std::vector<std::string_view> words = Words(text);
@@ -129,6 +137,26 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// A value wrapped in double quotes stands for what is between them, so that
+// blanks at its ends survive the trimming.
+bool IsQuoted(std::string_view value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+std::string_view Unquoted(std::string_view value) {
+    return IsQuoted(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+// A value as the file holds it: on one line, and quoted when reading it back
+// would otherwise lose blanks at its ends or a pair of quotes around it.
+std::string ValueText(const std::string& value) {
+    std::string text = OneLine(value);
+    if (Trim(text).size() != text.size() || IsQuoted(text)) {
+        return '"' + text + '"';
+    }
+    return text;
+}
+
 // Sets one key of `entry`; false with the reason when the key is unknown or its
 // value malformed, in which case the entry keeps what it had.
 bool ApplyKey(SimulatedEntry& entry, std::string_view key, std::string_view value,
@@ -156,9 +184,14 @@ bool ApplyKey(SimulatedEntry& entry, std::string_view key, std::string_view valu
                 "或 idle 下行 上行 活跃秒数 空闲秒数";
             return false;
         }
+        if (pattern->downKBps > kMaxKBps || pattern->upKBps > kMaxKBps) {
+            reason = "traffic 的速率超出了任何链路的能力，每个方向最多 " +
+                     NumberText(std::floor(kMaxKBps)) + " KB/s";
+            return false;
+        }
         entry.traffic = *pattern;
     } else {
-        reason = "未知的键“" + std::string(key) + "”";
+        reason = "未知的键“" + Excerpt(key) + "”";
         return false;
     }
     return true;
@@ -190,8 +223,8 @@ class PhoneBookReader {
             return;
         }
         std::string reason;
-        if (!ApplyKey(entries_.back(), Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)),
-                      reason)) {
+        if (!ApplyKey(entries_.back(), Trim(line.substr(0, equals)),
+                      Unquoted(Trim(line.substr(equals + 1))), reason)) {
             Problem(number, reason + "，已忽略");
         }
     }
@@ -208,7 +241,7 @@ class PhoneBookReader {
         }
         for (const SimulatedEntry& entry : entries_) {
             if (entry.name == name) {
-                Problem(number, "连接“" + std::string(name) + "”重复，这一节已忽略");
+                Problem(number, "连接“" + Excerpt(name) + "”重复，这一节已忽略");
                 return;
             }
         }
@@ -231,6 +264,31 @@ class PhoneBookReader {
 
 }  // namespace
 
+std::vector<SimulatedEntry> ParseSimulatedPhoneBook(std::string_view text,
+                                                    const std::string& fileName,
+                                                    std::string* problems) {
+    PhoneBookReader reader(fileName);
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
+    // Lines end as editors end them: "\n", "\r\n" or a lone "\r". A value read
+    // therefore never holds a line break, and one written never gains one.
+    for (int number = 1; !text.empty(); ++number) {
+        const std::size_t end = text.find_first_of("\r\n");
+        reader.Line(number, text.substr(0, end));
+        if (end == std::string_view::npos) {
+            break;
+        }
+        const bool crlf = text.substr(end).starts_with("\r\n");
+        text.remove_prefix(end + (crlf ? 2 : 1));
+    }
+    if (problems != nullptr) {
+        *problems = reader.Problems();
+    }
+    return reader.TakeEntries();
+}
+
 std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& file,
                                                    std::string* error) {
     std::ifstream in(file, std::ios::binary);
@@ -240,36 +298,29 @@ std::vector<SimulatedEntry> ReadSimulatedPhoneBook(const std::filesystem::path& 
         }
         return {};
     }
-    PhoneBookReader reader(file.filename().string());
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-        if (number == 1 && line.starts_with(kByteOrderMark)) {
-            line.erase(0, kByteOrderMark.size());
-        }
-        reader.Line(number, line);
-    }
-    if (error != nullptr) {
-        *error = reader.Problems();
-    }
-    return reader.TakeEntries();
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ParseSimulatedPhoneBook(text, file.filename().string(), error);
 }
 
-Result<> WriteSimulatedPhoneBook(const std::filesystem::path& file,
-                                 const std::vector<SimulatedEntry>& entries) {
+std::string SimulatedPhoneBookText(const std::vector<SimulatedEntry>& entries) {
     std::ostringstream text;
     text << kHeader;
     for (const SimulatedEntry& entry : entries) {
         text << "\n[" << OneLine(entry.name) << "]\n"
-             << "user=" << OneLine(entry.userName) << "\n"
-             << "password=" << OneLine(entry.password) << "\n"
-             << "device=" << OneLine(entry.deviceType) << "\n"
+             << "user=" << ValueText(entry.userName) << "\n"
+             << "password=" << ValueText(entry.password) << "\n"
+             << "device=" << ValueText(entry.deviceType) << "\n"
              << "connect_delay=" << entry.connectDelaySeconds << "\n"
              << "traffic=" << TrafficText(entry.traffic) << "\n"
-             << "fail=" << OneLine(entry.failure) << "\n";
+             << "fail=" << ValueText(entry.failure) << "\n";
     }
+    return text.str();
+}
+
+Result<> WriteSimulatedPhoneBook(const std::filesystem::path& file,
+                                 const std::vector<SimulatedEntry>& entries) {
     // The file holds passwords: only its owner may read it.
-    return WriteFileAtomically(file, text.str());
+    return WriteFileAtomically(file, SimulatedPhoneBookText(entries));
 }
 
 std::vector<SimulatedEntry> SampleSimulatedEntries() {

@@ -1,5 +1,6 @@
 #include "metering/limits.h"
 
+#include "base/saturating.h"
 #include "base/setting_keys.h"
 #include "store/settings_store.h"
 
@@ -32,7 +33,7 @@ LimitKind CheckLimits(const TimeRules& rules, const LimitUsage& usage) {
         return LimitKind::kEachTime;
     }
     const double megabytes =
-        static_cast<double>(usage.billingMonthBytes + callBytes) / 1024.0 / 1024.0;
+        static_cast<double>(SaturatingAdd(usage.billingMonthBytes, callBytes)) / 1024.0 / 1024.0;
     if (IsOn(rules.monthlyMaxVolumeOn) && megabytes > rules.monthlyMaxVolume) {
         return LimitKind::kMonthlyVolume;
     }

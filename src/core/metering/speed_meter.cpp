@@ -1,6 +1,9 @@
 #include "metering/speed_meter.h"
 
 #include <algorithm>
+#include <limits>
+
+#include "base/saturating.h"
 
 namespace vornik {
 namespace {
@@ -11,11 +14,17 @@ constexpr double kShortestInterval = 0.25;
 }  // namespace
 
 std::int64_t SpeedMeter::Accepted(std::int64_t now, std::int64_t last, double seconds) {
-    const std::int64_t delta = now - last;
-    if (delta < 0 || static_cast<double>(delta) > kMaxBytesPerSecond * (seconds + 1)) {
+    if (now < last) {
         return 0;
     }
-    return delta;
+    // Counters at both ends of 64 bits lie further apart than a signed difference
+    // holds; the unsigned one is exact and, so far apart, always a jump.
+    const std::uint64_t delta = static_cast<std::uint64_t>(now) - static_cast<std::uint64_t>(last);
+    if (static_cast<double>(delta) > kMaxBytesPerSecond * (seconds + 1) ||
+        delta > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(delta);
 }
 
 void SpeedMeter::SampleSpeed(bool connected, std::int64_t bytesReceived, std::int64_t bytesSent,
@@ -23,9 +32,11 @@ void SpeedMeter::SampleSpeed(bool connected, std::int64_t bytesReceived, std::in
     const double previousDown = NewestDown();
     const double previousUp = NewestUp();
     const double seconds =
-        lastSampleMs_ ? std::max(kShortestInterval,
-                                 static_cast<double>(monotonicMs - *lastSampleMs_) / 1000.0)
-                      : 1.0;
+        lastSampleMs_
+            ? std::max(
+                  kShortestInterval,
+                  (static_cast<double>(monotonicMs) - static_cast<double>(*lastSampleMs_)) / 1000.0)
+            : 1.0;
     lastSampleMs_ = monotonicMs;
     speedIndex_ = (speedIndex_ + 1) % kSlots;
     const auto slot = static_cast<std::size_t>(speedIndex_);
@@ -40,8 +51,8 @@ void SpeedMeter::SampleSpeed(bool connected, std::int64_t bytesReceived, std::in
     const std::int64_t out = Accepted(bytesSent, lastBytesOut_, seconds);
     history_[0][slot] = static_cast<double>(in) / 1024.0 / seconds / 2 + previousDown / 2;
     history_[1][slot] = static_cast<double>(out) / 1024.0 / seconds / 2 + previousUp / 2;
-    callBytesIn_ += in;
-    callBytesOut_ += out;
+    callBytesIn_ = SaturatingAdd(callBytesIn_, in);
+    callBytesOut_ = SaturatingAdd(callBytesOut_, out);
     lastBytesIn_ = bytesReceived;
     lastBytesOut_ = bytesSent;
 }

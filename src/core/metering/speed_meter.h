@@ -23,7 +23,8 @@ class SpeedMeter {
     static constexpr double kColumnWidth = 20;
     static constexpr double kFullScale = 560;
     // Faster than any link this program meters (10 Gbit/s): a counter jump beyond
-    // it within an interval is a reset or a wrap, not traffic.
+    // it within an interval is a reset or a wrap, not traffic, and the simulated
+    // phone book refuses a faster rate.
     static constexpr double kMaxBytesPerSecond = 1.25e9;
 
     // One metering step. While down both new samples are 0 and the baseline is 0,

@@ -1,11 +1,13 @@
 #include "metering/time_rules.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <string>
 
 #include "base/setting_keys.h"
+#include "base/text_excerpt.h"
 #include "store/dbio.h"
 #include "store/settings_store.h"
 
@@ -35,9 +37,41 @@ void Assign(T& variable, const std::optional<T>& value) {
     }
 }
 
+constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+
+// The values a setting may take, and its name as the user knows it.
+struct Bounds {
+    std::string_view name;
+    double lowest = 0;
+    double highest = kUnbounded;
+};
+
+constexpr Bounds Fee(std::string_view name) {
+    return {name, 0, kMaxFee};
+}
+constexpr Bounds Factor(std::string_view name) {
+    return {name, 0, kMaxDiscountFactor};
+}
+constexpr Bounds Amount(std::string_view name) {
+    return {name, 0, kUnbounded};
+}
+
+std::string BoundText(double bound) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.15g", bound);
+    return buffer;
+}
+
+std::string RangeText(const Bounds& bounds) {
+    if (bounds.highest == kUnbounded) {
+        return "应不小于 " + BoundText(bounds.lowest);
+    }
+    return "应在 " + BoundText(bounds.lowest) + " 到 " + BoundText(bounds.highest) + " 之间";
+}
+
 class RuleReader {
   public:
-    explicit RuleReader(Dbio& db) : settings_(db) {}
+    explicit RuleReader(Dbio& db) : db_(db), settings_(db) {}
 
     bool Switch(const SettingKey& key) { return settings_.IsOn(key); }
     void Whole(const SettingKey& key, std::int16_t& variable) {
@@ -46,11 +80,43 @@ class RuleReader {
     void Whole(const SettingKey& key, std::int32_t& variable) {
         Assign(variable, AsWhole<std::int32_t>(settings_.Number(key)));
     }
-    void Real(const SettingKey& key, double& variable) { Assign(variable, settings_.Number(key)); }
+    // A value that is no number or lies outside `bounds` is refused: the variable
+    // keeps what it had.
+    void Whole(const SettingKey& key, std::int32_t& variable, const Bounds& bounds) {
+        const auto value = AsWhole<std::int32_t>(settings_.Number(key));
+        if (value && *value >= bounds.lowest && *value <= bounds.highest) {
+            variable = *value;
+        } else {
+            Refuse(key, bounds, std::to_string(variable));
+        }
+    }
+    void Real(const SettingKey& key, double& variable, const Bounds& bounds) {
+        const auto value = settings_.Number(key);
+        if (value && *value >= bounds.lowest && *value <= bounds.highest) {
+            variable = *value;
+        } else {
+            Refuse(key, bounds, BoundText(variable));
+        }
+    }
     void Save(const SettingKey& key, std::string_view value) { settings_.Save(key, value); }
 
+    // One line for the user per refused setting; empty when none was refused.
+    const std::string& Refusals() const { return refusals_; }
+
   private:
+    void Refuse(const SettingKey& key, const Bounds& bounds, const std::string& kept) {
+        const std::string stored = Excerpt(settings_.Text(key));
+        db_.Log().Write("setting " + std::string(key.group) + "/" + std::string(key.key) +
+                        " refused: \"" + stored + "\" is not a number from " +
+                        BoundText(bounds.lowest) + " to " + BoundText(bounds.highest) + ", kept " +
+                        kept);
+        refusals_ += "\n" + std::string(bounds.name) + "：“" + stored + "”，" + RangeText(bounds) +
+                     "，仍使用 " + kept;
+    }
+
+    Dbio& db_;
     SettingsStore settings_;
+    std::string refusals_;
 };
 
 void LoadBillingDay(RuleReader& read, TimeRules& rules) {
@@ -66,43 +132,43 @@ void LoadLimits(RuleReader& read, TimeRules& rules) {
     rules.dailyMaxTimeOn = read.Switch(kChkDailyMaxTime) ? 1 : 0;
     rules.eachMaxTimeOn = read.Switch(kChkEachMaxTime) ? 1 : 0;
     rules.monthlyMaxVolumeOn = read.Switch(kChkMonthlyMaxVolume) ? 1 : 0;
-    read.Real(kMonthlyMaxTime, rules.monthlyMaxTime);
-    read.Real(kDailyMaxTime, rules.dailyMaxTime);
-    read.Real(kEachMaxTime, rules.eachMaxTime);
-    read.Real(kMonthlyMaxVolume, rules.monthlyMaxVolume);
+    read.Real(kMonthlyMaxTime, rules.monthlyMaxTime, Amount("每月最大使用时限（小时）"));
+    read.Real(kDailyMaxTime, rules.dailyMaxTime, Amount("每日最大使用时限（小时）"));
+    read.Real(kEachMaxTime, rules.eachMaxTime, Amount("每次最大使用时限（小时）"));
+    read.Real(kMonthlyMaxVolume, rules.monthlyMaxVolume, Amount("每月最大流量（MB）"));
 }
 
 void LoadIdle(RuleReader& read, TimeRules& rules) {
-    read.Real(kMaxSpeedForIdle, rules.maxSpeedForIdle);
-    read.Whole(kIdleTimeMax, rules.idleTimeMax);
+    read.Real(kMaxSpeedForIdle, rules.maxSpeedForIdle, Amount("空闲判定速度（KB/s）"));
+    read.Whole(kIdleTimeMax, rules.idleTimeMax, Amount("空闲时限（秒）"));
     read.Whole(kIdleTimeOutAction, rules.idleTimeOutAction);
 }
 
 // Only the selected tariff's keys are read; the others keep what they had.
 void LoadTariff(RuleReader& read, TimeRules& rules) {
-    read.Real(kPhoneFee, rules.phoneFee);
+    read.Real(kPhoneFee, rules.phoneFee, Fee("电话费（元/小时）"));
     read.Whole(kFeeType, rules.feeType);
     switch (static_cast<FeeType>(rules.feeType)) {
         case FeeType::kBaoshi:
-            read.Real(kBaoshiFee, rules.baoshiFee);
-            read.Real(kBaoshiTime, rules.baoshiTime);
-            read.Real(kBaoshiTimeOutFee, rules.baoshiTimeOutFee);
+            read.Real(kBaoshiFee, rules.baoshiFee, Fee("包时月费（元/月）"));
+            read.Real(kBaoshiTime, rules.baoshiTime, Amount("包时时长（小时/月）"));
+            read.Real(kBaoshiTimeOutFee, rules.baoshiTimeOutFee, Fee("包时超时费用（元/小时）"));
             read.Whole(kBaoshiMinFeeUnit, rules.baoshiMinFeeUnit);
             read.Whole(kBaoshiTimeDiscounted, rules.baoshiTimeDiscounted);
             read.Whole(kBaoshiWeekendDiscounted, rules.baoshiWeekendDiscounted);
-            read.Real(kBaoshiWeekendDiscount, rules.baoshiWeekendDiscount);
+            read.Real(kBaoshiWeekendDiscount, rules.baoshiWeekendDiscount, Factor("包时周末折扣"));
             read.Whole(kBaoshiHolidayDiscounted, rules.baoshiHolidayDiscounted);
             break;
         case FeeType::kJishi:
-            read.Real(kJishiFee, rules.jishiFee);
+            read.Real(kJishiFee, rules.jishiFee, Fee("计时费用（元/小时）"));
             read.Whole(kJishiMinFeeUnit, rules.jishiMinFeeUnit);
             read.Whole(kJishiTimeDiscounted, rules.jishiTimeDiscounted);
             read.Whole(kJishiWeekendDiscounted, rules.jishiWeekendDiscounted);
-            read.Real(kJishiWeekendDiscount, rules.jishiWeekendDiscount);
+            read.Real(kJishiWeekendDiscount, rules.jishiWeekendDiscount, Factor("计时周末折扣"));
             read.Whole(kJishiHolidayDiscounted, rules.jishiHolidayDiscounted);
             break;
         case FeeType::kBaoyue:
-            read.Real(kBaoyueFee, rules.baoyueFee);
+            read.Real(kBaoyueFee, rules.baoyueFee, Fee("包月费用（元/月）"));
             read.Whole(kBaoyueBeginTime, rules.baoyueBeginTime);
             break;
     }
@@ -110,7 +176,7 @@ void LoadTariff(RuleReader& read, TimeRules& rules) {
 
 void LoadDisplay(RuleReader& read, TimeRules& rules, const RuleReloadHooks& hooks) {
     rules.soundOn = !read.Switch(kCloseSound);
-    read.Real(kMaxSpeed, rules.maxSpeed);
+    read.Real(kMaxSpeed, rules.maxSpeed, Amount("速度图满刻度（KB/s）"));
     std::int32_t logOrder = rules.logOrderDescending;
     read.Whole(kLogOrder, logOrder);
     if (logOrder != rules.logOrderDescending) {
@@ -122,12 +188,19 @@ void LoadDisplay(RuleReader& read, TimeRules& rules, const RuleReloadHooks& hook
 }
 
 // A factor read from a discount table: a null, blank or non-numeric value is no
-// factor at all, so it never replaces the one already found.
-std::optional<double> FactorOf(const Field& field) {
+// factor at all, so it never replaces the one already found. Nor is one no
+// tariff can have, which is traced with `row`, the row as the user wrote it.
+std::optional<double> FactorOf(const Field& field, const ErrorLog& log, const std::string& row) {
     if (field.IsNull() || field.Text().find_first_not_of(" \t") == std::string::npos) {
         return std::nullopt;
     }
-    return field.Number();
+    const auto factor = field.Number();
+    if (factor && !(*factor >= 0 && *factor <= kMaxDiscountFactor)) {
+        log.Write("discount " + row + " left out: its factor " + Excerpt(field.Text()) +
+                  " is outside 0.." + BoundText(kMaxDiscountFactor));
+        return std::nullopt;
+    }
+    return factor;
 }
 
 }  // namespace
@@ -143,6 +216,9 @@ void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks) {
         hooks.updateMenuStates();
     }
     rules.discounts = LoadDiscountTables(db);
+    if (!read.Refusals().empty() && hooks.refused) {
+        hooks.refused("设置中有不合理的值，已忽略，仍使用原来的值：" + read.Refusals());
+    }
 }
 
 DiscountTables LoadDiscountTables(Dbio& db) {
@@ -151,7 +227,8 @@ DiscountTables LoadDiscountTables(Dbio& db) {
              "SELECT beginTime, endTime, discount FROM discounttime WHERE entryName = 'global'")) {
         const auto begin = ParseTimeOfDay(row[0].Text());
         const auto end = ParseTimeOfDay(row[1].Text());
-        const auto factor = FactorOf(row[2]);
+        const auto factor = FactorOf(
+            row[2], db.Log(), "window " + Excerpt(row[0].Text()) + "-" + Excerpt(row[1].Text()));
         if (begin && end && factor) {
             tables.windows.push_back({*begin, *end, *factor});
         }
@@ -160,7 +237,7 @@ DiscountTables LoadDiscountTables(Dbio& db) {
              "SELECT beginTime, totalDays, discount FROM holiday WHERE entryName = 'global'")) {
         const auto firstDay = ParseMoment(row[0].Text());
         const auto totalDays = row[1].IsNull() ? std::nullopt : row[1].Number();
-        const auto factor = FactorOf(row[2]);
+        const auto factor = FactorOf(row[2], db.Log(), "holiday from " + Excerpt(row[0].Text()));
         if (firstDay && totalDays && factor) {
             tables.holidays.push_back({*firstDay, *totalDays, *factor});
         }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "base/moment.h"
@@ -74,20 +75,32 @@ struct TimeRules {
     DiscountTables discounts;
 };
 
+// What a tariff can be. A stored value beyond these is a slip or damage, never a
+// tariff, and charging by it would be absurd: fees are 0 up to a million yuan an
+// hour or a month, discount factors 0 (free) up to 10 (ten times the fee), hours,
+// volumes, speeds and seconds are not negative.
+inline constexpr double kMaxFee = 1e6;
+inline constexpr double kMaxDiscountFactor = 10;
+
 // What InitTimeRule tells the rest of the program.
 struct RuleReloadHooks {
     // LogOrder differs from the order last applied: rebuild the history view.
     std::function<void()> logOrderChanged;
     // The menus follow the rules (sound item, order item).
     std::function<void()> updateMenuStates;
+    // Stored values that no tariff or limit can have were refused: `text` names
+    // each setting, in words for the user. Called once per load at most.
+    std::function<void(const std::string& text)> refused;
 };
 
 // Loads the rules in the fixed order of their keys, then the discount tables. A
-// value that cannot be converted leaves its variable as it was; an out-of-range
-// firstfeeday becomes 21 and "21" is written back; only the selected tariff's
-// keys are read.
+// value that cannot be converted leaves its variable as it was; so does a fee,
+// factor or amount outside the bounds above, which is also traced and passed to
+// `refused`; an out-of-range firstfeeday becomes 21 and "21" is written back;
+// only the selected tariff's keys are read.
 void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks = {});
 
+// Rows whose factor lies outside 0..kMaxDiscountFactor are left out and traced.
 DiscountTables LoadDiscountTables(Dbio& db);
 
 }  // namespace vornik

@@ -1,4 +1,6 @@
 // Limits, idle spells, the schedule and the link check, through the session.
+#include <limits>
+
 #include "core/app/session_fixture.h"
 
 namespace vornik {
@@ -51,6 +53,19 @@ TEST_F(SessionTest, TheVolumeCapIsReachedOnlyWhenExceeded) {
     // Prompt sounds are off: the sound alert stays silent, the hang-up still runs.
     EXPECT_EQ(ui_.Count(Sound::kVolumeOut), 0);
     EXPECT_EQ(ui_.Count(Sound::kDisconnect), 0);
+}
+
+TEST_F(SessionTest, ACallFoundWithNearlyAll64BitsCountedIsOverTheVolumeCap) {
+    Configure({{kChkMonthlyMaxVolume, "1"}, {kMonthlyMaxVolume, "100"}, {kMessageAlert, "1"}});
+    DialAndWaitForTheLink();
+    constexpr std::int64_t kNearlyAll = std::numeric_limits<std::int64_t>::max() - 10;
+    dialer_.ScriptCounters(kNearlyAll, kNearlyAll);
+    testing::RecordingUi laterUi;
+    Session later(db_, dialer_, clock_, laterUi, probe_);
+    later.StartUp();
+    ASSERT_TRUE(later.Call().isConnected);
+    EXPECT_EQ(later.Call().callBytesIn, kNearlyAll);
+    EXPECT_EQ(laterUi.messages, std::vector<std::string>{"超过设定每月最大流量"});
 }
 
 TEST_F(SessionTest, ACapOfZeroHoursRefusesEveryDial) {

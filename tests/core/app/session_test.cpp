@@ -141,6 +141,20 @@ TEST_F(SessionTest, TheFlatFeeIsChargedToTheFirstCallOfAnEntryInAPeriod) {
     HangUpAndWait();
 }
 
+TEST_F(SessionTest, ARefusedTariffIsShownOnceAndTheCallChargedAsBefore) {
+    Configure({{kFeeType, "1"}, {kJishiFee, "-60"}, {kBaoyueFee, "-1"}});
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_NE(ui_.messages[0].find("计时费用"), std::string::npos) << ui_.messages[0];
+    EXPECT_EQ(ui_.messages[0].find("包月"), std::string::npos) << ui_.messages[0];
+    EXPECT_TRUE(ui_.CloseMessage());
+
+    DialAndWaitForTheLink();
+    Run(60);
+    session_.MinuteTick();
+    EXPECT_NEAR(session_.Fee().callFee, 0.05, 1e-9);  // 3 an hour, as loaded at start
+    EXPECT_EQ(ui_.messages.size(), 1u);
+}
+
 TEST_F(SessionTest, EntriesCredentialsAndTheLastEntry) {
     EXPECT_EQ(ui_.entryList.size(), 2u);
     session_.ChangeEntry("模拟GPRS");

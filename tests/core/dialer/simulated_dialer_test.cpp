@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -131,6 +132,23 @@ TEST_F(SimulatedDialerTest, CountersFollowThePatternAndTheScripts) {
     EXPECT_EQ(dialer_.BytesSent(), 123 + 2 * kKB);
 }
 
+TEST_F(SimulatedDialerTest, CountersSaturateRatherThanWrap) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    Dial("模拟ADSL");
+    dialer_.ScriptCounters(kMax - 1000, kMax - 1000);
+    dialer_.ScriptTraffic({TrafficPattern::Kind::kSteady, 1, 0, 60, 20});
+    clock_.Advance(2);
+    EXPECT_EQ(dialer_.BytesReceived(), kMax);
+    EXPECT_EQ(dialer_.BytesSent(), kMax - 1000);
+
+    // The fastest rate the phone book takes, for longer than 64 bits can count.
+    dialer_.ScriptCounterReset();
+    dialer_.ScriptTraffic({TrafficPattern::Kind::kBursty, 1'000'000, 1, 60, 20});
+    clock_.Advance(100'000'000'000);  // some 3000 years
+    EXPECT_EQ(dialer_.BytesReceived(), kMax);
+    EXPECT_GT(dialer_.BytesSent(), 0);
+}
+
 auto Fields(const SimulatedEntry& e) {
     return std::tuple(e.name, e.userName, e.password, e.deviceType, e.connectDelaySeconds,
                       e.traffic.kind, e.traffic.downKBps, e.traffic.upKBps, e.traffic.activeSeconds,
@@ -212,6 +230,72 @@ TEST_F(SimulatedDialerTest, MalformedLinesAreReportedWhileTheRestLoads) {
     // A device written by hand without the mark still shows as simulated.
     Dial("丙");
     EXPECT_EQ(dialer_.DeviceType(), "PPPoE (模拟)");
+}
+
+TEST_F(SimulatedDialerTest, ARateNoLinkCarriesIsReportedAndTheDefaultKept) {
+    WriteFile(Book(),
+              "[光纤]\ntraffic=steady 1000000 1000000\n"
+              "[失控]\ntraffic=steady 1e15 8\ntraffic=idle 5 2e6 10 10\n");
+    dialer_.EditEntry("");
+    const std::string problems = dialer_.PhoneBookProblems();
+    EXPECT_EQ(problems.find("第 2 行"), std::string::npos) << problems;
+    EXPECT_NE(problems.find("第 4 行"), std::string::npos) << problems;
+    EXPECT_NE(problems.find("第 5 行"), std::string::npos) << problems;
+
+    const std::vector<SimulatedEntry> entries = ReadSimulatedPhoneBook(Book());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].traffic.downKBps, 1'000'000);
+    SimulatedEntry defaults;
+    defaults.name = "失控";
+    EXPECT_EQ(Fields(entries[1]), Fields(defaults));
+}
+
+TEST_F(SimulatedDialerTest, WhatIsQuotedFromTheFileIsCutShort) {
+    std::string longKey;
+    for (int i = 0; i < 20'000; ++i) {
+        longKey += "键名";  // three bytes each
+    }
+    WriteFile(Book(), "[甲]\n" + longKey + "=1\n[" + longKey + "]\n[" + longKey + "]\n");
+    dialer_.EditEntry("");
+    const std::string problems = dialer_.PhoneBookProblems();
+    std::size_t lines = 0;
+    for (std::size_t begin = 0; begin < problems.size(); ++lines) {
+        const std::size_t end = std::min(problems.find('\n', begin), problems.size());
+        const std::string line = problems.substr(begin, end - begin);
+        EXPECT_LT(line.size(), 400u) << line.substr(0, 400);
+        EXPECT_NE(line.find("“键名键名"), std::string::npos) << line.substr(0, 400);
+        EXPECT_NE(line.find("…”"), std::string::npos) << line.substr(0, 400);
+        begin = end + 1;
+    }
+    EXPECT_EQ(lines, 2u);  // the unknown key and the repeated name
+}
+
+TEST_F(SimulatedDialerTest, CredentialsKeepTheBlanksAndQuotesAtTheirEnds) {
+    for (const std::string password : {" 前后有空格 ", "\"带引号\"", "\"", "\t"}) {
+        dialer_.LoadEntry("模拟ADSL");
+        dialer_.SetEntryPassword(password);
+        dialer_.SaveEntry("模拟ADSL");
+        SimulatedDialer reopened(clock_, Book());
+        reopened.LoadEntry("模拟ADSL");
+        EXPECT_EQ(reopened.EntryPassword(), password);
+        EXPECT_EQ(reopened.PhoneBookProblems(), "");
+    }
+    // By hand, quotes keep the blanks too.
+    WriteFile(Book(), "[甲]\nuser=\" a \"\n");
+    dialer_.EditEntry("");
+    dialer_.LoadEntry("甲");
+    EXPECT_EQ(dialer_.EntryUserName(), " a ");
+}
+
+TEST_F(SimulatedDialerTest, ALoneCarriageReturnEndsALineAsInAnEditor) {
+    WriteFile(Book(), "[甲]\ruser=a\r\n[乙]\rfail=忙\n");
+    dialer_.EditEntry("");
+    EXPECT_EQ(dialer_.PhoneBookProblems(), "");
+    const std::vector<SimulatedEntry> entries = ReadSimulatedPhoneBook(Book());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "甲");
+    EXPECT_EQ(entries[0].userName, "a");
+    EXPECT_EQ(entries[1].failure, "忙");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace vornik {
 namespace {
 
@@ -80,6 +82,25 @@ TEST_F(SpeedMeterTest, ASlotWithoutDownloadDrawsNoColumn) {
     EXPECT_EQ(meter_.NewestDown(), 0);
     EXPECT_DOUBLE_EQ(meter_.NewestUp(), 3);
     EXPECT_TRUE(meter_.Columns(70).empty());
+}
+
+TEST_F(SpeedMeterTest, CallTotalsSaturateAndCountersFarApartAreAJump) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    // A back-end that found the link up with nearly all 64 bits counted.
+    meter_.StartCall(kMax - 10, 0, true);
+    Up(0);  // the counters were reset
+    Up(1024);
+    EXPECT_EQ(meter_.CallBytesIn(), kMax);
+    Up(2048);
+    EXPECT_EQ(meter_.CallBytesIn(), kMax);
+
+    // Counters read as negative, then from one end of 64 bits to the other.
+    meter_.StartCall(kMin + 5, kMin + 5, false);
+    Up(kMax, kMin + 5 + 1024);
+    EXPECT_EQ(meter_.CallBytesIn(), 0);
+    EXPECT_EQ(meter_.CallBytesOut(), 1024);
+    EXPECT_DOUBLE_EQ(meter_.NewestUp(), 0.5);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "base/setting_keys.h"
 #include "store/dbio.h"
 #include "support/temp_folder.h"
@@ -21,8 +24,11 @@ class InitTimeRuleTest : public ::testing::Test {
     }
 
     void Load() {
-        InitTimeRule(db_, rules_, {[this] { ++historyRebuilds_; }, [this] { ++menuUpdates_; }});
+        InitTimeRule(db_, rules_,
+                     {[this] { ++historyRebuilds_; }, [this] { ++menuUpdates_; },
+                      [this](const std::string& text) { refusals_.push_back(text); }});
     }
+    std::string Trace() const { return testing::ReadFile(log_.File()); }
 
     testing::TempFolder folder_;
     ErrorLog log_{folder_ / "log/error.log"};
@@ -30,6 +36,7 @@ class InitTimeRuleTest : public ::testing::Test {
     TimeRules rules_;
     int historyRebuilds_ = 0;
     int menuUpdates_ = 0;
+    std::vector<std::string> refusals_;
 };
 
 TEST_F(InitTimeRuleTest, EmptySettingsGiveTheDocumentedDefaults) {
@@ -169,6 +176,67 @@ TEST_F(InitTimeRuleTest, TheHistoryIsRebuiltOnlyWhenTheOrderChanges) {
     Load();
     EXPECT_EQ(historyRebuilds_, 1);
     EXPECT_EQ(menuUpdates_, 3);
+}
+
+TEST_F(InitTimeRuleTest, ValuesNoTariffCanHaveAreRefusedNamedAndTraced) {
+    ASSERT_TRUE(db_.SaveConfig(kFeeType, "1"));
+    ASSERT_TRUE(db_.SaveConfig(kJishiFee, "3"));
+    ASSERT_TRUE(db_.SaveConfig(kPhoneFee, "0.6"));
+    ASSERT_TRUE(db_.SaveConfig(kJishiWeekendDiscount, "0.5"));
+    ASSERT_TRUE(db_.SaveConfig(kDailyMaxTime, "4"));
+    Load();
+    EXPECT_TRUE(refusals_.empty());
+
+    ASSERT_TRUE(db_.SaveConfig(kJishiFee, "1e308"));
+    ASSERT_TRUE(db_.SaveConfig(kPhoneFee, "-1e308"));
+    ASSERT_TRUE(db_.SaveConfig(kJishiWeekendDiscount, "11"));
+    ASSERT_TRUE(db_.SaveConfig(kDailyMaxTime, "-2"));
+    ASSERT_TRUE(db_.SaveConfig(kMonthlyMaxTime, "nan"));
+    Load();
+    EXPECT_EQ(rules_.jishiFee, 3);
+    EXPECT_EQ(rules_.phoneFee, 0.6);
+    EXPECT_EQ(rules_.jishiWeekendDiscount, 0.5);
+    EXPECT_EQ(rules_.dailyMaxTime, 4);
+    EXPECT_EQ(rules_.monthlyMaxTime, 0);
+    ASSERT_EQ(refusals_.size(), 1u);  // all of them in one message
+    for (const char* named : {"计时费用", "1e308", "电话费", "计时周末折扣", "每日最大使用时限",
+                              "-2", "每月最大使用时限", "nan"}) {
+        EXPECT_NE(refusals_[0].find(named), std::string::npos) << named << "\n" << refusals_[0];
+    }
+    for (const char* key :
+         {"JishiFee", "PhoneFee", "JishiWeekendDiscount", "dailyMaxTime", "MonthlyMaxTime"}) {
+        EXPECT_NE(Trace().find(key), std::string::npos) << key << "\n" << Trace();
+    }
+
+    // The bounds themselves are tariffs.
+    ASSERT_TRUE(db_.SaveConfig(kJishiFee, "1000000"));
+    ASSERT_TRUE(db_.SaveConfig(kPhoneFee, "0"));
+    ASSERT_TRUE(db_.SaveConfig(kJishiWeekendDiscount, "10"));
+    ASSERT_TRUE(db_.SaveConfig(kDailyMaxTime, "0"));
+    ASSERT_TRUE(db_.SaveConfig(kMonthlyMaxTime, ""));
+    Load();
+    EXPECT_EQ(refusals_.size(), 1u);
+    EXPECT_EQ(rules_.jishiFee, 1'000'000);
+    EXPECT_EQ(rules_.jishiWeekendDiscount, 10);
+}
+
+TEST_F(InitTimeRuleTest, DiscountFactorsOutsideZeroToTenAreLeftOutAndTraced) {
+    ASSERT_TRUE(
+        db_.ExecuteSql("INSERT INTO discounttime (beginTime, endTime, discount) VALUES "
+                       "('00:00', '06:00', 0.5), ('06:00', '07:00', 11), ('07:00', '08:00', -0.5), "
+                       "('08:00', '09:00', 9e999), ('09:00', '10:00', 10)"));
+    ASSERT_TRUE(
+        db_.ExecuteSql("INSERT INTO holiday (holidayName, beginTime, totalDays, discount) VALUES "
+                       "('元旦', '2024-01-01', 1, 0.3), ('春节', '2024-02-10', 7, -9e999)"));
+    Load();
+    ASSERT_EQ(rules_.discounts.windows.size(), 2u);
+    EXPECT_EQ(rules_.discounts.windows[0].factor, 0.5);
+    EXPECT_EQ(rules_.discounts.windows[1].factor, 10);
+    ASSERT_EQ(rules_.discounts.holidays.size(), 1u);
+    EXPECT_EQ(rules_.discounts.holidays[0].factor, 0.3);
+    for (const char* traced : {"06:00", "07:00", "08:00", "2024-02-10"}) {
+        EXPECT_NE(Trace().find(traced), std::string::npos) << traced << "\n" << Trace();
+    }
 }
 
 }  // namespace
