@@ -4,8 +4,8 @@
 
 #include "app/session.h"
 #include "app/status_display.h"
-#include "dialer/simulated_dialer.h"
 #include "base/setting_keys.h"
+#include "dialer/simulated_dialer.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/recording_ui.h"

@@ -54,6 +54,10 @@ void Session::StartUp() {
 void Session::MainTick() {
     WatchConnection();
     SampleSpeed();
+    // The look at every page of the log runs beside the program after start-up.
+    if (const auto damage = db_.TakeDamageFound()) {
+        ui_.ShowMessage(*damage, [] {});
+    }
     constexpr std::int64_t kRetryMs = 10'000;
     if ((!unsaved_.empty() || runningCallUnsaved_) &&
         clock_.MonotonicMs() - lastRetryMs_ >= kRetryMs) {

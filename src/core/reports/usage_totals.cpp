@@ -8,13 +8,13 @@
 namespace vornik {
 namespace {
 
-// Whole seconds of one call, exact: the difference of two whole epoch-second counts.
-constexpr const char* kCallSeconds =
-    "(CAST(strftime('%s', endTime) AS INTEGER) - CAST(strftime('%s', beginTime) AS INTEGER))";
+// Whole seconds of one call, kept with it when its times are written.
+constexpr const char* kCallSeconds = "callSeconds";
 
 // The moments are ISO text, so the bounds compare as text and the index on
-// (entryName, beginTime) serves the range. The upper bound on beginTime adds
-// nothing for a sound row (it begins before it ends) but closes the index range.
+// (entryName, beginTime, ...) serves the range and holds every column a total
+// reads. The upper bound on beginTime adds nothing for a sound row (it begins
+// before it ends) but closes the index range.
 constexpr const char* kPeriodFilter =
     " FROM diallog WHERE entryName = ? AND beginTime >= ? AND beginTime <= ? AND endTime <= ?";
 
@@ -61,17 +61,17 @@ Period DayBounds(const Moment& day) {
 
 std::vector<CallRecord> UsageTotalsReader::LoadMonthRows(const BillingMonth& month, int firstFeeDay,
                                                          const std::string& entryName) {
-    const Rows rows = db_.QueryRows(
+    std::vector<CallRecord> records;
+    const bool read = db_.ForEachRow(
         OverPeriod("SELECT id, beginTime, endTime, entryName, deviceType, IpAddress, BytesIn, "
                    "BytesOut, fee") +
             " ORDER BY beginTime ASC",
-        PeriodParams(BillingMonthBounds(month, firstFeeDay), entryName));
-    std::vector<CallRecord> records;
-    records.reserve(rows.size());
-    for (const Row& row : rows) {
-        records.push_back({row[0].Integer(), row[1].Text(), row[2].Text(), row[3].Text(),
-                           row[4].Text(), row[5].Text(), row[6].Integer(), row[7].Integer(),
-                           row[8].NumberOr0()});
+        PeriodParams(BillingMonthBounds(month, firstFeeDay), entryName), [&](const RowView& row) {
+            records.push_back({row.Integer(0), row.Text(1), row.Text(2), row.Text(3), row.Text(4),
+                               row.Text(5), row.Integer(6), row.Integer(7), row.Number(8)});
+        });
+    if (!read) {
+        records.clear();
     }
     return records;
 }

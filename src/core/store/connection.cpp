@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "store/schema.h"
 
@@ -97,6 +98,16 @@ bool IsBlank(std::string_view text) {
 
 }  // namespace
 
+struct Connection::PageCheck {
+    std::mutex mutex;  // guards `db` against the close that interrupts it
+    sqlite3* db = nullptr;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> done{false};
+    Verdict verdict;  // written by the worker before `done`
+    bool taken = false;
+    std::thread worker;
+};
+
 Connection::Connection(std::filesystem::path path, const ErrorLog& log)
     : path_(std::move(path)), log_(log) {}
 
@@ -138,6 +149,7 @@ bool Connection::OpenFile(Mode mode) {
     // Another connection to the file is writing its -wal: that -wal is the file's
     // own, and the file was checked when that connection opened it.
     const bool live = OpenInThisProcess(path_) || OpenInAnotherProcess(path_);
+    const bool walToSettle = !live && WalHasFrames(path_);
     const Verdict settled = live ? Verdict{} : SettleWal(missing || empty);
     if (!settled.Sound() && settled.problem != OpenProblem::kDamaged) {
         return Refuse(settled);
@@ -152,6 +164,10 @@ bool Connection::OpenFile(Mode mode) {
         return Refuse(verdict);
     }
     sqlite3_busy_timeout(db_, 2000);
+    // Room for a month of a big log's index and rows (1 KiB pages): without it a
+    // month view decrypts every page again each time it is read. The cache only
+    // fills as pages are read.
+    sqlite3_exec(db_, "PRAGMA cache_size = -8192", nullptr, nullptr, nullptr);
     // SQLite opens a file it may not write for reading only, without a word.
     if (!damaged && sqlite3_db_readonly(db_, "main") == 1) {
         return Refuse({OpenProblem::kNoPermission, "the file may not be written"});
@@ -176,6 +192,10 @@ bool Connection::OpenFile(Mode mode) {
         }
         // Sound: a tidy close may fold the -wal into the file again.
         sqlite3_db_config(db_, kNoCheckpointOnClose, 0, nullptr);
+        // A -wal that was settled had every page checked; a new log needs none.
+        if (!walToSettle && !missing && !empty && !live) {
+            StartPageCheck();
+        }
     }
     if ((counted_ = IdOf(path_))) {
         const std::lock_guard<std::mutex> lock(OpenFilesMutex());
@@ -185,8 +205,7 @@ bool Connection::OpenFile(Mode mode) {
 }
 
 bool Connection::CreateNewLog() {
-    std::string pattern =
-        (path_.parent_path() / ("." + path_.filename().string() + ".new-XXXXXX")).string();
+    std::string pattern = HiddenSiblingPattern(path_, "new");
     // mkstemp makes the file 0600: the owner's alone from its first byte, and
     // SQLite gives the log's -wal and -shm the mode of the log.
     const int fd = ::mkstemp(pattern.data());
@@ -229,7 +248,8 @@ bool Connection::CreateNewLog() {
 
 Verdict Connection::SettleWal(bool justCreated) {
     if (!WalHasFrames(path_)) {
-        return justCreated ? Verdict{} : CheckFileAlone(path_, log_);
+        // The key and the tables now; the pages beside the program, once it runs.
+        return justCreated ? Verdict{} : CheckFileAlone(path_, log_, false);
     }
     // A -wal left by a crash holds the last calls: the file with it is what the
     // program wrote, and it is replayed.
@@ -250,6 +270,43 @@ Verdict Connection::SettleWal(bool justCreated) {
     log_.Write("database " + path_.string() + ": its -wal is not its own (" + withWal.detail +
                "); moved aside to " + moved.string());
     return alone;
+}
+
+void Connection::StartPageCheck() {
+    pageCheck_ = std::make_unique<PageCheck>();
+    pageCheck_->worker = std::thread([check = pageCheck_.get(), file = path_, &log = log_] {
+        Verdict verdict;
+        if (sqlite3* db = OpenWithKey(file.string(), SQLITE_OPEN_READONLY, file, verdict)) {
+            {
+                const std::lock_guard<std::mutex> lock(check->mutex);
+                check->db = db;
+            }
+            if (!check->stop) {
+                verdict = CheckLog(db, file, log, std::chrono::seconds(120), &check->stop);
+            }
+            const std::lock_guard<std::mutex> lock(check->mutex);
+            check->db = nullptr;
+            sqlite3_close_v2(db);
+        }
+        check->verdict = std::move(verdict);
+        check->done = true;
+    });
+}
+
+std::optional<std::string> Connection::TakeDamageFound() {
+    if (!pageCheck_ || !pageCheck_->done || pageCheck_->taken) {
+        return std::nullopt;
+    }
+    pageCheck_->taken = true;
+    if (pageCheck_->verdict.problem != OpenProblem::kDamaged) {
+        return std::nullopt;
+    }
+    damaged_ = true;
+    sqlite3_db_config(db_, kNoCheckpointOnClose, 1, nullptr);
+    openFailure_ = StartUpText(pageCheck_->verdict, path_);
+    log_.Write("database " + path_.string() + ": damaged (" + pageCheck_->verdict.detail +
+               "); no writes to it");
+    return openFailure_;
 }
 
 bool Connection::Refuse(const Verdict& verdict) {
@@ -280,10 +337,12 @@ void Connection::Fail(std::string_view what, std::string_view statement) {
                (statement.empty() ? "" : " in: " + std::string(statement)));
 }
 
-bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly) {
-    if (db_ == nullptr) {
-        lastError_ = notOpen_.empty() ? "拨号记录没有打开" : notOpen_;
-        return false;
+sqlite3_stmt* Connection::Prepared(std::string_view sql) {
+    const std::string key(sql);
+    if (const auto found = statements_.find(key); found != statements_.end()) {
+        sqlite3_reset(found->second);
+        sqlite3_clear_bindings(found->second);
+        return found->second;
     }
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
@@ -293,53 +352,122 @@ bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, 
         lastCode_ = prepared;
         Fail(sqlite3_errmsg(db_), sql);
         NoteDamage(prepared);
-        return false;
+        return nullptr;
     }
     const std::string_view rest(tail, static_cast<std::size_t>(sql.data() + sql.size() - tail));
     if (statement == nullptr || !IsBlank(rest)) {
         sqlite3_finalize(statement);
         Fail("not exactly one statement", sql);
+        return nullptr;
+    }
+    // Statements are few and bound, never built from values; the bound keeps a
+    // caller that did build them from growing the cache without end.
+    constexpr std::size_t kMostStatements = 64;
+    if (statements_.size() >= kMostStatements) {
+        ForgetStatements();
+    }
+    statements_.emplace(key, statement);
+    return statement;
+}
+
+void Connection::ForgetStatements() {
+    for (auto& [sql, statement] : statements_) {
+        sqlite3_finalize(statement);
+    }
+    statements_.clear();
+}
+
+// Steps the statement, handing each row to `row` until it returns false.
+bool Connection::Step(std::string_view sql, const SqlParams& params,
+                      const std::function<bool(sqlite3_stmt*)>& row) {
+    if (db_ == nullptr) {
+        lastError_ = notOpen_.empty() ? "拨号记录没有打开" : notOpen_;
+        return false;
+    }
+    sqlite3_stmt* statement = Prepared(sql);
+    if (statement == nullptr) {
         return false;
     }
     if (!BindAll(statement, params) ||
         sqlite3_bind_parameter_count(statement) != static_cast<int>(params.size())) {
-        sqlite3_finalize(statement);
         Fail("parameters do not match", sql);
         return false;
     }
     if (damaged_ && !sqlite3_stmt_readonly(statement)) {
-        sqlite3_finalize(statement);
         lastError_ = kDamagedWriteText;
         return false;
     }
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        if (rows != nullptr) {
-            Row row;
-            const int columns = sqlite3_column_count(statement);
-            row.reserve(static_cast<std::size_t>(columns));
-            for (int c = 0; c < columns; ++c) {
-                row.push_back(ColumnField(statement, c));
-            }
-            rows->push_back(std::move(row));
-            if (firstRowOnly) {
-                rc = SQLITE_DONE;
-                break;
-            }
+        if (!row(statement)) {
+            rc = SQLITE_DONE;
+            break;
         }
     }
+    // Reset at once, so a kept statement holds no read transaction open.
+    sqlite3_reset(statement);
     if (rc != SQLITE_DONE) {
         lastCode_ = rc;
         Fail(sqlite3_errmsg(db_), sql);
         NoteDamage(rc);
-        sqlite3_finalize(statement);
-        if (rows != nullptr) {
-            rows->clear();
-        }
         return false;
     }
-    sqlite3_finalize(statement);
     return true;
+}
+
+bool Connection::Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly) {
+    const bool done = Step(sql, params, [rows, firstRowOnly](sqlite3_stmt* statement) {
+        if (rows == nullptr) {
+            return true;
+        }
+        Row row;
+        const int columns = sqlite3_column_count(statement);
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+            row.push_back(ColumnField(statement, c));
+        }
+        rows->push_back(std::move(row));
+        return !firstRowOnly;
+    });
+    if (!done && rows != nullptr) {
+        rows->clear();
+    }
+    return done;
+}
+
+bool Connection::ForEachRow(std::string_view sql, const SqlParams& params,
+                            const std::function<void(const RowView&)>& visit) {
+    return Step(sql, params, [&visit](sqlite3_stmt* statement) {
+        visit(RowView(statement));
+        return true;
+    });
+}
+
+std::int64_t RowView::Integer(int column) const {
+    switch (sqlite3_column_type(statement_, column)) {
+        case SQLITE_INTEGER:
+            return sqlite3_column_int64(statement_, column);
+        case SQLITE_NULL:
+            return 0;
+        default:
+            return ColumnField(statement_, column).Integer();
+    }
+}
+
+double RowView::Number(int column) const {
+    const int type = sqlite3_column_type(statement_, column);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        return sqlite3_column_double(statement_, column);
+    }
+    return ColumnField(statement_, column).NumberOr0();
+}
+
+std::string RowView::Text(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    return text != nullptr
+               ? std::string(text,
+                             static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)))
+               : std::string();
 }
 
 std::optional<Field> Connection::QueryValue(std::string_view sql, const SqlParams& params) {
@@ -380,6 +508,18 @@ bool Connection::InTransaction(const std::function<bool()>& body) {
 }
 
 void Connection::Close() {
+    if (pageCheck_) {
+        pageCheck_->stop = true;
+        {
+            const std::lock_guard<std::mutex> lock(pageCheck_->mutex);
+            if (pageCheck_->db != nullptr) {
+                sqlite3_interrupt(pageCheck_->db);
+            }
+        }
+        pageCheck_->worker.join();
+        pageCheck_.reset();
+    }
+    ForgetStatements();
     if (db_ != nullptr) {
         sqlite3_close_v2(db_);
         db_ = nullptr;

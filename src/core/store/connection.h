@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "store/error_log.h"
@@ -21,8 +22,25 @@
 #include "store/sql_value.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace vornik {
+
+// The current row of a running statement, read in place: a reader of many rows
+// takes the typed values it needs without copying every field first.
+class RowView {
+  public:
+    explicit RowView(sqlite3_stmt* statement) : statement_(statement) {}
+    // Whole numbers as they are, reals rounded to the nearest, others 0.
+    std::int64_t Integer(int column) const;
+    // Numbers as they are; anything else 0.
+    double Number(int column) const;
+    // Null reads as the empty text.
+    std::string Text(int column) const;
+
+  private:
+    sqlite3_stmt* statement_;
+};
 
 class Connection {
   public:
@@ -55,12 +73,20 @@ class Connection {
     Rows QueryRows(std::string_view sql, const SqlParams& params = {});
     // Runs one statement; false (and a trace line) when the engine rejects it.
     bool ExecuteSql(std::string_view sql, const SqlParams& params = {});
+    // Hands each row to `visit` as the statement steps; false when it fails.
+    bool ForEachRow(std::string_view sql, const SqlParams& params,
+                    const std::function<void(const RowView&)>& visit);
     // Runs `body` in one transaction: committed when it returns true, rolled back
     // otherwise or when the commit fails.
     bool InTransaction(const std::function<bool()>& body);
     // After an insert, the new row's id; after a change, how many rows it touched.
     std::int64_t LastInsertId() const;
     int Changes() const;
+
+    // The look at every page of a log that opened sound runs beside the program,
+    // so start-up costs the same for a small log and a big one. Once it found
+    // damage: the text for the user, once; writes are refused from then on.
+    std::optional<std::string> TakeDamageFound();
 
     void Close();
     sqlite3* Handle() { return db_; }
@@ -78,6 +104,12 @@ class Connection {
     bool Refuse(const Verdict& verdict);
     void NoteDamage(int code);
     bool Run(std::string_view sql, const SqlParams& params, Rows* rows, bool firstRowOnly);
+    bool Step(std::string_view sql, const SqlParams& params,
+              const std::function<bool(sqlite3_stmt*)>& row);
+    // The statement for `sql`, prepared on its first use and kept for the next:
+    // the minute write and the totals run the same few statements all day.
+    sqlite3_stmt* Prepared(std::string_view sql);
+    void ForgetStatements();
     // `what` is kept for the caller; the trace also names the statement.
     void Fail(std::string_view what, std::string_view statement = {});
 
@@ -91,6 +123,11 @@ class Connection {
     // Found damaged, at open or by a statement since: reads go on, every write is
     // refused.
     bool damaged_ = false;
+    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+    // The page check started at open, on a connection of its own.
+    struct PageCheck;
+    std::unique_ptr<PageCheck> pageCheck_;
+    void StartPageCheck();
     // The file's identity while this connection is counted as having it open.
     std::optional<std::pair<std::uintmax_t, std::uintmax_t>> counted_;
 };

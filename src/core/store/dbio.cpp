@@ -46,6 +46,11 @@ Rows Dbio::QueryRows(std::string_view sql, const SqlParams& params, Connection* 
     return (connection ? *connection : Shared()).QueryRows(sql, params);
 }
 
+bool Dbio::ForEachRow(std::string_view sql, const SqlParams& params,
+                      const std::function<void(const RowView&)>& visit) {
+    return Shared().ForEachRow(sql, params, visit);
+}
+
 bool Dbio::ExecuteSql(std::string_view sql, const SqlParams& params, Connection* connection) {
     return (connection ? *connection : Shared()).ExecuteSql(sql, params);
 }

@@ -42,6 +42,14 @@ class Dbio {
                                     Connection* connection = nullptr);
     Rows QueryRows(std::string_view sql, const SqlParams& params = {},
                    Connection* connection = nullptr);
+    // Damage the check of the shared log's pages found since it opened: the text
+    // for the user, once.
+    std::optional<std::string> TakeDamageFound() {
+        return shared_ ? shared_->TakeDamageFound() : std::nullopt;
+    }
+    // On the shared connection: each row handed to `visit` as it is read.
+    bool ForEachRow(std::string_view sql, const SqlParams& params,
+                    const std::function<void(const RowView&)>& visit);
     bool ExecuteSql(std::string_view sql, const SqlParams& params = {},
                     Connection* connection = nullptr);
     // On the shared connection: an insert gives the new row's id, a change the

@@ -7,9 +7,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "base/clock.h"
@@ -24,9 +27,6 @@ namespace fs = std::filesystem;
 // Every log file, the live one, backups and exports alike, opens with this one
 // passphrase, so files "protected like the program's log" can be exchanged.
 constexpr const char* kKeyPragma = "PRAGMA key = 'vornik-diallog-2006-KX71P384BQRM29'";
-
-// How long the quick check at open may hold up the start on a big log.
-constexpr auto kCheckTime = std::chrono::seconds(2);
 
 // Below this much free room a write that failed is put down to a full disk.
 constexpr unsigned long long kLowSpaceBytes = 64 * 1024;
@@ -54,16 +54,39 @@ int Collect(sqlite3* db, const char* sql, std::vector<std::string>* firsts, std:
     return rc;
 }
 
-struct Deadline {
-    std::chrono::steady_clock::time_point end;
-    bool passed = false;
-};
+// Interrupts the statements on `db` once `limit` has passed. The engine checks
+// a whole b-tree in one step of its program, which a progress handler never
+// sees; an interrupt from another thread stops it there too.
+class Watchdog {
+  public:
+    Watchdog(sqlite3* db, std::chrono::seconds limit)
+        : thread_([this, db, limit] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              if (!finished_.wait_for(lock, limit, [this] { return done_; })) {
+                  barked_ = true;
+                  sqlite3_interrupt(db);
+              }
+          }) {}
+    ~Watchdog() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        finished_.notify_one();
+        thread_.join();
+    }
+    bool Barked() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return barked_;
+    }
 
-int PastDeadline(void* data) {
-    auto* deadline = static_cast<Deadline*>(data);
-    deadline->passed = std::chrono::steady_clock::now() >= deadline->end;
-    return deadline->passed ? 1 : 0;
-}
+  private:
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;
+    bool barked_ = false;
+    std::thread thread_;
+};
 
 // "file:" and the path with everything but letters, digits, "/" and "-._~" escaped,
 // as SQLite reads URIs.
@@ -258,20 +281,27 @@ Verdict ReadLogTables(sqlite3* db, const fs::path& file) {
     return {};
 }
 
-Verdict CheckLog(sqlite3* db, const fs::path& file, const ErrorLog& log) {
+Verdict CheckLog(sqlite3* db, const fs::path& file, const ErrorLog& log, std::chrono::seconds limit,
+                 const std::atomic<bool>* stop) {
     Verdict verdict = ReadLogTables(db, file);
     if (!verdict.Sound()) {
         return verdict;
     }
-    Deadline deadline{std::chrono::steady_clock::now() + kCheckTime};
-    sqlite3_progress_handler(db, 1000, PastDeadline, &deadline);
     std::string message;
     std::vector<std::string> findings;
-    const int rc = Collect(db, "PRAGMA quick_check", &findings, message);
-    sqlite3_progress_handler(db, 0, nullptr, nullptr);
-    if (rc == SQLITE_INTERRUPT && deadline.passed) {
-        log.Write("database " + file.string() + ": the quick check was cut short after " +
-                  std::to_string(kCheckTime.count()) + " s; the log is taken as sound");
+    int rc = SQLITE_OK;
+    bool outOfTime = false;
+    {
+        Watchdog watchdog(db, limit);
+        rc = Collect(db, "PRAGMA quick_check", &findings, message);
+        outOfTime = watchdog.Barked();
+    }
+    const bool stopped = stop != nullptr && stop->load();
+    if (rc == SQLITE_INTERRUPT && (outOfTime || stopped)) {
+        if (!stopped) {
+            log.Write("database " + file.string() + ": the quick check was cut short after " +
+                      std::to_string(limit.count()) + " s; the log is taken as sound");
+        }
         return {};
     }
     if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB) {
@@ -290,7 +320,7 @@ Verdict CheckLog(sqlite3* db, const fs::path& file, const ErrorLog& log) {
     return verdict;
 }
 
-Verdict CheckFileAlone(const fs::path& file, const ErrorLog& log) {
+Verdict CheckFileAlone(const fs::path& file, const ErrorLog& log, bool pages) {
     // immutable: no locks, no -wal, no -shm; the file as it lies on the disk.
     Verdict verdict;
     sqlite3* db = OpenWithKey(FileUri(file, "immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
@@ -298,15 +328,18 @@ Verdict CheckFileAlone(const fs::path& file, const ErrorLog& log) {
     if (db == nullptr) {
         return verdict;
     }
-    verdict = CheckLog(db, file, log);
+    verdict = pages ? CheckLog(db, file, log) : ReadLogTables(db, file);
     sqlite3_close_v2(db);
     return verdict;
 }
 
+std::string HiddenSiblingPattern(const fs::path& file, std::string_view tag) {
+    const std::string name = "." + file.filename().string() + "." + std::string(tag) + "-XXXXXX";
+    return (file.parent_path() / name).string();
+}
+
 Verdict CheckFileWithWal(const fs::path& file, const ErrorLog& log) {
-    // Beside the log: on its disk, and as private as its folder.
-    std::string pattern =
-        (file.parent_path() / ("." + file.filename().string() + ".check-XXXXXX")).string();
+    std::string pattern = HiddenSiblingPattern(file, "check");
     if (::mkdtemp(pattern.data()) == nullptr) {
         const int error = errno;
         return DiagnoseSystemError(error, "cannot make a folder to check the -wal in", file);

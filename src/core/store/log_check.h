@@ -5,8 +5,11 @@
 // words that tell the user why a log did not open, and what to do.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 struct sqlite3;
 
@@ -56,14 +59,22 @@ inline constexpr const char* kDamagedWriteText =
 sqlite3* OpenWithKey(const std::string& name, int flags, const std::filesystem::path& file,
                      Verdict& verdict);
 
+// A mkstemp/mkdtemp pattern for a hidden file beside `file`: ".NAME.TAG-XXXXXX",
+// on the log's disk and as private as its folder.
+std::string HiddenSiblingPattern(const std::filesystem::path& file, std::string_view tag);
+
 // Reads the list of tables and looks for the log's own.
 Verdict ReadLogTables(sqlite3* db, const std::filesystem::path& file);
 // ReadLogTables, then the engine's quick check of every page. A check that runs
-// out of its time on a big log counts as passed, and is traced.
-Verdict CheckLog(sqlite3* db, const std::filesystem::path& file, const ErrorLog& log);
+// out of its time on a big log counts as passed, and is traced; one that is
+// stopped (`stop` set from another thread) counts as passed too.
+Verdict CheckLog(sqlite3* db, const std::filesystem::path& file, const ErrorLog& log,
+                 std::chrono::seconds limit = std::chrono::seconds(2),
+                 const std::atomic<bool>* stop = nullptr);
 
-// The file on its own, as if no -wal were beside it.
-Verdict CheckFileAlone(const std::filesystem::path& file, const ErrorLog& log);
+// The file on its own, as if no -wal were beside it. `pages` false looks only at
+// the key and the tables, whose cost does not grow with the log.
+Verdict CheckFileAlone(const std::filesystem::path& file, const ErrorLog& log, bool pages = true);
 // The file together with its -wal, checked on copies in a private folder beside
 // it, so the real file never replays a -wal that may not be its own.
 Verdict CheckFileWithWal(const std::filesystem::path& file, const ErrorLog& log);

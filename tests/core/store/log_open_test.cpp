@@ -1,12 +1,15 @@
 // Opening a log file that is not what it should be: a -wal left beside it, damage,
 // a file of another kind. What the user is told, and what the file holds after.
 #include <gtest/gtest.h>
+
 #include <sched.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
+#include <thread>
 
 #include <fstream>
 #include <functional>
@@ -116,7 +119,7 @@ TEST_F(LogOpenTest, AWalLeftByACrashIsReplayedAndOneFromAnotherFileIsMovedAside)
 TEST_F(LogOpenTest, DamageStopsTheWritesAndIsToldAtTheNextStartWhileTheRecordsStayReadable) {
     AddCalls(db_, 300, "adsl");
     const auto indexRoot =
-        db_.QueryValue("SELECT rootpage FROM sqlite_master WHERE name = 'diallog_entry_begin'");
+        db_.QueryValue("SELECT rootpage FROM sqlite_master WHERE name = 'diallog_totals'");
     const auto pageSize = db_.QueryValue("PRAGMA page_size");
     db_.OpenDatabase();
     ASSERT_EQ(db_.OpenFailure(), "");
@@ -135,10 +138,17 @@ TEST_F(LogOpenTest, DamageStopsTheWritesAndIsToldAtTheNextStartWhileTheRecordsSt
     EXPECT_FALSE(db_.SaveConfig(keys::kFeeType, "2"));
     db_.CloseDatabase();
 
-    // At the next start the user is told what to do; the records can be read,
-    // and the file takes no more writes.
+    // At the next start the user is told what to do once the pages have been
+    // looked at beside the program; the records can be read, and the file takes
+    // no more writes.
     const std::string damaged = ReadFile(DbFile());
     db_.OpenDatabase();
+    std::optional<std::string> found;
+    for (int tries = 0; tries < 1000 && !(found = db_.TakeDamageFound()); ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, db_.OpenFailure());
     for (const std::string& part :
          {DbFile().string(), std::string("已损坏"), std::string("恢复")}) {
         EXPECT_TRUE(Has(db_.OpenFailure(), part)) << db_.OpenFailure();
