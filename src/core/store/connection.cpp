@@ -293,6 +293,10 @@ void Connection::StartPageCheck() {
     });
 }
 
+bool Connection::PagesChecked() const {
+    return !pageCheck_ || pageCheck_->done;
+}
+
 std::optional<std::string> Connection::TakeDamageFound() {
     if (!pageCheck_ || !pageCheck_->done || pageCheck_->taken) {
         return std::nullopt;

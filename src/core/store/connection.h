@@ -87,6 +87,8 @@ class Connection {
     // so start-up costs the same for a small log and a big one. Once it found
     // damage: the text for the user, once; writes are refused from then on.
     std::optional<std::string> TakeDamageFound();
+    // The look at the pages has finished, or never had to run.
+    bool PagesChecked() const;
 
     void Close();
     sqlite3* Handle() { return db_; }

@@ -47,6 +47,7 @@ class Dbio {
     std::optional<std::string> TakeDamageFound() {
         return shared_ ? shared_->TakeDamageFound() : std::nullopt;
     }
+    bool PagesChecked() const { return !shared_ || shared_->PagesChecked(); }
     // On the shared connection: each row handed to `visit` as it is read.
     bool ForEachRow(std::string_view sql, const SqlParams& params,
                     const std::function<void(const RowView&)>& visit);

@@ -237,7 +237,9 @@ bool Verdict::AboutContent() const {
 
 sqlite3* OpenWithKey(const std::string& name, int flags, const fs::path& file, Verdict& verdict) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // Each connection is used by one thread at a time (the page check has its own),
+    // so the engine need not lock around every call.
+    const int rc = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (db != nullptr) {
         // Before the first read: a connection is let checkpoint only once the file
         // has passed its checks.

@@ -119,7 +119,7 @@ TEST_F(LogOpenTest, AWalLeftByACrashIsReplayedAndOneFromAnotherFileIsMovedAside)
 TEST_F(LogOpenTest, DamageStopsTheWritesAndIsToldAtTheNextStartWhileTheRecordsStayReadable) {
     AddCalls(db_, 300, "adsl");
     const auto indexRoot =
-        db_.QueryValue("SELECT rootpage FROM sqlite_master WHERE name = 'diallog_totals'");
+        db_.QueryValue("SELECT rootpage FROM sqlite_master WHERE name = 'diallog_calls'");
     const auto pageSize = db_.QueryValue("PRAGMA page_size");
     db_.OpenDatabase();
     ASSERT_EQ(db_.OpenFailure(), "");
@@ -143,10 +143,10 @@ TEST_F(LogOpenTest, DamageStopsTheWritesAndIsToldAtTheNextStartWhileTheRecordsSt
     // no more writes.
     const std::string damaged = ReadFile(DbFile());
     db_.OpenDatabase();
-    std::optional<std::string> found;
-    for (int tries = 0; tries < 1000 && !(found = db_.TakeDamageFound()); ++tries) {
+    for (int tries = 0; tries < 2000 && !db_.PagesChecked(); ++tries) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    const std::optional<std::string> found = db_.TakeDamageFound();
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, db_.OpenFailure());
     for (const std::string& part :
