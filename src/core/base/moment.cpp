@@ -50,11 +50,30 @@ bool CharAt(std::string_view text, std::size_t pos, char c) {
 
 }  // namespace
 
+// Written by hand rather than with printf: the texts are made every second and
+// every minute, and for every row a report prints.
 std::string MomentText(const Moment& m) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", m.year, m.month, m.day,
-                  m.hour, m.minute, m.second);
-    return buffer;
+    const auto twoDigits = [](int value) { return value >= 0 && value <= 99; };
+    if (m.year < 0 || m.year > 9999 || !twoDigits(m.month) || !twoDigits(m.day) ||
+        !twoDigits(m.hour) || !twoDigits(m.minute) || !twoDigits(m.second)) {
+        char buffer[48];
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", m.year, m.month,
+                      m.day, m.hour, m.minute, m.second);
+        return buffer;
+    }
+    std::string text = "0000-00-00 00:00:00";
+    const auto put = [&text](std::size_t at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10) {
+            text[at + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+        }
+    };
+    put(0, m.year, 4);
+    put(5, m.month, 2);
+    put(8, m.day, 2);
+    put(11, m.hour, 2);
+    put(14, m.minute, 2);
+    put(17, m.second, 2);
+    return text;
 }
 
 std::string DateText(const Moment& m) {

@@ -7,22 +7,34 @@ namespace {
 
 // The begin and entry guard against a row id that now names another call, in a
 // log that was restored or replaced while the call ran.
+// The call's seconds go with its times; a time that cannot be read leaves them
+// to the log's own rule.
+SqlParam SecondsBetweenTexts(const std::string& begin, const std::string& end) {
+    const auto from = ParseMoment(begin);
+    const auto to = ParseMoment(end);
+    if (!from || !to) {
+        return nullptr;
+    }
+    return SecondsBetween(*from, *to);
+}
+
 Result<int> UpdateCallRow(Dbio& db, const CurrentCall& call, double callFee,
                           const std::string& endTime) {
     return db.Change(
-        "UPDATE diallog SET endTime = ?, BytesIn = ?, BytesOut = ?, fee = ?"
+        "UPDATE diallog SET endTime = ?, callSeconds = ?, BytesIn = ?, BytesOut = ?, fee = ?"
         " WHERE id = ? AND beginTime = ? AND entryName = ?",
-        {endTime, call.callBytesIn, call.callBytesOut, callFee, call.callRowId, call.callBeginTime,
-         call.callEntryName});
+        {endTime, SecondsBetweenTexts(call.callBeginTime, endTime), call.callBytesIn,
+         call.callBytesOut, callFee, call.callRowId, call.callBeginTime, call.callEntryName});
 }
 
 Result<std::int64_t> InsertCallRow(Dbio& db, const CurrentCall& call, double callFee,
                                    const std::string& endTime) {
     return db.Insert(
-        "INSERT INTO diallog (beginTime, endTime, entryName, deviceType, IpAddress, BytesIn, "
-        "BytesOut, fee) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-        {call.callBeginTime, endTime, call.callEntryName, call.callDeviceType, call.callIpAddress,
-         call.callBytesIn, call.callBytesOut, callFee});
+        "INSERT INTO diallog (beginTime, endTime, callSeconds, entryName, deviceType, IpAddress,"
+        " BytesIn, BytesOut, fee) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        {call.callBeginTime, endTime, SecondsBetweenTexts(call.callBeginTime, endTime),
+         call.callEntryName, call.callDeviceType, call.callIpAddress, call.callBytesIn,
+         call.callBytesOut, callFee});
 }
 
 }  // namespace

@@ -53,12 +53,15 @@ constexpr const char* kConfigIndex =
 // column instead of doing date arithmetic on every row. The triggers keep it
 // right whoever writes the times: this program, an import, a hand at the prompt.
 constexpr const char* kCallSeconds =
-    "CAST(strftime('%s', NEW.endTime) AS INTEGER) - CAST(strftime('%s', NEW.beginTime) AS INTEGER)";
+    "(CAST(strftime('%s', NEW.endTime) AS INTEGER) - CAST(strftime('%s', NEW.beginTime) AS "
+    "INTEGER))";
 
+// The program's own writes bring the seconds along; the trigger then has nothing
+// to do and adds no second write to the minute's.
 std::string SecondsTrigger(const char* name, const char* event) {
     return std::string("CREATE TRIGGER IF NOT EXISTS ") + name + " AFTER " + event +
-           " ON diallog BEGIN UPDATE diallog SET callSeconds = " + kCallSeconds +
-           " WHERE id = NEW.id; END";
+           " ON diallog WHEN NEW.callSeconds IS NOT " + kCallSeconds +
+           " BEGIN UPDATE diallog SET callSeconds = " + kCallSeconds + " WHERE id = NEW.id; END";
 }
 
 // Serves every history query (one entry, a range of begin times) and holds all
