@@ -4,6 +4,7 @@
 // writes into it and acts on its signals.
 #pragma once
 
+#include <QFont>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -54,6 +55,7 @@ class FloatWindow : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     // The labels and pictures: menus and clicks of their own, and never a drag.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -64,6 +66,8 @@ class FloatWindow : public QWidget {
     QLabel* AddButtonPicture(const char* name, const QString& picture, const QString& tip, int left,
                              int top, int width, int height);
     void SetPicture(QLabel* label, const QString& name);
+    void FitFonts();
+    static void FitFont(QLabel* label, QFont font, const QString& widest);
     void BuildMenu();
     void PlaceTopCentre();
     void OpenMenu(const QPoint& globalPosition);
