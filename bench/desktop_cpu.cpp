@@ -82,6 +82,24 @@ void Wait(int ms) {
     loop.exec();
 }
 
+// Counts the paint passes of the windows (one per window and change) and the
+// layout passes anywhere while it exists.
+class PassCounter : public QObject {
+  public:
+    PassCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    ~PassCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched->isWidgetType() && event->type() == QEvent::UpdateRequest) {
+            ++paints;
+        } else if (watched->isWidgetType() && event->type() == QEvent::LayoutRequest) {
+            ++layouts;
+        }
+        return false;
+    }
+    int paints = 0;
+    int layouts = 0;
+};
+
 // User and system time of every thread of this process.
 double CpuMs() {
     rusage usage{};
@@ -181,8 +199,16 @@ int main(int argc, char** argv) {
 
     const double cpuBefore = CpuMs();
     const auto wallBefore = std::chrono::steady_clock::now();
-    Wait(options.seconds * 1000);
-    const double cpu = CpuMs() - cpuBefore;
+    double cpu = 0;
+    int paints = 0;
+    int layouts = 0;
+    {
+        const PassCounter passes;
+        Wait(options.seconds * 1000);
+        cpu = CpuMs() - cpuBefore;
+        paints = passes.paints;
+        layouts = passes.layouts;
+    }
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
 
@@ -192,6 +218,8 @@ int main(int argc, char** argv) {
                 options.history ? " with history" : "",
                 options.floatWindow ? " and floating window" : "", wall);
     std::printf("CPU: %.2f ms per second (%.0f ms in all)\n", cpu / wall, cpu);
+    std::printf("paint passes: %.1f per second, layout passes: %.1f per second\n", paints / wall,
+                layouts / wall);
     shell.ExitApp();
     return 0;
 }

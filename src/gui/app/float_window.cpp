@@ -20,6 +20,21 @@ constexpr int kWidthTwips = 2550;
 constexpr int kHeightTwips = 850;
 constexpr int kOpaque = 255;
 
+bool Fits(const QLabel* label, const QFont& font, const QString& text) {
+    const QFontMetrics metrics(font);
+    const QSize room = label->contentsRect().size();
+    return metrics.horizontalAdvance(text) <= room.width() &&
+           metrics.ascent() + metrics.descent() <= room.height();
+}
+
+void Shrink(QFont& font) {
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+    } else {
+        font.setPixelSize(std::max(1, font.pixelSize() * 9 / 10));
+    }
+}
+
 bool IsMouseButtonEvent(const QEvent* event) {
     return event->type() == QEvent::MouseButtonPress ||
            event->type() == QEvent::MouseButtonRelease ||
@@ -83,8 +98,10 @@ void FloatWindow::SetSpeeds(const QString& down, const QString& up) {
     if (up != upSpeed_->text()) {
         upSpeed_->setText(up);
     }
-    for (QLabel* control : {downArrow_, downSpeed_, upArrow_, upSpeed_}) {
-        control->show();
+    if (downSpeed_->isHidden()) {
+        for (QLabel* control : {downArrow_, downSpeed_, upArrow_, upSpeed_}) {
+            control->show();
+        }
     }
 }
 
@@ -124,34 +141,28 @@ QLabel* FloatWindow::AddButtonPicture(const char* name, const QString& picture, 
 }
 
 // The window keeps the size of its picture whatever the desktop's font: a larger
-// font is made just small enough for the longest time and speed to fit.
+// font is made just small enough for the longest time and speed to fit, the
+// three texts always at one size.
 void FloatWindow::FitFonts() {
     CurrentCall longest;
     longest.callSeconds = 999 * 3600 + 59 * 60 + 59;
-    FitFont(timeLabel_, font(), QString::fromStdString(FloatTimeLine(longest, true)));
-    QFont speedFont = font();
-    speedFont.setFamily("Arial");
+    const QString longestTime = QString::fromStdString(FloatTimeLine(longest, true));
     // Hundreds of KB/s: beyond the fastest link this window was drawn for.
     const QString fastest = QString::fromStdString(FloatSpeedText(999.9));
-    FitFont(downSpeed_, speedFont, fastest);
-    FitFont(upSpeed_, speedFont, fastest);
-}
-
-void FloatWindow::FitFont(QLabel* label, QFont font, const QString& widest) {
-    const QSize room = label->contentsRect().size();
+    QFont timeFont = font();
+    QFont speedFont = font();
+    speedFont.setFamily("Arial");
     for (int step = 0; step < 20; ++step) {
-        const QFontMetrics metrics(font);
-        if (metrics.horizontalAdvance(widest) <= room.width() &&
-            metrics.ascent() + metrics.descent() <= room.height()) {
+        if (Fits(timeLabel_, timeFont, longestTime) && Fits(downSpeed_, speedFont, fastest) &&
+            Fits(upSpeed_, speedFont, fastest)) {
             break;
         }
-        if (font.pointSizeF() > 0) {
-            font.setPointSizeF(font.pointSizeF() * 0.9);
-        } else {
-            font.setPixelSize(std::max(1, font.pixelSize() * 9 / 10));
-        }
+        Shrink(timeFont);
+        Shrink(speedFont);
     }
-    label->setFont(font);
+    timeLabel_->setFont(timeFont);
+    downSpeed_->setFont(speedFont);
+    upSpeed_->setFont(speedFont);
 }
 
 void FloatWindow::SetPicture(QLabel* label, const QString& name) {

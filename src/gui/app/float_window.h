@@ -4,7 +4,6 @@
 // writes into it and acts on its signals.
 #pragma once
 
-#include <QFont>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -67,7 +66,6 @@ class FloatWindow : public QWidget {
                              int top, int width, int height);
     void SetPicture(QLabel* label, const QString& name);
     void FitFonts();
-    static void FitFont(QLabel* label, QFont font, const QString& widest);
     void BuildMenu();
     void PlaceTopCentre();
     void OpenMenu(const QPoint& globalPosition);
