@@ -8,11 +8,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTableWidget>
+#include <QSet>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -24,6 +26,7 @@
 #include "app/main_window.h"
 #include "app/prompter.h"
 #include "app/single_instance.h"
+#include "app/steady_label.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
 #include "support/fake_clock.h"
@@ -62,6 +65,56 @@ class ScriptedPrompter : public Prompter {
         answer(next);
     }
 };
+
+// Records which widgets of one window are painted and how often a layout of that
+// window is asked to run again.
+class PaintRecorder : public QObject {
+  public:
+    explicit PaintRecorder(QWidget* window) : window_(window) {
+        QApplication::instance()->installEventFilter(this);
+    }
+    ~PaintRecorder() override { QApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == window_) {
+            if (event->type() == QEvent::Paint) {
+                painted.insert(watched->objectName());
+            } else if (event->type() == QEvent::LayoutRequest) {
+                ++layouts;
+            }
+        }
+        return false;
+    }
+
+    QSet<QString> painted;
+    int layouts = 0;
+
+  private:
+    QWidget* window_;
+};
+
+// The label's text is drawn whole inside the label, and the label inside its
+// window.
+void ExpectWhole(const QLabel* label) {
+    SCOPED_TRACE(label->objectName().toStdString() + ": " + label->text().toStdString());
+    const QRect text = label->fontMetrics().boundingRect(label->contentsRect(),
+                                                         int(label->alignment()), label->text());
+    EXPECT_TRUE(label->contentsRect().contains(text));
+    const QRect inWindow(label->mapTo(label->window(), QPoint(0, 0)), label->size());
+    EXPECT_TRUE(label->window()->rect().contains(inWindow));
+}
+
+std::vector<CallRecord> CallsOfMay2006(int count) {
+    std::vector<CallRecord> calls;
+    for (int i = 0; i < count; ++i) {
+        const Moment begin = AddSeconds({2006, 5, 1, 0, 0, 0}, i * 600);
+        CallRecord call;
+        call.beginTime = MomentText(begin);
+        call.endTime = MomentText(AddSeconds(begin, 90));
+        call.bytesIn = i;
+        calls.push_back(call);
+    }
+    return calls;
+}
 
 class ShellTest : public ::testing::Test {
   protected:
@@ -313,30 +366,124 @@ TEST_F(ShellTest, TheGridOrdersAndScrollsTheMonthsCalls) {
     StartShell();
     Window().ToggleHistory();
     EXPECT_EQ(Window().MainAction(Command::kShowHistory)->text(), "隐藏历史记录");
-    QTableWidget* grid = Window().History()->Grid();
+    QTableView* grid = Window().History()->Grid();
+    const auto cell = [grid](int row, int column) {
+        return grid->model()->index(row, column).data().toString();
+    };
     LogCalls(5);
     QApplication::processEvents();
-    ASSERT_EQ(grid->rowCount(), 5);
-    EXPECT_EQ(grid->item(0, 0)->text(), "2006-05-01 08:00:00");
-    EXPECT_EQ(grid->item(0, 2)->text(), "00:01:30");
-    EXPECT_EQ(grid->item(0, 3)->text(), "0.13");
-    EXPECT_EQ(grid->item(0, 6)->text(), "1000");
+    ASSERT_EQ(grid->model()->rowCount(), 5);
+    EXPECT_EQ(cell(0, 0), "2006-05-01 08:00:00");
+    EXPECT_EQ(cell(0, 2), "00:01:30");
+    EXPECT_EQ(cell(0, 3), "0.13");
+    EXPECT_EQ(cell(0, 6), "1000");
     EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
 
     ASSERT_TRUE(db_.ExecuteSql("DELETE FROM diallog"));
     LogCalls(10);
-    ASSERT_EQ(grid->rowCount(), 10);
+    ASSERT_EQ(grid->model()->rowCount(), 10);
     EXPECT_EQ(grid->verticalScrollBar()->value(), 4);  // the newest calls at the bottom
     EXPECT_EQ(Window().History()->Picker()->text(), "2006年5月");
 
     Window().LogAction(Command::kLogOrder)->trigger();
-    EXPECT_EQ(grid->item(0, 0)->text(), "2006-05-10 08:00:00");
+    EXPECT_EQ(cell(0, 0), "2006-05-10 08:00:00");
     EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
     EXPECT_EQ(Window().LogAction(Command::kLogOrder)->text(), "升序排列");
     EXPECT_EQ(db_.GetConfig(kLogOrder), "1");
     Tick(1);
     EXPECT_EQ(Window().History()->Summary()->text(), "用时00:15:00,花费1.25￥,流量0.01MB");
     EXPECT_EQ(grid->toolTip(), "2006年5月共上网10次,用时00:15:00,花费1.25￥,流量0.01MB");
+}
+
+// A month of a big log: the newest call still ends the view in ascending order
+// and starts it in descending order.
+TEST_F(ShellTest, AMonthOfThousandsOfCallsShowsItsNewestCallInView) {
+    StartShell();
+    Window().ToggleHistory();
+    QTableView* grid = Window().History()->Grid();
+    const auto newestInView = [grid](int row) {
+        const QRect newest = grid->visualRect(grid->model()->index(row, 0));
+        return !newest.isEmpty() && grid->viewport()->rect().contains(newest);
+    };
+    shell_->ShowHistory({{2006, 5}, CallsOfMay2006(4000), false});
+    QApplication::processEvents();
+    ASSERT_EQ(grid->model()->rowCount(), 4000);
+    EXPECT_EQ(grid->model()->index(3999, 0).data().toString(), "2006-05-28 18:30:00");
+    EXPECT_EQ(grid->model()->index(3999, 6).data().toString(), "3999");
+    EXPECT_TRUE(newestInView(3999));
+    EXPECT_FALSE(newestInView(3999 - 6));
+
+    shell_->ShowHistory({{2006, 5}, CallsOfMay2006(4000), true});
+    QApplication::processEvents();
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "2006-05-28 18:30:00");
+    EXPECT_TRUE(newestInView(0));
+}
+
+// While nothing changes nothing is painted; during a call a new second repaints
+// its new texts and the graph, and never lays the window out again.
+TEST_F(ShellTest, ASecondRepaintsOnlyWhatChanged) {
+    StartShell();
+    Window().ToggleHistory();
+    Window().TrayAction(Command::kFloatWindow)->trigger();
+    Tick(1);
+    QTest::qWait(100);
+    {
+        PaintRecorder window(&Window());
+        PaintRecorder floating(&shell_->Float());
+        Tick(3);
+        QApplication::processEvents();
+        EXPECT_TRUE(window.painted.isEmpty()) << window.painted.values().join(' ').toStdString();
+        EXPECT_TRUE(floating.painted.isEmpty());
+        EXPECT_EQ(window.layouts + floating.layouts, 0);
+    }
+    Connect();
+    Tick(2);
+    QTest::qWait(100);
+    PaintRecorder window(&Window());
+    PaintRecorder floating(&shell_->Float());
+    Tick(1);
+    QApplication::processEvents();
+    EXPECT_TRUE(window.painted.contains("DialMsg"));
+    EXPECT_TRUE(window.painted.contains("Picture1"));
+    EXPECT_TRUE(window.painted.contains("monthMsg"));
+    for (const char* untouched : {"EntryList", "connectStatus", "dialloggrid", "DTPicker1"}) {
+        EXPECT_FALSE(window.painted.contains(untouched)) << untouched;
+    }
+    EXPECT_TRUE(floating.painted.contains("lblStatus"));
+    EXPECT_EQ(window.layouts + floating.layouts, 0);
+}
+
+// A larger desktop font: every live text still shows whole, in the main window
+// and in the floating window, whose size stays that of its picture.
+TEST_F(ShellTest, LiveTextsShowWholeWithALargeFont) {
+    const struct Restore {
+        QFont usual = QApplication::font();
+        ~Restore() { QApplication::setFont(usual); }
+    } restore;
+    QFont large = restore.usual;
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    QApplication::setFont(large);
+    StartShell();
+    Window().ToggleHistory();
+    Window().TrayAction(Command::kFloatWindow)->trigger();
+    Connect();
+    Tick(40);
+    QApplication::processEvents();
+    const QSize floatSize = shell_->Float().size();
+    for (const QLabel* label :
+         {static_cast<QLabel*>(Window().DialMsg()), static_cast<QLabel*>(Window().SpeedMsg()),
+          static_cast<QLabel*>(Window().History()->Summary()),
+          shell_->Float().findChild<QLabel*>("lblStatus"),
+          shell_->Float().findChild<QLabel*>("lbDownSpeed"),
+          shell_->Float().findChild<QLabel*>("lbUpSpeed")}) {
+        ExpectWhole(label);
+    }
+    // A text longer than the label was sized for makes it grow rather than cut.
+    SteadyLabel* status = Window().DialMsg();
+    status->ShowText(status->text() + QStringLiteral("0000000000"));
+    QApplication::processEvents();
+    ExpectWhole(status);
+    EXPECT_EQ(shell_->Float().size(), floatSize);
 }
 
 // The session manager ends the desktop session by quitting the event loop: the

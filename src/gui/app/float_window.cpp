@@ -20,6 +20,21 @@ constexpr int kWidthTwips = 2550;
 constexpr int kHeightTwips = 850;
 constexpr int kOpaque = 255;
 
+bool Fits(const QLabel* label, const QFont& font, const QString& text) {
+    const QFontMetrics metrics(font);
+    const QSize room = label->contentsRect().size();
+    return metrics.horizontalAdvance(text) <= room.width() &&
+           metrics.ascent() + metrics.descent() <= room.height();
+}
+
+void Shrink(QFont& font) {
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+    } else {
+        font.setPixelSize(std::max(1, font.pixelSize() * 9 / 10));
+    }
+}
+
 bool IsMouseButtonEvent(const QEvent* event) {
     return event->type() == QEvent::MouseButtonPress ||
            event->type() == QEvent::MouseButtonRelease ||
@@ -38,17 +53,19 @@ FloatWindow::FloatWindow(const ResourceLocator& locator, QWidget* parent)
     setPalette(colours);
 
     dialPicture_ = AddButtonPicture("Image1", "dial", "点击拨号", 120, 120, 240, 225);
-    timeLabel_ = AddControl("lblStatus", 480, 120, 1815, 255);
+    // The texts reach up to the next picture, so a long time or a fast speed is
+    // not cut short.
+    timeLabel_ = AddControl("lblStatus", 480, 120, 1700, 255);
     statusPicture_ = AddControl("Image2", 2200, 120, 240, 240);
     hangUpPicture_ = AddButtonPicture("Image3", "hangup", "点击断开", 120, 480, 195, 195);
     downArrow_ = AddControl("downArrow", 360, 480, 240, 240);
-    downSpeed_ = AddControl("lbDownSpeed", 720, 480, 495, 255);
+    downSpeed_ = AddControl("lbDownSpeed", 720, 480, 840, 255);
     upArrow_ = AddControl("upArrow", 1560, 480, 240, 240);
-    upSpeed_ = AddControl("lbUpSpeed", 1800, 480, 495, 255);
-    QFont speedFont = font();
-    speedFont.setFamily("Arial");
-    downSpeed_->setFont(speedFont);
-    upSpeed_->setFont(speedFont);
+    upSpeed_ = AddControl("lbUpSpeed", 1800, 480, 630, 255);
+    for (QLabel* text : {timeLabel_, downSpeed_, upSpeed_}) {
+        text->setTextFormat(Qt::PlainText);
+    }
+    FitFonts();
     // The main tick shows the speeds once there is something to show.
     for (QLabel* control : {downArrow_, downSpeed_, upArrow_, upSpeed_}) {
         control->hide();
@@ -67,15 +84,24 @@ int FloatWindow::AlphaFromSetting(std::optional<double> stored) {
     return static_cast<int>(std::lround(std::min<double>(*stored, kOpaque)));
 }
 
+// Called every second: an unchanged text is not set again, so nothing repaints.
 void FloatWindow::SetTimeLine(const QString& line) {
-    timeLabel_->setText(line);
+    if (line != timeLabel_->text()) {
+        timeLabel_->setText(line);
+    }
 }
 
 void FloatWindow::SetSpeeds(const QString& down, const QString& up) {
-    downSpeed_->setText(down);
-    upSpeed_->setText(up);
-    for (QLabel* control : {downArrow_, downSpeed_, upArrow_, upSpeed_}) {
-        control->show();
+    if (down != downSpeed_->text()) {
+        downSpeed_->setText(down);
+    }
+    if (up != upSpeed_->text()) {
+        upSpeed_->setText(up);
+    }
+    if (downSpeed_->isHidden()) {
+        for (QLabel* control : {downArrow_, downSpeed_, upArrow_, upSpeed_}) {
+            control->show();
+        }
     }
 }
 
@@ -94,10 +120,12 @@ int FloatWindow::Pixels(int twips) const {
     return Twips(this, twips);
 }
 
+// Each control has a fixed size: a new text repaints that control and nothing else.
 QLabel* FloatWindow::AddControl(const char* name, int left, int top, int width, int height) {
     auto* control = new QLabel(this);
     control->setObjectName(name);
-    control->setGeometry(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
+    control->move(Pixels(left), Pixels(top));
+    control->setFixedSize(Pixels(width), Pixels(height));
     control->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     control->installEventFilter(this);
     return control;
@@ -110,6 +138,31 @@ QLabel* FloatWindow::AddButtonPicture(const char* name, const QString& picture, 
     control->setCursor(Qt::PointingHandCursor);
     SetPicture(control, picture);
     return control;
+}
+
+// The window keeps the size of its picture whatever the desktop's font: a larger
+// font is made just small enough for the longest time and speed to fit, the
+// three texts always at one size.
+void FloatWindow::FitFonts() {
+    CurrentCall longest;
+    longest.callSeconds = 999 * 3600 + 59 * 60 + 59;
+    const QString longestTime = QString::fromStdString(FloatTimeLine(longest, true));
+    // Hundreds of KB/s: beyond the fastest link this window was drawn for.
+    const QString fastest = QString::fromStdString(FloatSpeedText(999.9));
+    QFont timeFont = font();
+    QFont speedFont = font();
+    speedFont.setFamily("Arial");
+    for (int step = 0; step < 20; ++step) {
+        if (Fits(timeLabel_, timeFont, longestTime) && Fits(downSpeed_, speedFont, fastest) &&
+            Fits(upSpeed_, speedFont, fastest)) {
+            break;
+        }
+        Shrink(timeFont);
+        Shrink(speedFont);
+    }
+    timeLabel_->setFont(timeFont);
+    downSpeed_->setFont(speedFont);
+    upSpeed_->setFont(speedFont);
 }
 
 void FloatWindow::SetPicture(QLabel* label, const QString& name) {
@@ -173,6 +226,13 @@ void FloatWindow::paintEvent(QPaintEvent* /*event*/) {
         return;
     }
     painter.drawPixmap(0, 0, background_);
+}
+
+void FloatWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        FitFonts();
+    }
 }
 
 void FloatWindow::resizeEvent(QResizeEvent* event) {

@@ -54,6 +54,7 @@ class FloatWindow : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     // The labels and pictures: menus and clicks of their own, and never a drag.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -64,6 +65,7 @@ class FloatWindow : public QWidget {
     QLabel* AddButtonPicture(const char* name, const QString& picture, const QString& tip, int left,
                              int top, int width, int height);
     void SetPicture(QLabel* label, const QString& name);
+    void FitFonts();
     void BuildMenu();
     void PlaceTopCentre();
     void OpenMenu(const QPoint& globalPosition);

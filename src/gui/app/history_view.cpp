@@ -7,12 +7,13 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
 #include <cmath>
 
+#include "app/steady_label.h"
 #include "base/format_duration.h"
 
 namespace vornik::gui {
@@ -26,7 +27,64 @@ QString DurationText(const CallRecord& call) {
     return seconds ? QString::fromStdString(FormatDuration(*seconds)) : QString{};
 }
 
+QString CellText(const CallRecord& call, int column) {
+    switch (column) {
+        case 0:
+            return QString::fromStdString(call.beginTime);
+        case 1:
+            return QString::fromStdString(call.endTime);
+        case 2:
+            return DurationText(call);
+        case 3:
+            return QString::number(call.fee, 'f', 2);
+        case 4:
+            return QString::fromStdString(call.entryName);
+        case 5:
+            return QString::fromStdString(call.ipAddress);
+        case 6:
+            return QString::number(call.bytesIn);
+        case 7:
+            return QString::number(call.bytesOut);
+        default:
+            return {};
+    }
+}
+
 }  // namespace
+
+void CallTableModel::SetCalls(std::vector<CallRecord> calls, bool descending) {
+    beginResetModel();
+    calls_ = std::move(calls);
+    descending_ = descending;
+    endResetModel();
+}
+
+int CallTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(calls_.size());
+}
+
+int CallTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant CallTableModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const int count = rowCount();
+    const int call = descending_ ? count - 1 - index.row() : index.row();
+    return CellText(calls_[static_cast<std::size_t>(call)], index.column());
+}
+
+QVariant CallTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const std::array<const char*, kColumns> kHeaders{
+        "开始时间", "结束时间", "用时", "费用", "名称", "IP地址", "接收字节", "发送字节"};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= kColumns) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    return QString::fromUtf8(kHeaders[static_cast<std::size_t>(section)]);
+}
 
 HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frameDialLog"));
@@ -35,10 +93,12 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     picker_->setDisplayFormat(QStringLiteral("yyyy'年'M'月'"));
     picker_->setCalendarPopup(false);
     picker_->setCurrentSection(QDateTimeEdit::MonthSection);
-    summary_ = new QLabel(this);
+    summary_ = new SteadyLabel(this);
     summary_->setObjectName(QStringLiteral("monthMsg"));
-    grid_ = new QTableWidget(this);
+    model_ = new CallTableModel(this);
+    grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("dialloggrid"));
+    grid_->setModel(model_);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -55,12 +115,14 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
 
     auto* top = new QHBoxLayout;
     top->addWidget(picker_);
-    top->addWidget(summary_, 1);
+    // The summary keeps its own size, where a label taking the rest of the row
+    // would show its text.
+    top->addWidget(summary_, 1, Qt::AlignLeft | Qt::AlignVCenter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);
     layout->addWidget(grid_, 1);
-    SetupGrid();
+    ApplyColumnWidths();
 
     connect(picker_, &QDateEdit::dateChanged, this, [this](const QDate& date) {
         if (date.day() != 1) {
@@ -84,20 +146,6 @@ int HistoryView::Month() const {
     return picker_->date().month();
 }
 
-void HistoryView::SetupGrid() {
-    static const std::array<const char*, kColumns> kHeaders{
-        "开始时间", "结束时间", "用时", "费用", "名称", "IP地址", "接收字节", "发送字节"};
-    grid_->clear();
-    grid_->setRowCount(0);
-    grid_->setColumnCount(kColumns);
-    QStringList headers;
-    for (const char* header : kHeaders) {
-        headers << QString::fromUtf8(header);
-    }
-    grid_->setHorizontalHeaderLabels(headers);
-    ApplyColumnWidths();
-}
-
 // Shares of the grid's width (the address column: of the window's), so the grid
 // follows the window when it is laid out or resized.
 void HistoryView::ApplyColumnWidths() {
@@ -114,30 +162,13 @@ void HistoryView::ApplyColumnWidths() {
     grid_->setColumnWidth(5, static_cast<int>(std::lround(windowWidth * 0.28)));
 }
 
-void HistoryView::WriteRow(int gridRow, const CallRecord& call) {
-    const std::array<QString, kColumns> cells{QString::fromStdString(call.beginTime),
-                                              QString::fromStdString(call.endTime),
-                                              DurationText(call),
-                                              QString::number(call.fee, 'f', 2),
-                                              QString::fromStdString(call.entryName),
-                                              QString::fromStdString(call.ipAddress),
-                                              QString::number(call.bytesIn),
-                                              QString::number(call.bytesOut)};
-    for (int column = 0; column < kColumns; ++column) {
-        grid_->setItem(gridRow, column, new QTableWidgetItem(cells[static_cast<size_t>(column)]));
-    }
-}
-
-void HistoryView::Fill(const std::vector<CallRecord>& calls, bool descending) {
-    SetupGrid();
-    rowCount_ = static_cast<int>(calls.size());
-    grid_->setRowCount(rowCount_);
-    for (int i = 0; i < rowCount_; ++i) {
-        WriteRow(descending ? rowCount_ - 1 - i : i, calls[static_cast<size_t>(i)]);
-    }
+void HistoryView::Fill(std::vector<CallRecord> calls, bool descending) {
+    model_->SetCalls(std::move(calls), descending);
+    ApplyColumnWidths();
+    const int rows = model_->rowCount();
     grid_->doItemsLayout();  // brings the scroll range up to date with the new rows
-    if (!descending && rowCount_ > kRowsInView) {
-        grid_->verticalScrollBar()->setValue(rowCount_ - kRowsInView);
+    if (!descending && rows > kRowsInView) {
+        grid_->verticalScrollBar()->setValue(rows - kRowsInView);
     } else {
         grid_->verticalScrollBar()->setValue(0);
     }
@@ -149,9 +180,11 @@ void HistoryView::resizeEvent(QResizeEvent* event) {
 }
 
 void HistoryView::SetSummary(const QString& text, const QString& toolTip) {
-    summary_->setText(text);
-    summary_->setToolTip(toolTip);
-    grid_->setToolTip(toolTip);
+    summary_->ShowText(text);
+    if (toolTip != summary_->toolTip()) {
+        summary_->setToolTip(toolTip);
+        grid_->setToolTip(toolTip);
+    }
 }
 
 // Any mouse button over the grid opens its popup menu at the pointer.

@@ -2,24 +2,49 @@
 // the summary line.
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QDate>
 #include <QWidget>
-
 #include <vector>
 
 #include "base/call_record.h"
 
 class QDateEdit;
-class QLabel;
 class QMenu;
-class QTableWidget;
+class QTableView;
 
 namespace vornik::gui {
+
+class SteadyLabel;
+
+// The month's calls as the grid's rows. A month of a big log holds thousands of
+// calls: the texts of a cell are made when the grid asks for them, which it does
+// only for the rows in view.
+class CallTableModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    static constexpr int kColumns = 8;
+
+    explicit CallTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+
+    // `calls` oldest first; descending shows the newest in the first row.
+    void SetCalls(std::vector<CallRecord> calls, bool descending);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+  private:
+    std::vector<CallRecord> calls_;
+    bool descending_ = false;
+};
 
 class HistoryView : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int kColumns = 8;
+    static constexpr int kColumns = CallTableModel::kColumns;
 
     explicit HistoryView(QWidget* parent = nullptr);
 
@@ -28,19 +53,19 @@ class HistoryView : public QWidget {
     int Year() const;
     int Month() const;
 
-    // Rebuilds the grid from the month's calls (oldest first). Descending puts the
-    // newest call at the top; ascending scrolls so the newest calls show at the
-    // bottom.
-    void Fill(const std::vector<CallRecord>& calls, bool descending);
-    int RowCount() const { return rowCount_; }
+    // Shows the month's calls (oldest first). Descending puts the newest call at
+    // the top; ascending scrolls so the newest calls show at the bottom.
+    void Fill(std::vector<CallRecord> calls, bool descending);
+    int RowCount() const { return model_->rowCount(); }
+    // Changes only what differs from the shown text and tooltip.
     void SetSummary(const QString& text, const QString& toolTip);
 
     // The grid's popup menu (log maintenance and the order item).
     void SetContextMenu(QMenu* menu) { contextMenu_ = menu; }
 
-    QTableWidget* Grid() const { return grid_; }
+    QTableView* Grid() const { return grid_; }
     QDateEdit* Picker() const { return picker_; }
-    QLabel* Summary() const { return summary_; }
+    SteadyLabel* Summary() const { return summary_; }
 
   signals:
     void monthChanged(int year, int month);
@@ -50,15 +75,13 @@ class HistoryView : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void SetupGrid();
     void ApplyColumnWidths();
-    void WriteRow(int gridRow, const CallRecord& call);
 
     QDateEdit* picker_;
-    QLabel* summary_;
-    QTableWidget* grid_;
+    SteadyLabel* summary_;
+    CallTableModel* model_;
+    QTableView* grid_;
     QMenu* contextMenu_ = nullptr;
-    int rowCount_ = 0;
 };
 
 }  // namespace vornik::gui

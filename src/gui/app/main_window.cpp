@@ -18,6 +18,7 @@
 
 #include "app/history_view.h"
 #include "app/speed_graph.h"
+#include "app/steady_label.h"
 #include "app/twips.h"
 
 namespace vornik::gui {
@@ -176,10 +177,10 @@ void MainWindow::BuildLogMenu() {
 QWidget* MainWindow::BuildStatusFrame() {
     auto* frame = new QWidget(this);
     frame->setObjectName(QStringLiteral("frameMain"));
-    dialMsg_ = new QLabel(frame);
+    dialMsg_ = new SteadyLabel(frame);
     dialMsg_->setObjectName(QStringLiteral("DialMsg"));
     dialMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    speedMsg_ = new QLabel(frame);
+    speedMsg_ = new SteadyLabel(frame);
     speedMsg_->setObjectName(QStringLiteral("SpeedMsg"));
     connectStatus_ = new QLabel(frame);
     connectStatus_->setObjectName(QStringLiteral("connectStatus"));
@@ -191,9 +192,11 @@ QWidget* MainWindow::BuildStatusFrame() {
 
     auto* layout = new QGridLayout(frame);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(dialMsg_, 0, 0, 2, 1);
+    // The two labels keep their own size and sit where a label filling the cell
+    // would show its text; the columns still share the width as before.
+    layout->addWidget(dialMsg_, 0, 0, 2, 1, Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(graph_, 0, 1);
-    layout->addWidget(speedMsg_, 1, 1);
+    layout->addWidget(speedMsg_, 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
     layout->addWidget(connectStatus_, 2, 0, 1, 2);
     layout->addWidget(backendNote_, 3, 0, 1, 2);
     layout->setColumnStretch(0, 3);

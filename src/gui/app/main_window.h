@@ -20,6 +20,7 @@ namespace vornik::gui {
 
 class HistoryView;
 class SpeedGraph;
+class SteadyLabel;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -35,9 +36,10 @@ class MainWindow : public QWidget {
     QMenu* LogMenu() const { return logMenu_; }
     QMenuBar* MenuBar() const { return menuBar_; }
 
-    QLabel* DialMsg() const { return dialMsg_; }
+    // The status text and the speeds change every second: their sizes do not.
+    SteadyLabel* DialMsg() const { return dialMsg_; }
     QLabel* ConnectStatus() const { return connectStatus_; }
-    QLabel* SpeedMsg() const { return speedMsg_; }
+    SteadyLabel* SpeedMsg() const { return speedMsg_; }
     SpeedGraph* Graph() const { return graph_; }
     QComboBox* EntryList() const { return entryList_; }
     QLineEdit* UserNameBox() const { return userName_; }
@@ -95,9 +97,9 @@ class MainWindow : public QWidget {
     QMenuBar* menuBar_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QMenu* logMenu_ = nullptr;
-    QLabel* dialMsg_ = nullptr;
+    SteadyLabel* dialMsg_ = nullptr;
     QLabel* connectStatus_ = nullptr;
-    QLabel* speedMsg_ = nullptr;
+    SteadyLabel* speedMsg_ = nullptr;
     QLabel* backendNote_ = nullptr;
     SpeedGraph* graph_ = nullptr;
     QComboBox* entryList_ = nullptr;

@@ -19,6 +19,7 @@
 #include "app/sound_player.h"
 #include "app/speed_graph.h"
 #include "app/status_display.h"
+#include "app/steady_label.h"
 #include "base/setting_keys.h"
 #include "store/password_hash.h"
 #include "store/settings_store.h"
@@ -34,6 +35,13 @@ QString Q(const std::string& text) {
 std::string LocaleNumber(double value, int decimals) {
     return QLocale::system().toString(value, 'f', decimals).toStdString();
 }
+
+// The live labels are sized once for these figures, as wide as they get in a long
+// month of fast calls; a wider text later still makes its label grow.
+constexpr std::int64_t kLongestSeconds = 999 * 3600 + 59 * 60 + 59;
+constexpr double kLargestFee = 9999.99;
+constexpr std::int64_t kMostBytes = 999'999'999'999;
+constexpr double kFastestKBps = 9999.99;
 
 }  // namespace
 
@@ -63,6 +71,7 @@ Shell::Shell(ShellParts parts)
                     }
                 });
     }
+    SizeLiveLabels();
     ConnectWindow();
     ConnectFloatWindow();
     // The desktop session is ending: the session manager first asks for the data to
@@ -75,6 +84,23 @@ Shell::Shell(ShellParts parts)
 }
 
 Shell::~Shell() = default;
+
+void Shell::SizeLiveLabels() {
+    CurrentCall call;
+    call.callSeconds = kLongestSeconds;
+    call.callBytesIn = kMostBytes;
+    call.callBytesOut = kMostBytes;
+    call.callIpAddress = "255.255.255.255";
+    const UsageTotals none;
+    window_->DialMsg()->SetWidestText(
+        Q(ComposeStatusText(call, kLargestFee, none, true, LocaleNumber).text));
+    window_->SpeedMsg()->SetWidestText(Q(SpeedText(kFastestKBps, kFastestKBps, LocaleNumber)));
+    UsageTotals month;
+    month.shownMonthBytes = kMostBytes;
+    window_->History()->Summary()->SetWidestText(Q(
+        ComposeMonthSummary({2000, 12}, 0, month, true, kLongestSeconds, kLargestFee, LocaleNumber)
+            .text));
+}
 
 void Shell::ConnectWindow() {
     MainWindow* w = window_.get();
@@ -109,7 +135,10 @@ void Shell::Start() {
     }
     session_.StartUp();
     if (tray_ != nullptr) {
-        tray_->setToolTip(QStringLiteral("Vornik"));
+        // Until the next second's figures; the tooltip is kept to set it only when
+        // it changes.
+        trayToolTip_ = QStringLiteral("Vornik");
+        tray_->setToolTip(trayToolTip_);
         tray_->show();
     }
     window_->PlaceAtStart();
@@ -322,15 +351,19 @@ void Shell::ShowHistory(const MonthHistory& history) {
     window_->History()->Fill(history.calls, history.descending);
 }
 
-// What the one-second tick shows, composed from what the session passed.
+// What the one-second tick shows, composed from what the session passed. Only a
+// text that changed is set: an unchanged window costs nothing to show.
 void Shell::ShowLiveFigures(const LiveFigures& figures) {
     const CurrentCall& call = figures.call;
     const StatusText status = ComposeStatusText(call, figures.fee.callFee, figures.totals,
                                                 figures.connected, LocaleNumber);
-    window_->DialMsg()->setText(Q(status.text));
-    trayToolTip_ = Q(status.trayTip);
-    if (tray_ != nullptr) {
-        tray_->setToolTip(trayToolTip_);
+    window_->DialMsg()->ShowText(Q(status.text));
+    if (const QString tip = Q(status.trayTip); tip != trayToolTip_) {
+        // Some notification areas are told of every new tooltip over D-Bus.
+        trayToolTip_ = tip;
+        if (tray_ != nullptr) {
+            tray_->setToolTip(trayToolTip_);
+        }
     }
     HistoryView* history = window_->History();
     const MonthSummary summary =
@@ -339,7 +372,7 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
                             call.callSeconds, figures.fee.callFee, LocaleNumber);
     history->SetSummary(Q(summary.text), Q(summary.toolTip));
     const SpeedMeter& speed = figures.speed;
-    window_->SpeedMsg()->setText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
+    window_->SpeedMsg()->ShowText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
     window_->Graph()->SetColumns(speed.Columns(figures.maxSpeed));
     float_->SetTimeLine(Q(FloatTimeLine(call, figures.connected)));
     float_->SetSpeeds(Q(FloatSpeedText(speed.NewestDown())), Q(FloatSpeedText(speed.NewestUp())));

@@ -87,6 +87,7 @@ class Shell : public QObject, public UserInterface {
     void exited(int code);
 
   private:
+    void SizeLiveLabels();
     void ConnectWindow();
     void ConnectFloatWindow();
     void ToggleFloatWindow();

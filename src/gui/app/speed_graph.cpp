@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace vornik::gui {
 
@@ -9,13 +10,25 @@ namespace {
 
 constexpr double kDrawingWidth = SpeedMeter::kSlots * SpeedMeter::kColumnWidth;
 
+bool SameColumns(const std::vector<GraphColumn>& a, const std::vector<GraphColumn>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const GraphColumn& x, const GraphColumn& y) {
+                          return x.x == y.x && x.down == y.down && x.total == y.total;
+                      });
+}
+
 }  // namespace
 
 SpeedGraph::SpeedGraph(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+// The figures come every second, a new sample only while a link is up or its
+// last samples are still moving out: the same picture is not painted again.
 void SpeedGraph::SetColumns(std::vector<GraphColumn> columns) {
+    if (SameColumns(columns, columns_)) {
+        return;
+    }
     columns_ = std::move(columns);
     update();
 }

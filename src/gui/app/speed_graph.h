@@ -15,6 +15,7 @@ class SpeedGraph : public QWidget {
   public:
     explicit SpeedGraph(QWidget* parent = nullptr);
 
+    // Repaints only when the columns differ from those shown.
     void SetColumns(std::vector<GraphColumn> columns);
 
   protected:
