@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "base/clock.h"
 #include "app/program_folder.h"
+#include "base/clock.h"
 #include "dialer/dialer.h"
 
 namespace vornik::gui {

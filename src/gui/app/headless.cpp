@@ -23,8 +23,7 @@ void ForwardSignal(int) {
 HeadlessShell::HeadlessShell(HeadlessParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
-      ticks_([this] { session_.MainTick(); }, [this] { session_.MinuteTick(); },
-             [this] { session_.PollDialer(); }) {}
+      ticks_([this] { session_.MainTick(); }, [this] { session_.MinuteTick(); }, parts_.dialer) {}
 
 void HeadlessShell::Start() {
     Print([this](std::ostream& out) {

@@ -40,7 +40,7 @@ std::string LocaleNumber(double value, int decimals) {
 Shell::Shell(ShellParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
-      ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, [this] { session_.PollDialer(); }) {
+      ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, parts_.dialer) {
     const ErrorLog& log = parts_.log;
     auto trace = [&log](const std::string& line) { log.Write(line); };
     // The installed share folder sits beside the executable's bin folder.
