@@ -1,5 +1,6 @@
 // vornik: the connection meter. With a display it opens the desktop shell;
 // without one (or with --headless) it runs the same session on the terminal.
+#include <unistd.h>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -61,7 +62,8 @@ int TellWhyNotStarted(const QString& text, bool desktop, int code) {
 
 int RunHeadless(vornik::Dbio& db, vornik::gui::ChosenDialer& chosen, vornik::LinkProbe& probe,
                 const vornik::Clock& clock) {
-    vornik::gui::HeadlessShell shell({db, *chosen.dialer, probe, clock, std::cout, chosen.note});
+    vornik::gui::HeadlessShell shell(
+        {db, *chosen.dialer, probe, clock, std::cout, chosen.note, isatty(STDOUT_FILENO) == 1});
     QObject::connect(&shell, &vornik::gui::HeadlessShell::exited, QCoreApplication::instance(),
                      &QCoreApplication::exit);
     vornik::gui::LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });

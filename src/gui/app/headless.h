@@ -1,8 +1,9 @@
-// The session without windows: the status text is printed once a second, a
-// message is printed and counts as read, the idle question is answered with the
-// hang-up, and SIGINT, SIGTERM, SIGHUP or SIGQUIT leave in the orderly way. When
-// the output goes away (a closed pipe, a closed terminal) printing stops and the
-// metering goes on.
+// The session without windows: on a terminal the status is printed once a
+// second; into a file or a pipe only what changes (the status line, messages, the
+// start and the end). A message is printed and counts as read, the idle question
+// is answered with the hang-up, and SIGINT, SIGTERM, SIGHUP or SIGQUIT leave in
+// the orderly way. When the output goes away (a closed pipe, a closed terminal)
+// printing stops and the metering goes on.
 #pragma once
 
 #include <QObject>
@@ -23,6 +24,9 @@ struct HeadlessParts {
     const Clock& clock;
     std::ostream& out;
     QString backendNote;
+    // Someone watches the output: the status block is worth composing every
+    // second. A log file or a pipe gets only what changes.
+    bool outputIsTerminal = true;
 };
 
 class HeadlessShell : public QObject, public UserInterface {
