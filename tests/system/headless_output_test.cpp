@@ -1,5 +1,6 @@
 // Headless output that no one watches as it comes (a pipe, a file): only what
-// changes is written, never the status block of every second.
+// changes is written, never the status block of every second. And a run without
+// windows never maps the desktop's libraries.
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -58,6 +59,23 @@ TEST(HeadlessOutput, AReaderGoneBeforeTheEndDoesNotSpoilIt) {
     EXPECT_NE(folder.ErrorLogText().find("headless output failed"), std::string::npos)
         << folder.ErrorLogText();
     EXPECT_EQ(folder.CheckedCalls().size(), 1u);
+}
+
+// Widgets, pictures and sounds stay out of a run on the terminal: they come with
+// the desktop module, loaded only to show windows.
+TEST(HeadlessOutput, NoDesktopLibraryIsMapped) {
+    ProgramFolderFixture folder;
+    folder.PrepareAutoDial(0);
+    ChildProcess vornik(VornikExecutable(), folder.Headless(), folder.Scratch());
+    ASSERT_TRUE(vornik.WaitForOutput(kConnected, kBound)) << vornik.Describe();
+    const std::string maps = ReadFile("/proc/" + std::to_string(vornik.Pid()) + "/maps");
+    ASSERT_NE(maps.find("libQt6Core"), std::string::npos) << maps;
+    for (const char* library : {"libQt6Widgets", "libQt6Gui", "libQt6Multimedia", "libQt6Svg",
+                                "/imageformats/", "vornik-desktop"}) {
+        EXPECT_EQ(maps.find(library), std::string::npos) << library << " is mapped";
+    }
+    vornik.Signal(SIGTERM);
+    ASSERT_TRUE(vornik.WaitForExit(kBound)) << vornik.Describe();
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <iostream>
 #include <ostream>
 
 #include "app/status_display.h"
@@ -112,6 +114,16 @@ void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> c
 void HeadlessShell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
     Print([&question](std::ostream& out) { out << question << " -> 确定" << std::endl; });
     answer(true);
+}
+
+int HeadlessFront::Run(StartedParts& parts) {
+    HeadlessShell shell({parts.db, *parts.chosen.dialer, parts.probe, parts.clock, std::cout,
+                         parts.chosen.note, isatty(STDOUT_FILENO) == 1});
+    QObject::connect(&shell, &HeadlessShell::exited, QCoreApplication::instance(),
+                     &QCoreApplication::exit);
+    LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
+    shell.Start();
+    return QCoreApplication::exec();
 }
 
 void LeaveOnTerminationSignals(QObject* owner, std::function<void()> leave) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <iosfwd>
 
+#include "app/program_start.h"
 #include "app/session.h"
 #include "app/tick_driver.h"
 #include "app/user_interface.h"
@@ -66,6 +67,14 @@ class HeadlessShell : public QObject, public UserInterface {
     std::string lastMessage_;
     bool exited_ = false;
     bool outputLost_ = false;
+};
+
+// The terminal's way of running the session: the headless shell, its status
+// block only when stdout is a terminal.
+class HeadlessFront : public Front {
+  public:
+    bool HasWindow() const override { return false; }
+    int Run(StartedParts& parts) override;
 };
 
 // Turns SIGINT, SIGTERM, SIGHUP (the terminal closed) and SIGQUIT into a call of
