@@ -31,7 +31,17 @@ int main(int argc, char** argv) {
     if (!options.headless && HasDisplay()) {
         return vornik::gui::RunDesktopModule(argc, argv, options);
     }
+    // Qt's own event loop: nothing on the terminal needs GLib's, which costs more
+    // at every wake-up. What the program starts (ping, pppd) gets the environment
+    // as it was.
+    const bool loopChosen = qEnvironmentVariableIsSet("QT_NO_GLIB");
+    if (!loopChosen) {
+        qputenv("QT_NO_GLIB", "1");
+    }
     QCoreApplication application(argc, argv);
+    if (!loopChosen) {
+        qunsetenv("QT_NO_GLIB");
+    }
     vornik::gui::HeadlessFront front;
     return vornik::gui::RunProgram(options, front);
 }

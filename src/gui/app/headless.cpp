@@ -50,9 +50,6 @@ void HeadlessShell::Print(const std::function<void(std::ostream&)>& print) {
 }
 
 void HeadlessShell::ShowLiveFigures(const LiveFigures& figures) {
-    if (!parts_.outputIsTerminal) {
-        return;
-    }
     const StatusText status = ComposeStatusText(figures.call, figures.fee.callFee, figures.totals,
                                                 figures.connected, PlainNumber);
     const SpeedMeter& speed = figures.speed;

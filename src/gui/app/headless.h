@@ -45,6 +45,7 @@ class HeadlessShell : public QObject, public UserInterface {
     void ShowMenuStates(const MenuStates&) override {}
     void ShowHistory(const MonthHistory&) override {}
     void ShowLiveFigures(const LiveFigures& figures) override;
+    bool LiveFiguresShown() const override { return parts_.outputIsTerminal && !outputLost_; }
     void ShowEntryList(const std::vector<std::string>& names) override;
     void ShowEntry(const std::string&) override {}
     void ShowCredentials(const std::string&, const std::string&) override {}
