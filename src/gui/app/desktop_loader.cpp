@@ -25,7 +25,8 @@ std::vector<fs::path> Candidates() {
 
 int RunDesktopModule(int& argc, char** argv, const cli::Options& options) {
     const std::vector<fs::path> candidates = Candidates();
-    std::string why = "不在 " + candidates.front().parent_path().string() + " 中";
+    std::string why = "在 " + candidates[0].parent_path().string() + " 和 " +
+                      candidates[1].parent_path().lexically_normal().string() + " 中都没有找到";
     for (const fs::path& file : candidates) {
         std::error_code error;
         if (!fs::exists(file, error)) {
