@@ -2,8 +2,8 @@
 # Builds Vornik with its tests and runs all of them; then builds the core with
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again,
 # and builds the program itself with them and runs some of the headless process
-# tests (signals in a call, a closed output, the instance lock) against it; then
-# runs each fuzz target briefly (scripts/fuzz.sh --brief).
+# tests (signals in a call, a closed output, output into a pipe, the instance lock)
+# against it; then runs each fuzz target briefly (scripts/fuzz.sh --brief).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
@@ -24,6 +24,6 @@ cmake -S . -B build-sanitize-app -DCMAKE_BUILD_TYPE=Debug -DVORNIK_SANITIZE=ON \
       -DVORNIK_CORE_ONLY=OFF -DVORNIK_TESTS=OFF -DVORNIK_BENCHMARKS=OFF > /dev/null
 cmake --build build-sanitize-app -j2 --target vornik
 VORNIK_EXE="$PWD/build-sanitize-app/src/gui/vornik" build/tests/system/system_tests \
-    --gtest_filter='Signals/*InACall:LeavingOnSignal.*:InstanceLock.LeftOver*:InstanceLock.Second*'
+    --gtest_filter='Signals/*InACall:LeavingOnSignal.*:HeadlessOutput.*:InstanceLock.LeftOver*:InstanceLock.Second*'
 
 scripts/fuzz.sh --brief

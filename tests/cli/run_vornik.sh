@@ -47,6 +47,17 @@ expect 0 "$usage" "" DISPLAY=:4711 -- --help
 expect 2 "" "vornik: unknown dialer 'modem' (use networkmanager, pppd or sim)" DISPLAY=:4711 \
     -- --dialer modem
 
+# Without its desktop module, a start on a display says why and ends with 1.
+cp "$exe" "$work/alone"
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work" XDG_DATA_HOME="$work" DISPLAY=:4711 \
+    timeout 60 "$work/alone" --dialer sim > "$work/out" 2> "$work/err" < /dev/null
+got=$?
+if [[ $got -ne 1 || "$(head -n 1 "$work/err")" != "Vornik 无法启动：无法载入桌面部分 "* ]]; then
+    echo "FAILED: a program without its desktop module, exit code $got: $(cat "$work/err")"
+    status=1
+fi
+rm "$work/alone"
+
 # Nothing above may have created a program folder.
 if [[ -n "$(ls -A "$work" | grep -v -x -e out -e err)" ]]; then
     echo "FAILED: the program created files: $(ls -A "$work")"

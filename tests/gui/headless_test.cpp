@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
@@ -38,6 +41,8 @@ TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
     HeadlessShell shell({db, dialer, probe, clock, out, QStringLiteral("模拟拨号")});
     shell.Start();
     EXPECT_EQ(dialer.EntryName(), "模拟ADSL");  // no last entry: the first one
+    // The first status comes with the start, not a tick later.
+    EXPECT_NE(out.str().find("本月用时：00:00:00"), std::string::npos) << out.str();
     auto tick = [&](int seconds) {
         for (int i = 0; i < seconds; ++i) {
             clock.Advance(1);
@@ -86,6 +91,50 @@ TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_GE(SecondsBetween(*ParseMoment(calls[1][0].Text()), *ParseMoment(calls[1][1].Text())),
               60);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// With the real timers and the output going into a file: the dial's states
+// arrive one by one as each falls due, the link comes up, a dropped link is
+// reported, and nothing else is printed between the changes.
+TEST(HeadlessShellTest, IntoAFileTheStatesComeWhenDueAndNoStatusBlockBetween) {
+    testing::TempFolder folder;
+    testing::WriteFile(folder / "simulated-phonebook.txt", "[一秒]\nconnect_delay=1\n");
+    ErrorLog log(folder / "log/error.log");
+    Dbio db(folder / "db/diallog.db", log);
+    db.OpenDatabase();
+    ASSERT_TRUE(db.SaveConfig(kAutoDial, "1"));
+    SystemClock clock;
+    SimulatedDialer dialer(clock, folder / "simulated-phonebook.txt");
+    testing::FakeProbe probe;
+    std::ostringstream out;
+    HeadlessShell shell({db, dialer, probe, clock, out, QStringLiteral("模拟拨号"), false});
+    const auto printed = [&out](const std::string& text) {
+        return out.str().find(text) != std::string::npos;
+    };
+    shell.Start();
+    // A second at least: a terminal would have been shown the status block by now.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return printed("拨号状态：连接已建立"); }, 20'000))
+        << out.str();
+    dialer.ScriptLinkDrop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return printed("拨号状态：连接已断开"); }, 20'000))
+        << out.str();
+    shell.ExitApp();
+    EXPECT_EQ(Lines(out.str()),
+              (std::vector<std::string>{
+                  "Vornik 模拟拨号", "连接: [一秒]", "拨号状态：正在打开端口",
+                  "拨号状态：端口已打开", "拨号状态：正在打开设备", "拨号状态：设备已打开",
+                  "拨号状态：所有设备都打开，连接建立", "拨号状态：用户验证开始",
+                  "拨号状态：通过用户验证", "拨号状态：协议通过", "拨号状态：登陆网络",
+                  "拨号状态：连接已建立", "拨号状态：连接已断开", "Vornik: 已退出"}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -48,6 +49,23 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
+// A pseudo-terminal that passes bytes as they are (no CR added to a newline):
+// returns the side the program writes to, `master` gets the other; -1 on failure.
+int OpenTerminal(int& master) {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        return -1;
+    }
+    const char* name = ::ptsname(master);
+    const int side = name != nullptr ? ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+    termios raw{};
+    if (side >= 0 && ::tcgetattr(side, &raw) == 0) {
+        ::cfmakeraw(&raw);
+        ::tcsetattr(side, TCSANOW, &raw);
+    }
+    return side;
+}
+
 }  // namespace
 
 std::string VornikExecutable() {
@@ -71,12 +89,19 @@ ChildProcess::ChildProcess(const std::string& program, ChildOptions options,
     if (options.stdoutPipe && ::pipe2(pipeFds, O_CLOEXEC) != 0) {
         pipeFds[0] = pipeFds[1] = -1;
     }
+    int terminalSide = -1;
+    if (options.stdoutTerminal && !options.stdoutPipe) {
+        terminalSide = OpenTerminal(terminal_);
+    }
     const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     pid_ = ::fork();
     if (pid_ == 0) {
         ::setpgid(0, 0);
         ::dup2(null, STDIN_FILENO);
-        ::dup2(options.stdoutPipe ? pipeFds[1] : out, STDOUT_FILENO);
+        ::dup2(options.stdoutPipe  ? pipeFds[1]
+               : terminalSide >= 0 ? terminalSide
+                                   : out,
+               STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
         // The test's own signal dispositions are not the program's business.
         for (int signal = 1; signal < NSIG; ++signal) {
@@ -93,12 +118,32 @@ ChildProcess::ChildProcess(const std::string& program, ChildOptions options,
         ::execve(argvPointers[0], argvPointers.data(), envPointers.data());
         ::_exit(127);
     }
-    ::close(out);
     ::close(err);
     ::close(null);
     if (options.stdoutPipe) {
         ::close(pipeFds[1]);
         pipeRead_ = pipeFds[0];
+    }
+    if (terminalSide >= 0) {
+        ::close(terminalSide);
+        // What the program writes is copied to the stdout file as it arrives, so a
+        // full terminal never holds the program up.
+        terminalCopy_ = std::thread([this, out] {
+            char buffer[4096];
+            while (!terminalClosing_) {
+                pollfd ready{terminal_, POLLIN, 0};
+                if (::poll(&ready, 1, 50) <= 0) {
+                    continue;
+                }
+                const ssize_t got = ::read(terminal_, buffer, sizeof buffer);
+                if (got <= 0 || ::write(out, buffer, static_cast<std::size_t>(got)) != got) {
+                    break;  // the program and everything it started have let go of it
+                }
+            }
+            ::close(out);
+        });
+    } else {
+        ::close(out);
     }
 }
 
@@ -108,6 +153,18 @@ ChildProcess::~ChildProcess() {
         Reap(true);
     }
     CloseStdoutPipe();
+    CloseTerminal();
+}
+
+void ChildProcess::CloseTerminal() {
+    terminalClosing_ = true;
+    if (terminalCopy_.joinable()) {
+        terminalCopy_.join();
+    }
+    if (terminal_ >= 0) {
+        ::close(terminal_);
+        terminal_ = -1;
+    }
 }
 
 std::string ChildProcess::Out() const {

@@ -5,11 +5,13 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vornik::testing {
@@ -29,6 +31,9 @@ struct ChildOptions {
     // Runs in the child before exec: system calls only (the test may have threads).
     // A non-zero result ends the child with that status instead.
     std::function<int()> beforeExec;
+    // stdout is a terminal (a pseudo-terminal without line editing) whose output
+    // reaches the stdout file as it comes; stdoutPipe wins over it.
+    bool stdoutTerminal = false;
 };
 
 class ChildProcess {
@@ -46,6 +51,9 @@ class ChildProcess {
     // The read end of the stdout pipe (stdoutPipe), or -1.
     int StdoutPipe() const { return pipeRead_; }
     void CloseStdoutPipe();
+    // The terminal on stdout goes away (stdoutTerminal): the program's writes to
+    // it fail from now on.
+    void CloseTerminal();
     // Reads what arrived on the stdout pipe until it `holds` (or holds `text`),
     // up to `bound`.
     bool ReadPipeUntil(const std::function<bool(const std::string&)>& holds,
@@ -72,6 +80,9 @@ class ChildProcess {
     pid_t pid_ = -1;
     int pipeRead_ = -1;
     std::string pipeText_;
+    int terminal_ = -1;  // the pseudo-terminal's master side
+    std::atomic<bool> terminalClosing_{false};
+    std::thread terminalCopy_;
     std::optional<int> status_;
 };
 

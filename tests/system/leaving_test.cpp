@@ -1,6 +1,6 @@
-// The headless program ended by the signals a terminal, a session or a pipeline
-// sends: the running call is in the log with its end, and the exit status says
-// that it was saved.
+// The headless program on a terminal ended by the signals a terminal, a session
+// or a pipeline sends: the running call is in the log with its end, and the exit
+// status says that it was saved.
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -12,8 +12,8 @@ namespace vornik::testing {
 namespace {
 
 constexpr auto kBound = 30s;
-// Whether the status printed shows a call two seconds old or older: its record
-// must end no earlier. A busy machine may skip a second on the way.
+// Whether the status printed on the terminal shows a call two seconds old or
+// older: its record must end no earlier. A busy machine may skip a second on the way.
 bool ShowsTwoSecondsIn(const std::string& out) {
     const std::string label = "本次用时：00:";
     for (auto at = out.find(label); at != std::string::npos; at = out.find(label, at + 1)) {
@@ -41,7 +41,9 @@ TEST_P(LeavingOnSignal, WritesTheCallAndExitsWithZero) {
     ProgramFolderFixture folder;
     // While dialling, the link stays out of reach for the whole test.
     folder.PrepareAutoDial(leaving.inCall ? 1 : 600);
-    ChildProcess vornik(VornikExecutable(), folder.Headless(), folder.Scratch());
+    ChildOptions options = folder.Headless();
+    options.stdoutTerminal = true;
+    ChildProcess vornik(VornikExecutable(), options, folder.Scratch());
     if (leaving.inCall) {
         ASSERT_TRUE(WaitUntil([&] { return ShowsTwoSecondsIn(vornik.Out()); }, kBound))
             << vornik.Describe();
@@ -73,17 +75,19 @@ INSTANTIATE_TEST_SUITE_P(Signals, LeavingOnSignal,
                                     (param.param.inCall ? "_InACall" : "_WhileDialling");
                          });
 
-// `vornik --headless | head`: the reader goes away during a call. The program
-// stops printing, goes on metering, and still leaves in order when told to.
-TEST(LeavingOnSignal, OutputReaderGoneKeepsMeteringUntilTold) {
+// The terminal the status goes to is closed during a call, and no hang-up signal
+// comes with it (it is not the program's controlling terminal). The program stops
+// printing, goes on metering, and still leaves in order when told to.
+TEST(LeavingOnSignal, OutputGoneKeepsMeteringUntilTold) {
     ProgramFolderFixture folder;
     folder.PrepareAutoDial(1);
     ChildOptions options = folder.Headless();
-    options.stdoutPipe = true;
+    options.stdoutTerminal = true;
     ChildProcess vornik(VornikExecutable(), options, folder.Scratch());
-    ASSERT_TRUE(vornik.ReadPipeUntil(ShowsTwoSecondsIn, kBound)) << vornik.Describe();
-    vornik.CloseStdoutPipe();
-    // The next status line meets the closed pipe.
+    ASSERT_TRUE(WaitUntil([&] { return ShowsTwoSecondsIn(vornik.Out()); }, kBound))
+        << vornik.Describe();
+    vornik.CloseTerminal();
+    // The next status block meets the closed terminal.
     const std::string outputFailed = "headless output failed";
     WaitUntil(
         [&] {

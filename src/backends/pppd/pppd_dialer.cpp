@@ -459,6 +459,9 @@ void PppdDialer::ReadPeersFolder() {
 }
 
 bool PppdDialer::IsConnected() {
+    if (phase_ == Phase::kUp) {
+        LinkStillUp();
+    }
     return phase_ == Phase::kUp;
 }
 
@@ -522,15 +525,16 @@ std::string PppdDialer::IPAddress() {
     return phase_ == Phase::kUp ? address_ : std::string{};
 }
 
+// A link found gone keeps the counts last read: they are the call's.
 std::int64_t PppdDialer::BytesReceived() {
-    if (phase_ == Phase::kUp) {
+    if (phase_ == Phase::kUp && LinkStillUp()) {
         linkCounts_ = counters_.Read();
     }
     return linkCounts_.received;
 }
 
 std::int64_t PppdDialer::BytesSent() {
-    if (phase_ == Phase::kUp) {
+    if (phase_ == Phase::kUp && LinkStillUp()) {
         linkCounts_ = counters_.Read();
     }
     return linkCounts_.sent;
@@ -725,21 +729,41 @@ int PppdDialer::ReachedStep() {
 }
 
 void PppdDialer::PollLink() {
-    if (phase_ == Phase::kDown || hangUpRequested_) {
+    if (phase_ != Phase::kDialing || hangUpRequested_) {
         return;
     }
-    const int run = run_;
-    const int reached = ReachedStep();
-    if (phase_ == Phase::kUp) {
-        // A new index: the interface was re-created between two polls by a quick redial.
-        if (reached < kStepCount || if_nametoindex(interfaceName_.c_str()) != linkIndex_) {
+    RaiseSteps(ReachedStep(), run_);
+}
+
+// Whether the link that is up is still there. The interface's index is asked
+// every time (a new one: it was re-created by a quick redial), the pid file and
+// the address at most every half second. A link found gone is taken down from
+// the event loop, never inside the getter that found it: the session asks in
+// the middle of its tick. Until then the link counts as up.
+bool PppdDialer::LinkStillUp() {
+    if (linkLost_) {
+        return false;
+    }
+    if (hangUpRequested_) {
+        return true;  // pppd's end reports it
+    }
+    constexpr auto kFullCheckEvery = std::chrono::milliseconds(500);
+    const auto now = std::chrono::steady_clock::now();
+    bool up = if_nametoindex(interfaceName_.c_str()) == linkIndex_;
+    if (up && now - lastLinkCheck_ >= kFullCheckEvery) {
+        lastLinkCheck_ = now;
+        up = ReachedStep() == kStepCount;
+    }
+    if (up) {
+        return true;
+    }
+    linkLost_ = true;
+    QTimer::singleShot(0, this, [this, run = run_] {
+        if (run == run_ && linkLost_ && phase_ == Phase::kUp) {
             TakeLinkDown();
-        } else {
-            linkCounts_ = counters_.Read();  // kept fresh for when the link vanishes
         }
-        return;
-    }
-    RaiseSteps(reached, run);
+    });
+    return false;
 }
 
 // Raises the states not raised yet up to `upTo`, in order, so none is skipped
@@ -751,9 +775,12 @@ void PppdDialer::RaiseSteps(int upTo, int run) {
         if (state == dial_state::kConnected) {
             phase_ = Phase::kUp;
             linkWasUp_ = true;
+            linkLost_ = false;
             linkIndex_ = if_nametoindex(interfaceName_.c_str());
+            lastLinkCheck_ = std::chrono::steady_clock::now();
             counters_.Start(interfaceName_);
             linkCounts_ = {};
+            pollTimer_->stop();
         }
         RaiseStateChanged(state);
         if (run != run_ || phase_ == Phase::kDown || hangUpRequested_) {
@@ -767,7 +794,9 @@ void PppdDialer::RaiseSteps(int upTo, int run) {
 void PppdDialer::TakeLinkDown() {
     phase_ = Phase::kDialing;
     stepsRaised_ = kStepCount - 1;
+    linkLost_ = false;
     address_.clear();
+    pollTimer_->start();
     RaiseStateChanged(dial_state::kDisconnected);
 }
 
@@ -824,6 +853,7 @@ void PppdDialer::EndRun() {
     ++run_;
     pollTimer_->stop();
     hangUpRequested_ = false;
+    linkLost_ = false;
     interfaceName_.clear();
     address_.clear();
     if (process_) {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -47,6 +48,10 @@ class PppdDialer : public QObject, public vornik::Dialer {
   public:
     // A hang-up that SIGTERM has not ended by then is finished with SIGKILL.
     static constexpr int kKillDelayMs = 3000;
+    // While dialling, how often pppd's progress is looked at. Once the link is up
+    // nothing is polled: pppd's end is an event, and the session asks for the
+    // link and its counters every second, which is when a vanished interface is
+    // noticed.
     static constexpr int kPollIntervalMs = 200;
 
     explicit PppdDialer(PppdOptions options = {}, QObject* parent = nullptr);
@@ -89,6 +94,7 @@ class PppdDialer : public QObject, public vornik::Dialer {
     void StartPppd(const std::filesystem::path& program);
     void FailLater(const std::string& message);
     void PollLink();
+    bool LinkStillUp();
     int ReachedStep();
     void RaiseSteps(int upTo, int run);
     void TakeLinkDown();
@@ -113,7 +119,7 @@ class PppdDialer : public QObject, public vornik::Dialer {
     Phase phase_ = Phase::kDown;
     int run_ = 0;
     QPointer<QProcess> process_;
-    QTimer* pollTimer_;
+    QTimer* pollTimer_;  // runs while dialling only
     std::string linkEntry_;
     std::string linkDeviceType_;
     std::string interfaceName_;
@@ -122,6 +128,9 @@ class PppdDialer : public QObject, public vornik::Dialer {
     int stepsRaised_ = 0;
     bool linkWasUp_ = false;  // in this run; a later end is no dial error
     bool hangUpRequested_ = false;
+    // The link was found gone; its end is reported from the event loop.
+    bool linkLost_ = false;
+    std::chrono::steady_clock::time_point lastLinkCheck_;
     std::string output_;  // the tail of pppd's output, for the error log
     vornik::InterfaceCounters counters_;
     vornik::ByteCounts linkCounts_;  // as last read; frozen once the link is down

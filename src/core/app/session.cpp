@@ -115,6 +115,9 @@ void Session::RefreshCallFigures() {
 }
 
 void Session::ShowLiveFigures() {
+    if (!ui_.LiveFiguresShown()) {
+        return;
+    }
     ui_.ShowLiveFigures({.connected = dialer_.IsConnected(),
                          .entryName = dialer_.EntryName(),
                          .call = call_,

@@ -49,8 +49,6 @@ class Session {
     // Every minute: the minute fee, while connected the call's fee and record, the
     // timed dial and hang-up, and on even minutes the link check.
     void MinuteTick();
-    // Back-ends that advance by themselves (the simulated one) do so here.
-    void PollDialer() { dialer_.Poll(); }
 
     // Dialer events.
     void OnStateChanged(int state);

@@ -59,6 +59,9 @@ class UserInterface {
     virtual void ShowMenuStates(const MenuStates& states) = 0;
     virtual void ShowHistory(const MonthHistory& history) = 0;
     virtual void ShowLiveFigures(const LiveFigures& figures) = 0;
+    // Whether anything shows the live figures now; when not, they are not even
+    // gathered (a log file that receives only what changes).
+    virtual bool LiveFiguresShown() const { return true; }
     virtual void ShowEntryList(const std::vector<std::string>& names) = 0;
     // The entry box shows this name (selection by the program, not the user).
     virtual void ShowEntry(const std::string& name) = 0;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -87,8 +88,27 @@ class Dialer {
     virtual void SetOptionC(int) {}
 
     // Back-ends that advance by themselves over time (the simulated one) do so
-    // here; the shell calls it a few times a second, tests after moving the clock.
+    // here. They ask for it through the wake-up when something falls due; tests
+    // call it after moving the clock. The others report by events and never need it.
     virtual void Poll() {}
+
+    // Poll is due after this many milliseconds (0: as soon as the event loop is
+    // free); nothing: no longer due at all. Each request replaces the one before,
+    // so a back-end always states its next due moment.
+    using WakeUp = std::function<void(std::optional<std::int64_t> delayMs)>;
+    // The shell that runs the timers installs the wake-up; without one only
+    // explicit calls of Poll move the back-end on. Like the events, it belongs to
+    // one owner at a time.
+    void SetWakeUp(const void* owner, WakeUp wakeUp) {
+        wakeUpOwner_ = owner;
+        wakeUp_ = std::move(wakeUp);
+    }
+    void ClearWakeUp(const void* owner) {
+        if (wakeUpOwner_ == owner) {
+            wakeUpOwner_ = nullptr;
+            wakeUp_ = {};
+        }
+    }
 
     // The events go to one owner at a time. An owner that goes away takes its
     // events with it, but never those a later owner installed.
@@ -108,6 +128,13 @@ class Dialer {
     void RaiseDialError(const std::string& message) { Raise(events_.dialError, message); }
     void RaiseEntryLoaded() { Raise(events_.entryLoaded); }
     void RaisePhoneBookChanged() { Raise(events_.phoneBookChanged); }
+    // A moment already past is due at once.
+    void RequestWakeUp(std::optional<std::int64_t> delayMs) {
+        if (delayMs && *delayMs < 0) {
+            delayMs = 0;
+        }
+        Raise(wakeUp_, delayMs);
+    }
 
   private:
     // A copy, so a handler that replaces the events does not pull the running
@@ -122,6 +149,8 @@ class Dialer {
 
     const void* eventsOwner_ = nullptr;
     Events events_;
+    const void* wakeUpOwner_ = nullptr;
+    WakeUp wakeUp_;
 };
 
 }  // namespace vornik

@@ -177,6 +177,7 @@ void SimulatedDialer::Connect() {
     phase_ = Phase::kDialing;
     dialStartMs_ = NowMs();
     stepsRaised_ = 0;
+    AskForNextWakeUp();
 }
 
 void SimulatedDialer::HangUp() {
@@ -238,6 +239,9 @@ void SimulatedDialer::Poll() {
     // dial again from inside the event.
     while (RaiseNextDueEvent()) {
     }
+    // Said once more after the handlers had their say: a wake-up that came early
+    // finds nothing due and asks again for the rest.
+    AskForNextWakeUp();
 }
 
 void SimulatedDialer::ScriptDialFailure(const std::string& message) {
@@ -334,6 +338,16 @@ bool SimulatedDialer::RaiseNextDueEvent() {
     return true;
 }
 
+void SimulatedDialer::AskForNextWakeUp() {
+    if (disconnectOwed_) {
+        RequestWakeUp(0);
+    } else if (phase_ == Phase::kDialing) {
+        RequestWakeUp(StepDueMs(stepsRaised_) - NowMs());
+    } else {
+        RequestWakeUp(std::nullopt);  // a link that is up changes only when told
+    }
+}
+
 std::int64_t SimulatedDialer::StepDueMs(int step) const {
     const std::int64_t delayMs = std::int64_t{std::max(link_.connectDelaySeconds, 0)} * 1000;
     return dialStartMs_ + delayMs * step / (kStepCount - 1);
@@ -352,6 +366,7 @@ void SimulatedDialer::TakeLinkDown() {
     }
     phase_ = Phase::kDown;
     disconnectOwed_ = true;
+    AskForNextWakeUp();
 }
 
 SimulatedDialer::Counters SimulatedDialer::CurrentCounters() const {

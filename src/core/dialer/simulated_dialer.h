@@ -92,7 +92,7 @@ class SimulatedDialer : public Dialer {
     void ReloadPhoneBook();
 
     // Scripting, for tests and demonstrations. Each takes effect at the next Poll
-    // or property read.
+    // (which a dropped link asks for at once) or property read.
     void ScriptDialFailure(const std::string& message);  // the next Connect fails
     void ScriptLinkDrop();                               // the link goes down now
     void ScriptAddressAfter(int seconds);  // no address until this long after the link is up
@@ -117,6 +117,8 @@ class SimulatedDialer : public Dialer {
     SimulatedEntry* FindEntry(const std::string& name);
 
     bool RaiseNextDueEvent();
+    // Tells the wake-up when the next dial step or the owed disconnect is due.
+    void AskForNextWakeUp();
     std::int64_t StepDueMs(int step) const;
     void BringLinkUp();
     void TakeLinkDown();

@@ -1,8 +1,6 @@
 #include "app/backend_choice.h"
 
-#include <QDesktopServices>
 #include <QFileSystemWatcher>
-#include <QUrl>
 
 #include "dialer/simulated_dialer.h"
 #include "networkmanager/networkmanager_dialer.h"
@@ -22,9 +20,7 @@ ChosenDialer Simulated(const ProgramFolder& folder, const Clock& clock,
     // 属性 opens the phone book in the desktop's editor; whatever is saved there
     // reaches the entry list. Editors that save by replacing the file end the
     // watch on it, so the watch is renewed after every change.
-    dialer->SetEditor([](const std::filesystem::path& file) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
-    });
+    dialer->SetEditor(callbacks.openInEditor);
     const QString file = QString::fromStdString(dialer->PhoneBook());
     auto watcher = std::make_unique<QFileSystemWatcher>(QStringList{file});
     SimulatedDialer* raw = dialer.get();

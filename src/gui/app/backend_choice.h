@@ -5,12 +5,13 @@
 
 #include <QObject>
 #include <QString>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "base/clock.h"
 #include "app/program_folder.h"
+#include "base/clock.h"
 #include "dialer/dialer.h"
 
 namespace vornik::gui {
@@ -19,6 +20,9 @@ struct BackendCallbacks {
     // Messages for the user that are not dial errors (a missing editor, ...).
     std::function<void(const std::string&)> notice;
     std::function<void(const std::string&)> trace;
+    // Opens a file in the desktop's editor (the simulated phone book); none
+    // without a desktop.
+    std::function<void(const std::filesystem::path&)> openInEditor;
 };
 
 struct ChosenDialer {

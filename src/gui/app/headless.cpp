@@ -2,8 +2,10 @@
 
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <iostream>
 #include <ostream>
 
 #include "app/status_display.h"
@@ -23,8 +25,7 @@ void ForwardSignal(int) {
 HeadlessShell::HeadlessShell(HeadlessParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
-      ticks_([this] { session_.MainTick(); }, [this] { session_.MinuteTick(); },
-             [this] { session_.PollDialer(); }) {}
+      ticks_([this] { session_.MainTick(); }, [this] { session_.MinuteTick(); }, parts_.dialer) {}
 
 void HeadlessShell::Start() {
     Print([this](std::ostream& out) {
@@ -110,6 +111,16 @@ void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> c
 void HeadlessShell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
     Print([&question](std::ostream& out) { out << question << " -> 确定" << std::endl; });
     answer(true);
+}
+
+int HeadlessFront::Run(StartedParts& parts) {
+    HeadlessShell shell({parts.db, *parts.chosen.dialer, parts.probe, parts.clock, std::cout,
+                         parts.chosen.note, isatty(STDOUT_FILENO) == 1});
+    QObject::connect(&shell, &HeadlessShell::exited, QCoreApplication::instance(),
+                     &QCoreApplication::exit);
+    LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
+    shell.Start();
+    return QCoreApplication::exec();
 }
 
 void LeaveOnTerminationSignals(QObject* owner, std::function<void()> leave) {

@@ -1,8 +1,9 @@
-// The session without windows: the status text is printed once a second, a
-// message is printed and counts as read, the idle question is answered with the
-// hang-up, and SIGINT, SIGTERM, SIGHUP or SIGQUIT leave in the orderly way. When
-// the output goes away (a closed pipe, a closed terminal) printing stops and the
-// metering goes on.
+// The session without windows: on a terminal the status is printed once a
+// second; into a file or a pipe only what changes (the status line, messages, the
+// start and the end). A message is printed and counts as read, the idle question
+// is answered with the hang-up, and SIGINT, SIGTERM, SIGHUP or SIGQUIT leave in
+// the orderly way. When the output goes away (a closed pipe, a closed terminal)
+// printing stops and the metering goes on.
 #pragma once
 
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <iosfwd>
 
+#include "app/program_start.h"
 #include "app/session.h"
 #include "app/tick_driver.h"
 #include "app/user_interface.h"
@@ -23,6 +25,9 @@ struct HeadlessParts {
     const Clock& clock;
     std::ostream& out;
     QString backendNote;
+    // Someone watches the output: the status block is worth composing every
+    // second. A log file or a pipe gets only what changes.
+    bool outputIsTerminal = true;
 };
 
 class HeadlessShell : public QObject, public UserInterface {
@@ -40,6 +45,7 @@ class HeadlessShell : public QObject, public UserInterface {
     void ShowMenuStates(const MenuStates&) override {}
     void ShowHistory(const MonthHistory&) override {}
     void ShowLiveFigures(const LiveFigures& figures) override;
+    bool LiveFiguresShown() const override { return parts_.outputIsTerminal && !outputLost_; }
     void ShowEntryList(const std::vector<std::string>& names) override;
     void ShowEntry(const std::string&) override {}
     void ShowCredentials(const std::string&, const std::string&) override {}
@@ -62,6 +68,14 @@ class HeadlessShell : public QObject, public UserInterface {
     std::string lastMessage_;
     bool exited_ = false;
     bool outputLost_ = false;
+};
+
+// The terminal's way of running the session: the headless shell, its status
+// block only when stdout is a terminal.
+class HeadlessFront : public Front {
+  public:
+    bool HasWindow() const override { return false; }
+    int Run(StartedParts& parts) override;
 };
 
 // Turns SIGINT, SIGTERM, SIGHUP (the terminal closed) and SIGQUIT into a call of

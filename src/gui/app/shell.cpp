@@ -48,7 +48,7 @@ constexpr double kFastestKBps = 9999.99;
 Shell::Shell(ShellParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
-      ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, [this] { session_.PollDialer(); }) {
+      ticks_([this] { MainTick(); }, [this] { MinuteTick(); }, parts_.dialer) {
     const ErrorLog& log = parts_.log;
     auto trace = [&log](const std::string& line) { log.Write(line); };
     // The installed share folder sits beside the executable's bin folder.

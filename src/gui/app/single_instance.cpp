@@ -1,20 +1,23 @@
 #include "app/single_instance.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace vornik::gui {
 namespace {
@@ -75,6 +78,28 @@ QString LockFailureText(int error, const QString& folder, const QString& lockPat
     }
 }
 
+// The socket's address; false when the path does not fit into one.
+bool SocketAddress(const QString& name, sockaddr_un& address) {
+    const QByteArray path = QFile::encodeName(name);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path)) {
+        return false;
+    }
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    return true;
+}
+
+// Waits up to `waitMs` for `fd` to be ready for `events`.
+bool Ready(int fd, short events, qint64 waitMs) {
+    pollfd ready{fd, events, 0};
+    int got = 0;
+    do {
+        got = ::poll(&ready, 1, static_cast<int>(std::max<qint64>(waitMs, 0)));
+    } while (got < 0 && errno == EINTR);
+    return got > 0;
+}
+
 bool WriteAll(int fd, const QByteArray& data) {
     qsizetype done = 0;
     while (done < data.size()) {
@@ -106,7 +131,11 @@ SingleInstance::SingleInstance(const QString& programFolder, bool hasWindow,
       trace_(std::move(trace)) {}
 
 SingleInstance::~SingleInstance() {
-    server_.reset();
+    if (serverFd_ >= 0) {
+        delete server_;
+        ::close(serverFd_);
+        ::unlink(QFile::encodeName(serverName_).constData());
+    }
     if (lockFd_ >= 0) {
         // Removed while still locked: a start that opened the old file finds that
         // it is no longer the one named vornik.lock and opens again.
@@ -212,53 +241,105 @@ bool SingleInstance::WriteOwner(QString& failure) {
 }
 
 void SingleInstance::Listen() {
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    // Whatever socket bears the name was left by an owner that is gone: the lock is ours.
-    QLocalServer::removeServer(serverName_);
-    if (!server_->listen(serverName_)) {
-        // The program still runs; a second start finds the lock held and says that
-        // this instance does not answer.
+    auto failed = [this](const char* what) {
         if (trace_) {
+            // The program still runs; a second start finds the lock held and says
+            // that this instance does not answer.
             trace_("cannot listen on " + serverName_.toStdString() +
-                   " for a second start: " + server_->errorString().toStdString());
+                   " for a second start: " + what + ": " + std::strerror(errno));
         }
+    };
+    sockaddr_un address{};
+    if (!SocketAddress(serverName_, address)) {
+        errno = ENAMETOOLONG;
+        failed("the path is too long");
         return;
     }
-    connect(server_.get(), &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* client = server_->nextPendingConnection()) {
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            connect(client, &QLocalSocket::readyRead, client, [this, client] {
-                if (!client->canReadLine()) {
-                    return;
-                }
-                client->readLine();
-                emit activationRequested();
-                client->write(hasWindow_ ? "window\n" : "terminal\n");
-                client->flush();
-                client->disconnectFromServer();
-            });
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        failed("socket");
+        return;
+    }
+    // Whatever socket bears the name was left by an owner that is gone: the lock
+    // is ours. Only this user may connect to it.
+    ::unlink(address.sun_path);
+    const mode_t mask = ::umask(077);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::umask(mask);
+    if (!bound || ::listen(fd, 8) != 0) {
+        failed(bound ? "listen" : "bind");
+        ::close(fd);
+        return;
+    }
+    serverFd_ = fd;
+    server_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(server_, &QSocketNotifier::activated, this, [this] {
+        for (int client; (client = ::accept4(serverFd_, nullptr, nullptr,
+                                             SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
+            Answer(client);
         }
+    });
+}
+
+// Reads the request line as it comes, then brings this instance forward and
+// says whether it has a window.
+void SingleInstance::Answer(int client) {
+    auto* reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
+    auto request = std::make_shared<QByteArray>();
+    connect(reader, &QSocketNotifier::activated, this, [this, reader, client, request] {
+        char buffer[64];
+        ssize_t got = 0;
+        while ((got = ::read(client, buffer, sizeof buffer)) > 0 && request->size() < 256) {
+            request->append(buffer, got);
+        }
+        const bool ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR);
+        if (!request->contains('\n') && !ended) {
+            return;  // more to come
+        }
+        if (request->contains('\n')) {
+            emit activationRequested();
+            const QByteArray answer = hasWindow_ ? "window\n" : "terminal\n";
+            [[maybe_unused]] const ssize_t sent = ::send(
+                client, answer.constData(), static_cast<std::size_t>(answer.size()), MSG_NOSIGNAL);
+        }
+        reader->setEnabled(false);
+        reader->deleteLater();
+        ::close(client);
     });
 }
 
 QByteArray SingleInstance::AskOwner(int waitMs) {
     const QDeadlineTimer deadline(std::max(waitMs, 500));
-    QLocalSocket socket;
-    socket.connectToServer(serverName_);
-    if (!socket.waitForConnected(500)) {
+    sockaddr_un address{};
+    if (!SocketAddress(serverName_, address)) {
         return {};
     }
-    socket.write("show\n");
-    socket.flush();
-    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
-           !deadline.hasExpired()) {
-        socket.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 500)));
-    }
-    if (!socket.canReadLine()) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
         return {};
     }
-    return socket.readLine().trimmed();
+    QByteArray answer;
+    // A full backlog is an owner that does not take calls now; the caller asks again.
+    const bool connected =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    static constexpr char kRequest[] = "show\n";
+    if (connected && ::send(fd, kRequest, sizeof kRequest - 1, MSG_NOSIGNAL) ==
+                         static_cast<ssize_t>(sizeof kRequest - 1)) {
+        while (!answer.contains('\n') && !deadline.hasExpired() &&
+               Ready(fd, POLLIN, std::min<qint64>(deadline.remainingTime(), 500))) {
+            char buffer[64];
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got <= 0) {
+                break;
+            }
+            answer.append(buffer, got);
+        }
+    }
+    ::close(fd);
+    if (!answer.contains('\n')) {
+        return {};
+    }
+    return answer.left(answer.indexOf('\n')).trimmed();
 }
 
 QString SingleInstance::OwnerDescription() const {

@@ -3,7 +3,8 @@
 // however the process ends, and a lock file copied from another machine (a
 // portable folder, a copied home) holds no lock at all, so such a file is simply
 // taken over. The running instance listens on a local socket through which a
-// second start asks it to come forward and learns whether it has a window.
+// second start asks it to come forward and learns whether it has a window. The
+// socket is a plain Unix one: the program runs on Qt Core alone.
 #pragma once
 
 #include <QObject>
@@ -12,7 +13,7 @@
 #include <memory>
 #include <string>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace vornik::gui {
 
@@ -49,6 +50,7 @@ class SingleInstance : public QObject {
     LockTry TryLock(QString& failure);
     bool WriteOwner(QString& failure);
     void Listen();
+    void Answer(int client);
     // The running instance's answer: "window", "terminal", or empty when none came.
     QByteArray AskOwner(int waitMs);
     QString OwnerDescription() const;
@@ -59,7 +61,8 @@ class SingleInstance : public QObject {
     bool hasWindow_;
     std::function<void(const std::string&)> trace_;
     int lockFd_ = -1;
-    std::unique_ptr<QLocalServer> server_;
+    int serverFd_ = -1;
+    QSocketNotifier* server_ = nullptr;
 };
 
 }  // namespace vornik::gui

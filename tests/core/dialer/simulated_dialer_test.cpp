@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -85,6 +86,63 @@ TEST_F(SimulatedDialerTest, StatesComeOnlyFromPollAndDisconnectedOnce) {
     dialer_.HangUp();
     AdvanceAndPoll(60'000);
     EXPECT_EQ(events_, (Events{"0", "8193"}));
+}
+
+// Moved on only by the wake-ups it asks for, a dial raises each state at its due
+// moment; a link that is up asks for none until it goes down.
+TEST_F(SimulatedDialerTest, TheWakeUpsItAsksForBringEachStateWhenItIsDue) {
+    std::vector<std::optional<std::int64_t>> asked;
+    dialer_.SetWakeUp(this,
+                      [&asked](std::optional<std::int64_t> delayMs) { asked.push_back(delayMs); });
+    std::vector<std::int64_t> raisedAtMs;
+    std::int64_t sinceDialMs = 0;
+    // Waits as long as the last request says, then polls.
+    auto followWakeUps = [&] {
+        for (int guard = 0; guard < 100 && !asked.empty() && asked.back(); ++guard) {
+            const std::int64_t delayMs = *asked.back();
+            asked.clear();
+            clock_.AdvanceMs(delayMs);
+            sinceDialMs += delayMs;
+            const std::size_t before = events_.size();
+            dialer_.Poll();
+            raisedAtMs.insert(raisedAtMs.end(), events_.size() - before, sinceDialMs);
+        }
+    };
+    dialer_.LoadEntry("模拟ADSL");  // connected after 3 seconds
+    dialer_.Connect();
+    EXPECT_TRUE(events_.empty());
+    EXPECT_EQ(asked, (std::vector<std::optional<std::int64_t>>{0}));
+    followWakeUps();
+    EXPECT_EQ(events_, kFullDial);
+    EXPECT_EQ(raisedAtMs,
+              (std::vector<std::int64_t>{0, 333, 666, 1000, 1333, 1666, 2000, 2333, 2666, 3000}));
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.back(), std::nullopt);
+
+    // A dropped link is reported at the next wake-up, asked for at once.
+    events_.clear();
+    asked.clear();
+    dialer_.ScriptLinkDrop();
+    EXPECT_EQ(asked, (std::vector<std::optional<std::int64_t>>{0}));
+    followWakeUps();
+    EXPECT_EQ(events_, Events{"8193"});
+    EXPECT_EQ(asked.back(), std::nullopt);
+
+    // A wake-up that comes early finds nothing due and asks for the rest; a
+    // hang-up in the middle of a dial ends it there.
+    events_.clear();
+    dialer_.Connect();
+    dialer_.Poll();  // the first step is due at once
+    asked.clear();
+    clock_.AdvanceMs(100);
+    dialer_.Poll();
+    EXPECT_EQ(events_, Events{"0"});
+    EXPECT_EQ(asked, (std::vector<std::optional<std::int64_t>>{233}));
+    dialer_.HangUp();
+    EXPECT_EQ(asked.back(), 0);
+    followWakeUps();
+    EXPECT_EQ(events_, (Events{"0", "8193"}));
+    EXPECT_EQ(asked.back(), std::nullopt);
 }
 
 TEST_F(SimulatedDialerTest, FailuresStopAfterAuthenticationWithTheirMessage) {
