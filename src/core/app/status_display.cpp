@@ -1,7 +1,5 @@
 #include "app/status_display.h"
 
-#include <cstdio>
-
 #include "base/format_duration.h"
 
 namespace vornik {
@@ -13,12 +11,6 @@ std::string DurationAndFee(const char* label, std::int64_t seconds, double fee,
 }
 
 }  // namespace
-
-std::string PlainNumber(double value, int decimals) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
-}
 
 StatusText ComposeStatusText(const CurrentCall& call, double callFee, const UsageTotals& totals,
                              bool connected, const NumberFormat& format) {

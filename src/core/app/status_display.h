@@ -8,12 +8,10 @@
 #include <string>
 
 #include "base/call_state.h"
+#include "base/number_text.h"
 #include "reports/usage_totals.h"
 
 namespace vornik {
-
-// Formats a number with `decimals` places and the user's digit grouping.
-using NumberFormat = std::function<std::string(double value, int decimals)>;
 
 struct StatusText {
     std::string text;     // lines separated by "\n"
@@ -50,8 +48,5 @@ struct MenuStates {
 };
 MenuStates ComputeMenuStates(const std::string& entryName, bool connected, bool soundOn,
                              int logOrderDescending);
-
-// Plain "." decimals without grouping, for the terminal and tests.
-std::string PlainNumber(double value, int decimals);
 
 }  // namespace vornik

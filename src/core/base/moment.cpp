@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 namespace vornik {
 namespace {
@@ -74,6 +75,28 @@ std::string MomentText(const Moment& m) {
     put(14, m.minute, 2);
     put(17, m.second, 2);
     return text;
+}
+
+std::string IsoLocalText(const Moment& m) {
+    std::tm local{};
+    local.tm_year = m.year - 1900;
+    local.tm_mon = m.month - 1;
+    local.tm_mday = m.day;
+    local.tm_hour = m.hour;
+    local.tm_min = m.minute;
+    local.tm_sec = m.second;
+    local.tm_isdst = -1;
+    long offset = 0;
+    if (std::mktime(&local) != static_cast<std::time_t>(-1)) {
+        offset = local.tm_gmtoff;
+    }
+    const long minutes = (offset < 0 ? -offset : offset) / 60;
+    char zone[40];
+    std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+    std::string text = MomentText(m);
+    text[10] = 'T';
+    return text + zone;
 }
 
 std::string DateText(const Moment& m) {

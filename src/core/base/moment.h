@@ -28,6 +28,10 @@ std::string MomentText(const Moment& m);
 std::string DateText(const Moment& m);
 // "HH:mm:ss"
 std::string TimeOfDayText(const Moment& m);
+// ISO 8601 with the local zone's offset at that moment, for programs:
+// "2006-05-01T08:00:00+08:00". A wall time the zone skips or repeats takes the
+// offset the C library chooses for it.
+std::string IsoLocalText(const Moment& m);
 // Day bounds: the date followed by " 00:00:00" or " 23:59:59".
 std::string DayStartText(const Moment& m);
 std::string DayEndText(const Moment& m);

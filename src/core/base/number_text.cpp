@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -33,6 +34,12 @@ std::optional<double> ParseNumber(std::string_view text) {
         return std::nullopt;
     }
     return value;
+}
+
+std::string PlainNumber(double value, int decimals) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return buffer;
 }
 
 }  // namespace vornik

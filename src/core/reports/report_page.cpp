@@ -1,0 +1,173 @@
+// The page people read, opened in their browser. Its lines and numbers follow
+// the report layout the program has always written; values that come from users
+// or back-ends (entry names, device types, addresses) are escaped, and the page
+// says it is UTF-8.
+#include <cstdio>
+
+#include "base/format_duration.h"
+#include "reports/report_forms.h"
+
+namespace vornik {
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+constexpr char kTableStart[] = "<table border=1 bordercolor=blue  align=center>";
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// The month's fee in its general form: 12.5 stays 12.5, up to fifteen digits.
+std::string GeneralNumber(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+class Page {
+  public:
+    explicit Page(const NumberFormat& number) : number_(number) {}
+
+    void Line(const std::string& text) { text_ += text + kLineEnd; }
+    void Cell(const std::string& value) { Line("<td align=right>" + value + "</td>"); }
+    void CountCell(std::int64_t value) { Cell(std::to_string(value)); }
+    void MoneyCell(double value) { Cell(number_(value, 2)); }
+    void BytesCell(std::int64_t value) { Cell(number_(static_cast<double>(value), 0)); }
+    void DurationCell(std::int64_t seconds) { Cell(FormatDuration(seconds)); }
+
+    void Title(const std::string& text) {
+        Line("<table width=100%><tr><td align=center><b><font size=+2>" + text +
+             "</font></b></td></tr></table>");
+    }
+    // "…共用时间00:10:00,总流量1.50MB, 花费12.5" after `opening`.
+    void Summary(const std::string& opening, const UsageSums& sums) {
+        const auto megabytes = static_cast<float>(static_cast<double>(sums.bytes) / 1024 / 1024);
+        Line("<table width=100% ><tr><td align=center><font size=-1 color=blue>" + opening +
+             FormatDuration(sums.seconds) + ",总流量" + number_(megabytes, 2) + "MB, 花费" +
+             GeneralNumber(sums.fee) + "</font></td></tr></table>");
+    }
+    void TableStart(const std::string& headerRow) {
+        Line("<br>");
+        Line(kTableStart);
+        Line(headerRow);
+    }
+
+    std::string Text() const { return text_; }
+
+  private:
+    const NumberFormat& number_;
+    std::string text_;
+};
+
+std::string MonthTitle(const Report& report, const char* by) {
+    return Escaped(report.entryName) + " " + std::to_string(report.month.year) + "年" +
+           std::to_string(report.month.month) + "月拨号报表(" + by + ")";
+}
+
+void CallRows(Page& page, const Report& report) {
+    page.Title(MonthTitle(report, "按每次"));
+    page.Summary("本月共上网" + std::to_string(report.callCount) + "次，共用时间", report.sums);
+    page.TableStart(
+        "<tr><td>序号</td><td>开始时间</td><td>结束时间</td><td>上网用时</td><td>上网费用</"
+        "td><td>名称</td><td>类型</td><td>客户机子IP</td><td>接受字节</td><td>发送字节</td></"
+        "tr>");
+    std::int64_t number = 0;
+    for (const CallRecord& call : report.calls) {
+        page.Line("<tr>");
+        page.CountCell(number++);
+        page.Cell(Escaped(call.beginTime));
+        page.Cell(Escaped(call.endTime));
+        page.DurationCell(call.Seconds().value_or(0));
+        page.MoneyCell(call.fee);
+        page.Cell(Escaped(call.entryName));
+        page.Cell(Escaped(call.deviceType));
+        page.Cell(Escaped(call.ipAddress));
+        page.BytesCell(call.bytesIn);
+        page.BytesCell(call.bytesOut);
+        page.Line("</tr>");
+    }
+}
+
+void DayRows(Page& page, const Report& report) {
+    page.Title(MonthTitle(report, "按每天"));
+    page.Summary("本月上网共用时间", report.sums);
+    page.TableStart(
+        "<tr><td>月份</td><td>日期</td><td>拨号次数</td><td>上网用时</td><td>上网费用</"
+        "td><td>接收字节</td><td>发送字节</td></tr>");
+    for (const DayUsage& day : report.days) {
+        page.Line("<tr>");
+        page.CountCell(day.month);
+        page.CountCell(day.day);
+        page.CountCell(day.calls);
+        page.DurationCell(day.seconds);
+        page.MoneyCell(day.fee);
+        page.BytesCell(day.bytesIn);
+        page.BytesCell(day.bytesOut);
+        page.Line("</tr>");
+    }
+}
+
+void MonthRows(Page& page, const Report& report) {
+    page.Title(Escaped(report.entryName) + " " + std::to_string(report.month.year) +
+               "年拨号报表(按每月)");
+    page.Summary("本年共上网" + std::to_string(report.callCount) + "次，共用时间", report.sums);
+    page.TableStart(
+        "<tr><td>月份</td><td>拨号次数</td><td>上网用时</td><td>上网费用</td><td>接收字节</"
+        "td><td>发送字节</td></tr>");
+    for (const MonthUsage& month : report.months) {
+        page.Line("<tr>");
+        page.CountCell(month.month.month);
+        page.CountCell(month.calls);
+        page.DurationCell(month.seconds);
+        page.MoneyCell(month.fee);
+        page.BytesCell(month.bytesIn);
+        page.BytesCell(month.bytesOut);
+        page.Line("</tr>");
+    }
+}
+
+}  // namespace
+
+std::string ComposeHtmlReport(const Report& report, const NumberFormat& number) {
+    Page page(number);
+    page.Line("<html><head><meta charset=\"utf-8\"></head><body>");
+    switch (report.kind) {
+        case ReportKind::kByCall:
+            CallRows(page, report);
+            break;
+        case ReportKind::kByDay:
+            DayRows(page, report);
+            break;
+        case ReportKind::kByMonth:
+            MonthRows(page, report);
+            break;
+    }
+    page.Line("</table>");
+    page.Line("</body></html>");
+    return page.Text();
+}
+
+}  // namespace vornik
