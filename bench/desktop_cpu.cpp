@@ -184,7 +184,8 @@ int main(int argc, char** argv) {
                       prompter,
                       QSystemTrayIcon::isSystemTrayAvailable(),
                       QStringLiteral("模拟拨号"),
-                      !options.oneTimer});
+                      !options.oneTimer,
+                      {}});
     QTimer second;
     QTimer minute;
     if (options.oneTimer) {

@@ -134,7 +134,11 @@ class ShellTest : public ::testing::Test {
                                                     prompter_,
                                                     trayAvailable,
                                                     QStringLiteral("模拟拨号"),
-                                                    false});
+                                                    false,
+                                                    [this](const QUrl& url) {
+                                                        opened_.push_back(url);
+                                                        return openSucceeds_;
+                                                    }});
         shell_->Start();
         QApplication::processEvents();
     }
@@ -173,6 +177,8 @@ class ShellTest : public ::testing::Test {
     SimulatedDialer dialer_{clock_, folder_ / "simulated-phonebook.txt"};
     testing::FakeProbe probe_;
     ScriptedPrompter prompter_;
+    std::vector<QUrl> opened_;
+    bool openSucceeds_ = true;
     std::unique_ptr<Shell> shell_;
 };
 
@@ -520,6 +526,39 @@ TEST(SingleInstanceTest, ASecondStartBringsTheFirstForward) {
     EXPECT_EQ(claimed.outcome, SingleInstance::Outcome::kAnotherRunning);
     EXPECT_TRUE(claimed.windowShown);
     EXPECT_EQ(activations, 1);
+}
+
+// The reports of the shown month from both menus: written into the program
+// folder and opened; a month without calls, a page that cannot be written and
+// one that nothing can open are each said.
+TEST_F(ShellTest, ReportsOfTheShownMonthAreWrittenAndOpened) {
+    StartShell();
+    LogCalls(3);
+    Window().MainAction(Command::kReportByCall)->trigger();
+    const std::filesystem::path byCall = folder_ / "report/模拟ADSL-2006年5月报表(按每次).html";
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(opened_.back(), QUrl::fromLocalFile(QString::fromStdString(byCall.string())));
+    EXPECT_NE(testing::ReadFile(byCall).find("本月共上网3次，共用时间00:04:30"), std::string::npos);
+
+    Window().TrayAction(Command::kReportByMonth)->trigger();
+    EXPECT_NE(testing::ReadFile(folder_ / "report/模拟ADSL-2006年报表(按每月).html")
+                  .find("<td align=right>5</td>\r\n<td align=right>3</td>"),
+              std::string::npos);
+
+    openSucceeds_ = false;
+    Window().TrayAction(Command::kReportByDay)->trigger();
+    ASSERT_FALSE(prompter_.asked.isEmpty());
+    EXPECT_TRUE(prompter_.asked.back().contains(QStringLiteral("没有能打开网页的程序")));
+
+    std::filesystem::remove_all(folder_ / "report");
+    testing::WriteFile(folder_ / "report", "a file where the folder belongs");
+    Window().MainAction(Command::kReportByDay)->trigger();
+    EXPECT_TRUE(prompter_.asked.back().startsWith(QStringLiteral("报表没有写成：")));
+
+    shell_->CoreSession().ShowBillingMonth({2006, 7});
+    Window().MainAction(Command::kReportByCall)->trigger();
+    EXPECT_EQ(prompter_.asked.back(), QStringLiteral("本月没有拨号记录。"));
+    EXPECT_EQ(opened_.size(), 3u);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "metering/limits.h"
 #include "metering/speed_meter.h"
 #include "metering/time_rules.h"
+#include "reports/month_report.h"
 #include "reports/usage_totals.h"
 #include "store/call_log_writer.h"
 #include "store/dbio.h"
@@ -84,6 +85,9 @@ class Session {
     void ShowBillingMonth(const BillingMonth& month);
     void RefreshHistory();
     void ReloadRules();
+    // A report of the month the history shows (of its year, by month), for the
+    // entry the dialer holds.
+    Report LoadShownReport(ReportKind kind);
     // The sound and order menu items: flip, store, and show.
     void ToggleSound();
     void ToggleLogOrder();

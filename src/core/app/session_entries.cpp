@@ -138,6 +138,10 @@ void Session::RefreshHistory() {
     ShowShownMonth();
 }
 
+Report Session::LoadShownReport(ReportKind kind) {
+    return LoadReport(usage_, kind, shownMonth_, rules_.firstFeeDay, dialer_.EntryName());
+}
+
 void Session::ShowShownMonth() {
     ui_.ShowHistory({shownMonth_,
                      usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, dialer_.EntryName()),

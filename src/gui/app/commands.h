@@ -22,6 +22,7 @@ enum class Command {
     kSound,
     kReportByCall,
     kReportByDay,
+    kReportByMonth,
     kBackupLog,
     kRestoreLog,
     kExportLog,
@@ -41,8 +42,6 @@ constexpr bool IsPending(Command command) {
         case Command::kExportRules:
         case Command::kImportRules:
         case Command::kSearch:
-        case Command::kReportByCall:
-        case Command::kReportByDay:
         case Command::kBackupLog:
         case Command::kRestoreLog:
         case Command::kExportLog:

@@ -34,8 +34,17 @@ class DesktopFront : public Front {
 int DesktopFront::Run(StartedParts& parts) {
     QApplication::setQuitOnLastWindowClosed(false);
     MessageBoxPrompter prompter;
-    Shell shell({parts.folder, parts.db, parts.log, *parts.chosen.dialer, parts.probe, parts.clock,
-                 prompter, QSystemTrayIcon::isSystemTrayAvailable(), parts.chosen.note, true});
+    Shell shell({parts.folder,
+                 parts.db,
+                 parts.log,
+                 *parts.chosen.dialer,
+                 parts.probe,
+                 parts.clock,
+                 prompter,
+                 QSystemTrayIcon::isSystemTrayAvailable(),
+                 parts.chosen.note,
+                 true,
+                 {}});
     parts.notices = [&shell](const std::string& text) { shell.ShowMessage(text, [] {}); };
     QObject::connect(&shell, &Shell::exited, QCoreApplication::instance(), &QCoreApplication::exit);
     QObject::connect(&parts.instance, &SingleInstance::activationRequested, &shell,

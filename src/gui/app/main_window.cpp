@@ -97,6 +97,7 @@ void MainWindow::AddLogCommands(QMenu* menu, std::map<Command, QAction*>& action
 void MainWindow::AddReportCommands(QMenu* menu, std::map<Command, QAction*>& actions) {
     AddCommand(menu, actions, Command::kReportByCall, "月报表(按拨号)");
     AddCommand(menu, actions, Command::kReportByDay, "月报表(按每天)");
+    AddCommand(menu, actions, Command::kReportByMonth, "年报表(按每月)");
 }
 
 void MainWindow::BuildMainMenu() {
@@ -268,7 +269,8 @@ void MainWindow::ApplyMenuStates(const MenuStates& states) {
         actions->at(Command::kDial)->setEnabled(states.dialEnabled);
         actions->at(Command::kHangUp)->setEnabled(states.hangUpEnabled);
         actions->at(Command::kSound)->setText(QString::fromStdString(states.soundCaption));
-        for (const Command report : {Command::kReportByCall, Command::kReportByDay}) {
+        for (const Command report :
+             {Command::kReportByCall, Command::kReportByDay, Command::kReportByMonth}) {
             actions->at(report)->setEnabled(states.reportEnabled && !IsPending(report));
         }
     }

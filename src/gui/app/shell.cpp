@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QSystemTrayIcon>
 #include <QWindow>
 #include <iostream>
@@ -13,6 +12,7 @@
 #include "app/exit_dialog.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
+#include "app/locale_number.h"
 #include "app/main_window.h"
 #include "app/prompter.h"
 #include "app/resource_locator.h"
@@ -29,11 +29,6 @@ namespace {
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// Amounts and byte counts with the user's digit grouping and decimal sign.
-std::string LocaleNumber(double value, int decimals) {
-    return QLocale::system().toString(value, 'f', decimals).toStdString();
 }
 
 // The live labels are sized once for these figures, as wide as they get in a long
@@ -204,6 +199,15 @@ void Shell::Run(Command command) {
             break;
         case Command::kLogOrder:
             session_.ToggleLogOrder();
+            break;
+        case Command::kReportByCall:
+            WriteShownReport(ReportKind::kByCall);
+            break;
+        case Command::kReportByDay:
+            WriteShownReport(ReportKind::kByDay);
+            break;
+        case Command::kReportByMonth:
+            WriteShownReport(ReportKind::kByMonth);
             break;
         default:
             break;  // the pending commands are disabled where they appear

@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
+#include <functional>
 #include <memory>
 
 #include "app/commands.h"
@@ -12,6 +14,7 @@
 #include "app/session.h"
 #include "app/tick_driver.h"
 #include "app/user_interface.h"
+#include "reports/month_report.h"
 
 class QSystemTrayIcon;
 
@@ -38,6 +41,9 @@ struct ShellParts {
     QString backendNote;
     // Tests drive the ticks themselves.
     bool startTimers = true;
+    // Opens a page or an address with the desktop's handler; tests record it
+    // instead. Empty: QDesktopServices.
+    std::function<bool(const QUrl&)> openUrl;
 };
 
 class Shell : public QObject, public UserInterface {
@@ -93,6 +99,8 @@ class Shell : public QObject, public UserInterface {
     void ToggleFloatWindow();
     void ToggleMainWindow();
     void ShowMainWindow();
+    void WriteShownReport(ReportKind kind);
+    bool OpenUrl(const QUrl& url);
 
     ShellParts parts_;
     std::unique_ptr<ResourceLocator> locator_;

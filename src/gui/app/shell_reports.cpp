@@ -1,0 +1,34 @@
+// The reports menu: the page of the month the history shows, written into the
+// program folder and opened in the desktop's browser. Whatever keeps the page
+// from the user is said, with the reason.
+#include <QDesktopServices>
+
+#include "app/locale_number.h"
+#include "app/shell.h"
+
+namespace vornik::gui {
+
+void Shell::WriteShownReport(ReportKind kind) {
+    const Report report = session_.LoadShownReport(kind);
+    if (report.Empty()) {
+        ShowMessage(NothingToReportText(kind), [] {});
+        return;
+    }
+    const auto written = WriteReport(parts_.folder.root, report, ReportFormat::kHtml, LocaleNumber);
+    if (!written) {
+        parts_.log.Write("report not written: " + written.Error());
+        ShowMessage("报表没有写成：" + written.Error(), [] {});
+        return;
+    }
+    const QString page = QString::fromStdString(written->string());
+    if (!OpenUrl(QUrl::fromLocalFile(page))) {
+        parts_.log.Write("report written but not opened: " + written->string());
+        ShowMessage("报表已写入 " + written->string() + "，但没有能打开网页的程序。", [] {});
+    }
+}
+
+bool Shell::OpenUrl(const QUrl& url) {
+    return parts_.openUrl ? parts_.openUrl(url) : QDesktopServices::openUrl(url);
+}
+
+}  // namespace vornik::gui
