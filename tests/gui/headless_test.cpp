@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 #include <sstream>
 #include <string>
@@ -42,7 +46,10 @@ TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
     shell.Start();
     EXPECT_EQ(dialer.EntryName(), "模拟ADSL");  // no last entry: the first one
     // The first status comes with the start, not a tick later.
-    EXPECT_NE(out.str().find("本月用时：00:00:00"), std::string::npos) << out.str();
+    EXPECT_NE(
+        out.str().find("\r09:00:00 模拟ADSL 未连接 | 今日 00:00:00 0.00元 | 本月 00:00:00 0.00元"),
+        std::string::npos)
+        << out.str();
     auto tick = [&](int seconds) {
         for (int i = 0; i < seconds; ++i) {
             clock.Advance(1);
@@ -52,7 +59,7 @@ TEST(HeadlessShellTest, DialsPrintsAnswersTheIdleQuestionAndKeepsTheCall) {
     };
     tick(10);
     ASSERT_TRUE(shell.CoreSession().Call().isConnected);
-    EXPECT_NE(out.str().find(" 本次用时：00:00:0"), std::string::npos);
+    EXPECT_NE(out.str().find(" 模拟ADSL 已连接 00:00:0"), std::string::npos);
     EXPECT_NE(out.str().find("拨号状态：连接已建立"), std::string::npos);
 
     // An idle link: the question is answered with the hang-up.
@@ -116,7 +123,8 @@ TEST(HeadlessShellTest, IntoAFileTheStatesComeWhenDueAndNoStatusBlockBetween) {
     SimulatedDialer dialer(clock, folder / "simulated-phonebook.txt");
     testing::FakeProbe probe;
     std::ostringstream out;
-    HeadlessShell shell({db, dialer, probe, clock, out, QStringLiteral("模拟拨号"), false});
+    HeadlessShell shell(
+        {db, dialer, probe, clock, out, QStringLiteral("模拟拨号"), HeadlessOutput::kLines});
     const auto printed = [&out](const std::string& text) {
         return out.str().find(text) != std::string::npos;
     };
@@ -128,13 +136,83 @@ TEST(HeadlessShellTest, IntoAFileTheStatesComeWhenDueAndNoStatusBlockBetween) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return printed("拨号状态：连接已断开"); }, 20'000))
         << out.str();
     shell.ExitApp();
-    EXPECT_EQ(Lines(out.str()),
-              (std::vector<std::string>{
-                  "Vornik 模拟拨号", "连接: [一秒]", "拨号状态：正在打开端口",
-                  "拨号状态：端口已打开", "拨号状态：正在打开设备", "拨号状态：设备已打开",
-                  "拨号状态：所有设备都打开，连接建立", "拨号状态：用户验证开始",
-                  "拨号状态：通过用户验证", "拨号状态：协议通过", "拨号状态：登陆网络",
-                  "拨号状态：连接已建立", "拨号状态：连接已断开", "Vornik: 已退出"}));
+    std::vector<std::string> lines = Lines(out.str());
+    // The first status, at the end of the start.
+    ASSERT_GT(lines.size(), 2u);
+    EXPECT_TRUE(
+        QRegularExpression(
+            QStringLiteral("^\\d\\d:\\d\\d:\\d\\d 一秒 未连接 \\| 今日 00:00:00 0.00元 \\| 本月 "
+                           "00:00:00 0.00元$"))
+            .match(QString::fromStdString(lines[2]))
+            .hasMatch())
+        << lines[2];
+    lines.erase(lines.begin() + 2);
+    // Whether a second of the link's first silence passed before the drop depends
+    // on the machine's pace.
+    std::erase(lines, std::string("拨号状态：网络空闲...."));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Vornik 模拟拨号", "连接: [一秒]", "拨号状态：正在打开端口",
+                         "拨号状态：端口已打开", "拨号状态：正在打开设备", "拨号状态：设备已打开",
+                         "拨号状态：所有设备都打开，连接建立", "拨号状态：用户验证开始",
+                         "拨号状态：通过用户验证", "拨号状态：协议通过", "拨号状态：登陆网络",
+                         "拨号状态：连接已建立", "拨号状态：连接已断开", "Vornik: 已退出"}));
+}
+
+// For programs: every line is one JSON object, an event or the minute's status.
+TEST(HeadlessShellTest, JsonLinesCarryEventsAndTheStatusOfEachMinute) {
+    testing::TempFolder folder;
+    ErrorLog log(folder / "log/error.log");
+    Dbio db(folder / "db/diallog.db", log);
+    db.OpenDatabase();
+    ASSERT_TRUE(db.SaveConfig(kAutoDial, "1"));
+    ASSERT_TRUE(db.SaveConfig(kJishiFee, "6"));
+    ASSERT_TRUE(db.SaveConfig(kFeeType, "1"));
+    testing::FakeClock clock({2006, 5, 10, 9, 0, 0});
+    SimulatedDialer dialer(clock, folder / "simulated-phonebook.txt");
+    testing::FakeProbe probe;
+    std::ostringstream out;
+    HeadlessShell shell(
+        {db, dialer, probe, clock, out, QStringLiteral("模拟拨号"), HeadlessOutput::kJsonLines});
+    shell.Start();
+    for (int i = 0; i < 75; ++i) {
+        clock.Advance(1);
+        dialer.Poll();
+        shell.CoreSession().MainTick();
+        if (clock.Now().second == 0) {
+            shell.MinuteTick();
+        }
+    }
+    shell.ExitApp();
+    QStringList events;
+    QJsonObject lastStatus;
+    for (const std::string& line : Lines(out.str())) {
+        QJsonParseError error{};
+        const QJsonDocument document =
+            QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
+        const QJsonObject object = document.object();
+        events.push_back(object[QStringLiteral("event")].toString());
+        if (events.back() == QStringLiteral("status")) {
+            lastStatus = object;
+        }
+    }
+    ASSERT_GE(events.size(), 6);
+    EXPECT_EQ(events.front(), QStringLiteral("start"));
+    EXPECT_EQ(events[1], QStringLiteral("entries"));
+    EXPECT_EQ(events[2], QStringLiteral("status"));  // at the end of the start
+    EXPECT_EQ(events.back(), QStringLiteral("exit"));
+    EXPECT_EQ(events.count(QStringLiteral("status")), 2);  // and at 09:01:00
+    EXPECT_TRUE(events.contains(QStringLiteral("state")));
+    EXPECT_EQ(lastStatus[QStringLiteral("time")].toString(),
+              QStringLiteral("2006-05-10T09:01:00") +
+                  QString::fromStdString(IsoLocalText(clock.Now()).substr(19)));
+    EXPECT_TRUE(lastStatus[QStringLiteral("connected")].toBool());
+    const QJsonObject call = lastStatus[QStringLiteral("call")].toObject();
+    EXPECT_GT(call[QStringLiteral("seconds")].toInt(), 50);
+    EXPECT_GT(call[QStringLiteral("bytesIn")].toDouble(), 0);
+    EXPECT_DOUBLE_EQ(
+        lastStatus[QStringLiteral("today")].toObject()[QStringLiteral("fee")].toDouble(),
+        call[QStringLiteral("fee")].toDouble());
 }
 
 }  // namespace

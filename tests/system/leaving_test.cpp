@@ -15,7 +15,7 @@ constexpr auto kBound = 30s;
 // Whether the status printed on the terminal shows a call two seconds old or
 // older: its record must end no earlier. A busy machine may skip a second on the way.
 bool ShowsTwoSecondsIn(const std::string& out) {
-    const std::string label = "本次用时：00:";
+    const std::string label = "已连接 00:";
     for (auto at = out.find(label); at != std::string::npos; at = out.find(label, at + 1)) {
         const std::string shown = out.substr(at + label.size(), 5);  // MM:SS
         if (shown.size() == 5 && shown >= "00:02") {
@@ -87,7 +87,7 @@ TEST(LeavingOnSignal, OutputGoneKeepsMeteringUntilTold) {
     ASSERT_TRUE(WaitUntil([&] { return ShowsTwoSecondsIn(vornik.Out()); }, kBound))
         << vornik.Describe();
     vornik.CloseTerminal();
-    // The next status block meets the closed terminal.
+    // The next status line meets the closed terminal.
     const std::string outputFailed = "headless output failed";
     WaitUntil(
         [&] {

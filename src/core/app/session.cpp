@@ -118,14 +118,18 @@ void Session::ShowLiveFigures() {
     if (!ui_.LiveFiguresShown()) {
         return;
     }
-    ui_.ShowLiveFigures({.connected = dialer_.IsConnected(),
-                         .entryName = dialer_.EntryName(),
-                         .call = call_,
-                         .fee = fee_,
-                         .totals = totals_,
-                         .speed = speed_,
-                         .maxSpeed = rules_.maxSpeed,
-                         .callInShownMonth = shownMonth_ == CurrentBillingMonth()});
+    ui_.ShowLiveFigures(Figures());
+}
+
+LiveFigures Session::Figures() {
+    return {.connected = dialer_.IsConnected(),
+            .entryName = dialer_.EntryName(),
+            .call = call_,
+            .fee = fee_,
+            .totals = totals_,
+            .speed = speed_,
+            .maxSpeed = rules_.maxSpeed,
+            .callInShownMonth = shownMonth_ == CurrentBillingMonth()};
 }
 
 void Session::UpdateMenuStates() {

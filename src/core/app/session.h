@@ -110,6 +110,8 @@ class Session {
     bool IsIdle() const { return idle_.IsIdle(); }
     BillingMonth CurrentBillingMonth() const;
     SettingsStore& Settings() { return settings_; }
+    // What the displays show each second, composed on demand.
+    LiveFigures Figures();
 
   private:
     // What the guard over a running link reads from the settings, loaded with the

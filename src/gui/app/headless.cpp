@@ -8,7 +8,7 @@
 #include <iostream>
 #include <ostream>
 
-#include "app/status_display.h"
+#include "app/live_status.h"
 
 namespace vornik::gui {
 namespace {
@@ -25,15 +25,25 @@ void ForwardSignal(int) {
 HeadlessShell::HeadlessShell(HeadlessParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
-      ticks_([this] { session_.MainTick(); }, [this] { session_.MinuteTick(); }, parts_.dialer) {}
+      ticks_([this] { session_.MainTick(); }, [this] { MinuteTick(); }, parts_.dialer) {}
 
 void HeadlessShell::Start() {
-    Print([this](std::ostream& out) {
-        out << "Vornik " << parts_.backendNote.toStdString() << std::endl;
-    });
+    PrintEvent("start", "Vornik " + parts_.backendNote.toStdString());
     ticks_.Start();
     session_.StartUp();
+    // The first status comes at the end of the start, not a tick later; on a
+    // terminal the session's first step has drawn it already.
+    if (parts_.output != HeadlessOutput::kTerminal) {
+        PrintStatus();
+    }
     session_.AutoDial();
+}
+
+void HeadlessShell::MinuteTick() {
+    session_.MinuteTick();
+    if (parts_.output != HeadlessOutput::kTerminal) {
+        PrintStatus();
+    }
 }
 
 void HeadlessShell::Print(const std::function<void(std::ostream&)>& print) {
@@ -49,17 +59,59 @@ void HeadlessShell::Print(const std::function<void(std::ostream&)>& print) {
     }
 }
 
-void HeadlessShell::ShowLiveFigures(const LiveFigures& figures) {
-    const StatusText status = ComposeStatusText(figures.call, figures.fee.callFee, figures.totals,
-                                                figures.connected, PlainNumber);
-    const SpeedMeter& speed = figures.speed;
+void HeadlessShell::PrintEvent(const char* kind, const std::string& text,
+                               const std::function<void(JsonWriter&)>& fields) {
+    if (parts_.output == HeadlessOutput::kJsonLines) {
+        JsonWriter json(0);
+        json.BeginObject();
+        json.Key("event").String(kind);
+        json.Key("time").String(IsoLocalText(parts_.clock.Now()));
+        json.Key("text").String(text);
+        if (fields) {
+            fields(json);
+        }
+        json.EndObject();
+        Print([&json](std::ostream& out) { out << json.Text() << std::flush; });
+        return;
+    }
+    // On a terminal the event takes the status line's place, and the status line
+    // is drawn again below it.
+    const bool terminal = parts_.output == HeadlessOutput::kTerminal;
     Print([&](std::ostream& out) {
-        out << "---- " << MomentText(parts_.clock.Now()) << "  " << parts_.backendNote.toStdString()
-            << "  " << figures.entryName << '\n'
-            << dialStatus_ << '\n'
-            << status.text << '\n'
-            << SpeedText(speed.NewestDown(), speed.NewestUp(), PlainNumber) << std::endl;
+        out << (terminal ? "\r\x1b[K" : "") << text << '\n'
+            << (terminal ? statusLine_ : "") << std::flush;
     });
+}
+
+void HeadlessShell::PrintStatus() {
+    const LiveFigures figures = session_.Figures();
+    const Moment now = parts_.clock.Now();
+    switch (parts_.output) {
+        case HeadlessOutput::kTerminal:
+            statusLine_ = CompactStatusLine(figures, now, PlainNumber);
+            Print([this](std::ostream& out) {
+                out << "\r" << statusLine_ << "\x1b[K" << std::flush;
+            });
+            break;
+        case HeadlessOutput::kLines:
+            Print([&](std::ostream& out) {
+                out << CompactStatusLine(figures, now, PlainNumber) << std::endl;
+            });
+            break;
+        case HeadlessOutput::kJsonLines: {
+            JsonWriter json(0);
+            json.BeginObject();
+            json.Key("event").String("status");
+            WriteLiveStatus(json, figures, now);
+            json.EndObject();
+            Print([&json](std::ostream& out) { out << json.Text() << std::flush; });
+            break;
+        }
+    }
+}
+
+void HeadlessShell::ShowLiveFigures(const LiveFigures&) {
+    PrintStatus();
 }
 
 void HeadlessShell::ExitApp() {
@@ -69,31 +121,37 @@ void HeadlessShell::ExitApp() {
     exited_ = true;
     ticks_.Stop();
     const Result<bool> saved = session_.CloseForExit();
-    Print([&saved](std::ostream& out) {
-        if (!saved) {
-            out << "Vornik: 已退出，但拨号记录没有保存：" << saved.Error() << std::endl;
-        } else if (saved.Value()) {
-            out << "Vornik: 已退出，拨号记录已保存" << std::endl;
-        } else {
-            out << "Vornik: 已退出" << std::endl;
-        }
-    });
+    // The last status stays on the terminal, above the farewell.
+    statusLine_.clear();
+    if (parts_.output == HeadlessOutput::kTerminal) {
+        Print([](std::ostream& out) { out << '\n'; });
+    }
+    std::string text = "Vornik: 已退出";
+    if (!saved) {
+        text += "，但拨号记录没有保存：" + saved.Error();
+    } else if (saved.Value()) {
+        text += "，拨号记录已保存";
+    }
+    PrintEvent("exit", text, [&saved](JsonWriter& json) { json.Key("saved").Bool(saved.Ok()); });
     emit exited(saved ? 0 : 1);
 }
 
 void HeadlessShell::ShowDialStatus(const std::string& line) {
-    dialStatus_ = line;
     lastMessage_.clear();
-    Print([&line](std::ostream& out) { out << line << std::endl; });
+    PrintEvent("state", line);
 }
 
 void HeadlessShell::ShowEntryList(const std::vector<std::string>& names) {
-    Print([&names](std::ostream& out) {
-        out << "连接:";
+    std::string text = "连接:";
+    for (const std::string& name : names) {
+        text += " [" + name + "]";
+    }
+    PrintEvent("entries", text, [&names](JsonWriter& json) {
+        json.Key("names").BeginArray();
         for (const std::string& name : names) {
-            out << " [" << name << ']';
+            json.String(name);
         }
-        out << std::endl;
+        json.EndArray();
     });
 }
 
@@ -101,7 +159,8 @@ void HeadlessShell::ShowEntryList(const std::vector<std::string>& names) {
 // alert repeats every second) is printed once until something else is shown.
 void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> closed) {
     if (text != lastMessage_) {
-        Print([&text](std::ostream& out) { out << "消息: " << text << std::endl; });
+        PrintEvent("message", "消息: " + text,
+                   [&text](JsonWriter& json) { json.Key("message").String(text); });
         lastMessage_ = text;
     }
     closed();
@@ -109,13 +168,22 @@ void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> c
 
 // No one is there to answer: an idle link is hung up.
 void HeadlessShell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
-    Print([&question](std::ostream& out) { out << question << " -> 确定" << std::endl; });
+    PrintEvent("question", question + " -> 确定", [&question](JsonWriter& json) {
+        json.Key("question").String(question);
+        json.Key("answer").String("ok");
+    });
     answer(true);
 }
 
 int HeadlessFront::Run(StartedParts& parts) {
+    HeadlessOutput output = HeadlessOutput::kLines;
+    if (jsonLines_) {
+        output = HeadlessOutput::kJsonLines;
+    } else if (isatty(STDOUT_FILENO) == 1) {
+        output = HeadlessOutput::kTerminal;
+    }
     HeadlessShell shell({parts.db, *parts.chosen.dialer, parts.probe, parts.clock, std::cout,
-                         parts.chosen.note, isatty(STDOUT_FILENO) == 1});
+                         parts.chosen.note, output});
     QObject::connect(&shell, &HeadlessShell::exited, QCoreApplication::instance(),
                      &QCoreApplication::exit);
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
