@@ -38,8 +38,6 @@ enum class Command {
 constexpr bool IsPending(Command command) {
     switch (command) {
         case Command::kRuleSettings:
-        case Command::kExportRules:
-        case Command::kImportRules:
         case Command::kSearch:
         case Command::kReportByCall:
         case Command::kReportByDay:
