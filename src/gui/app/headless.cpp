@@ -81,6 +81,11 @@ void HeadlessShell::ExitApp() {
     emit exited(saved ? 0 : 1);
 }
 
+void HeadlessShell::ReloadRules() {
+    session_.ReloadRules();
+    Print([](std::ostream& out) { out << "Vornik: 已载入新的规则" << std::endl; });
+}
+
 void HeadlessShell::ShowDialStatus(const std::string& line) {
     dialStatus_ = line;
     lastMessage_.clear();
@@ -118,6 +123,8 @@ int HeadlessFront::Run(StartedParts& parts) {
                          parts.chosen.note, isatty(STDOUT_FILENO) == 1});
     QObject::connect(&shell, &HeadlessShell::exited, QCoreApplication::instance(),
                      &QCoreApplication::exit);
+    QObject::connect(&parts.instance, &SingleInstance::rulesReloadRequested, &shell,
+                     &HeadlessShell::ReloadRules);
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     shell.Start();
     return QCoreApplication::exec();

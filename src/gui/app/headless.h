@@ -37,6 +37,8 @@ class HeadlessShell : public QObject, public UserInterface {
 
     void Start();
     void ExitApp();
+    // The rules in the log were changed from outside: they are in force from now.
+    void ReloadRules();
     Session& CoreSession() { return session_; }
 
     void ShowDialStatus(const std::string& line) override;
