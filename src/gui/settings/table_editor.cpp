@@ -1,5 +1,6 @@
 #include "settings/table_editor.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -38,6 +39,7 @@ TableEditor::TableEditor(const QString& caption, std::vector<Column> columns, Pr
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->viewport()->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -69,9 +71,11 @@ void TableEditor::RefreshGrid() {
     SizeColumns();
 }
 
-void TableEditor::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    SizeColumns();
+bool TableEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_->viewport() && event->type() == QEvent::Resize) {
+        SizeColumns();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TableEditor::SizeColumns() {

@@ -63,7 +63,8 @@ class TableEditor : public QDialog {
     // The box a message about `field` points at; none for a field it lacks.
     virtual QLineEdit* FieldBox(InputField field) = 0;
 
-    void resizeEvent(QResizeEvent* event) override;
+    // The columns keep their shares of the grid's width as it changes.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Apply(const EditResult& result);
