@@ -1,7 +1,9 @@
 #include "command_line.h"
 
 #include <array>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace vornik::cli {
 namespace {
@@ -24,10 +26,44 @@ bool IsKnownDialer(std::string_view name) {
     return false;
 }
 
+// The words that are not options: nothing, or a subcommand with its arguments.
+ParseResult ReadWords(ParseResult result, const std::vector<std::string>& words, bool json) {
+    if (words.empty()) {
+        return json ? Refuse("--json belongs to 'vornik rules show'") : result;
+    }
+    if (words[0] != "rules") {
+        return Refuse("unexpected argument '" + words[0] + "'");
+    }
+    if (result.options.headless || !result.options.dialer.empty()) {
+        return Refuse("'vornik rules' takes neither --dialer nor --headless");
+    }
+    using Verb = RulesCommand::Verb;
+    const std::string verb = words.size() > 1 ? words[1] : "";
+    RulesCommand command;
+    if (verb == "export" || verb == "import") {
+        if (words.size() != 3 || json) {
+            return Refuse("'vornik rules " + verb + "' takes one FILE and no --json");
+        }
+        command.verb = verb == "export" ? Verb::kExport : Verb::kImport;
+        command.file = words[2];
+    } else if (verb == "show") {
+        if (words.size() != 2) {
+            return Refuse("unexpected argument '" + words[2] + "'");
+        }
+        command.json = json;
+    } else {
+        return Refuse("'vornik rules' needs export FILE, import FILE or show");
+    }
+    result.options.rules = command;
+    return result;
+}
+
 }  // namespace
 
 ParseResult ParseCommandLine(int argc, const char* const* argv) {
     ParseResult result;
+    std::vector<std::string> words;
+    bool json = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -42,6 +78,10 @@ ParseResult ParseCommandLine(int argc, const char* const* argv) {
             result.options.headless = true;
             continue;
         }
+        if (arg == "--json") {
+            json = true;
+            continue;
+        }
         // The options with a value take it as "--name VALUE" or "--name=VALUE".
         // A following word that starts with "-" is the next option, not a value:
         // "--root --headless" forgot the folder.
@@ -50,7 +90,8 @@ ParseResult ParseCommandLine(int argc, const char* const* argv) {
             if (arg.starts_with('-')) {
                 return Refuse("unknown option '" + std::string(name) + "'");
             }
-            return Refuse("unexpected argument '" + std::string(arg) + "'");
+            words.emplace_back(arg);
+            continue;
         }
         std::string value;
         if (name.size() < arg.size()) {
@@ -70,11 +111,14 @@ ParseResult ParseCommandLine(int argc, const char* const* argv) {
             return Refuse("unknown dialer '" + value + "' (use networkmanager, pppd or sim)");
         }
     }
-    return result;
+    return ReadWords(std::move(result), words, json);
 }
 
 std::string UsageText() {
     return "usage: vornik [--root DIR] [--dialer networkmanager|pppd|sim] [--headless]\n"
+           "       vornik rules export FILE [--root DIR]\n"
+           "       vornik rules import FILE [--root DIR]\n"
+           "       vornik rules show [--json] [--root DIR]\n"
            "       vornik --help | --version\n";
 }
 
@@ -89,7 +133,18 @@ std::string HelpText() {
            "                   (sim is simulated; nothing it does is a real connection)\n"
            "  --headless       run on the terminal even when a display is available\n"
            "  -h, --help       print this help and exit\n"
-           "  --version        print the version and exit\n";
+           "  --version        print the version and exit\n"
+           "\n"
+           "Rules (the tariff settings, discount windows and holidays), whether or not\n"
+           "Vornik is running; a running Vornik takes imported rules at once:\n"
+           "  rules export FILE   write the rules to a rule file (UTF-8, as 导出规则)\n"
+           "  rules import FILE   replace the rules by those of a rule file (UTF-8 or\n"
+           "                      GB18030), all or nothing; lines it cannot read are named\n"
+           "  rules show          list the rules in force; --json as one JSON object\n"
+           "\n"
+           "Exit status: 0 done; 1 failed, or done only in part (rows left out of an\n"
+           "export, lines skipped by an import, a running Vornik that did not take the\n"
+           "new rules); 2 a mistake on the command line.\n";
 }
 
 std::string VersionText() {

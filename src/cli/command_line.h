@@ -7,13 +7,24 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace vornik::cli {
+
+// vornik rules export FILE | import FILE | show [--json]
+struct RulesCommand {
+    enum class Verb { kExport, kImport, kShow };
+    Verb verb = Verb::kShow;
+    std::filesystem::path file;  // export and import
+    bool json = false;           // show
+};
 
 struct Options {
     std::optional<std::filesystem::path> root;  // --root DIR
     std::string dialer;                         // --dialer NAME; empty: chosen at start
     bool headless = false;                      // --headless
+    // A subcommand runs instead of the program and ends.
+    std::optional<RulesCommand> rules;
 };
 
 struct ParseResult {

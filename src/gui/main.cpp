@@ -10,6 +10,7 @@
 #include "app/headless.h"
 #include "app/program_start.h"
 #include "command_line.h"
+#include "settings/rules_command.h"
 
 namespace {
 
@@ -28,6 +29,11 @@ int main(int argc, char** argv) {
         return *code;
     }
     const vornik::cli::Options& options = command.options;
+    if (options.rules) {
+        // The rules of a folder need no display, whatever the environment says.
+        QCoreApplication application(argc, argv);
+        return vornik::gui::RunRulesCommand(options, std::cout, std::cerr);
+    }
     if (!options.headless && HasDisplay()) {
         return vornik::gui::RunDesktopModule(argc, argv, options);
     }

@@ -70,5 +70,38 @@ TEST(CommandLineTest, AMistakeIsNamedOnOneLineFollowedByTheUsage) {
     }
 }
 
+TEST(CommandLineTest, RulesSubcommandsTakeTheirArgumentsAndTheRoot) {
+    using Verb = RulesCommand::Verb;
+    const Outcome exported = Parse({"rules", "export", "out.ini", "--root=/srv/meter"});
+    EXPECT_EQ(exported.code, std::nullopt);
+    ASSERT_TRUE(exported.options.rules);
+    EXPECT_EQ(exported.options.rules->verb, Verb::kExport);
+    EXPECT_EQ(exported.options.rules->file, "out.ini");
+    EXPECT_EQ(exported.options.root, "/srv/meter");
+    const Outcome imported = Parse({"--root", "r", "rules", "import", "in.ini"});
+    ASSERT_TRUE(imported.options.rules);
+    EXPECT_EQ(imported.options.rules->verb, Verb::kImport);
+    const Outcome shown = Parse({"rules", "--json", "show"});
+    ASSERT_TRUE(shown.options.rules);
+    EXPECT_EQ(shown.options.rules->verb, Verb::kShow);
+    EXPECT_TRUE(shown.options.rules->json);
+    EXPECT_FALSE(Parse({}).options.rules);
+
+    const std::vector<std::pair<std::vector<const char*>, std::string>> mistakes = {
+        {{"rules"}, "'vornik rules' needs export FILE, import FILE or show"},
+        {{"rules", "drop"}, "'vornik rules' needs export FILE, import FILE or show"},
+        {{"rules", "export"}, "'vornik rules export' takes one FILE and no --json"},
+        {{"rules", "import", "a", "b"}, "'vornik rules import' takes one FILE and no --json"},
+        {{"rules", "show", "now"}, "unexpected argument 'now'"},
+        {{"rules", "show", "--headless"}, "'vornik rules' takes neither --dialer nor --headless"},
+        {{"--json"}, "--json belongs to 'vornik rules show'"},
+    };
+    for (const auto& [args, reason] : mistakes) {
+        const Outcome outcome = Parse(args);
+        EXPECT_EQ(outcome.code, 2) << reason;
+        EXPECT_EQ(outcome.err, "vornik: " + reason + "\n" + UsageText());
+    }
+}
+
 }  // namespace
 }  // namespace vornik::cli

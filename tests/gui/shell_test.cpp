@@ -29,6 +29,8 @@
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
+#include "gui/scripted_prompter.h"
+#include "settings/rule_file_commands.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"
@@ -37,34 +39,6 @@ namespace vornik::gui {
 namespace {
 
 using namespace keys;
-
-// Answers questions from a script, in order, and records every text asked.
-class ScriptedPrompter : public Prompter {
-  public:
-    void ShowMessage(QWidget*, const QString& text, std::function<void()> closed) override {
-        asked.push_back(text);
-        closed();
-    }
-    void AskYesNo(QWidget*, const QString& text, std::function<void(bool)> answer) override {
-        Ask(text, std::move(answer));
-    }
-    void AskOkCancel(QWidget*, const QString& text, std::function<void(bool)> answer) override {
-        Ask(text, std::move(answer));
-    }
-    void Warn(QWidget*, const QString& text) override { asked.push_back(text); }
-
-    std::deque<bool> answers;
-    QStringList asked;
-
-  private:
-    void Ask(const QString& text, std::function<void(bool)> answer) {
-        asked.push_back(text);
-        ASSERT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
-        const bool next = answers.front();
-        answers.pop_front();
-        answer(next);
-    }
-};
 
 // Records which widgets of one window are painted and how often a layout of that
 // window is asked to run again.
@@ -559,6 +533,61 @@ TEST_F(ShellTest, ReportsOfTheShownMonthAreWrittenAndOpened) {
     Window().MainAction(Command::kReportByCall)->trigger();
     EXPECT_EQ(prompter_.asked.back(), QStringLiteral("本月没有拨号记录。"));
     EXPECT_EQ(opened_.size(), 3u);
+}
+
+// Chooses a file without a dialog and keeps what the dialog would have shown.
+class ChosenFile : public FileChooser {
+  public:
+    QString SaveFileName(QWidget*, const QString& title, const QString& proposed,
+                         const QString& filter) override {
+        shown << title << proposed << filter;
+        return file;
+    }
+    QString OpenFileName(QWidget*, const QString& title, const QString& folder,
+                         const QString& filter) override {
+        shown << title << folder << filter;
+        return file;
+    }
+    QString file;
+    QStringList shown;
+};
+
+TEST_F(ShellTest, RuleFilesFromTheMenusReplaceTheRulesInForceAtOnce) {
+    ASSERT_TRUE(db_.SaveConfig(kJishiFee, "6"));
+    StartShell();
+    ChosenFile chooser;
+    shell_->RuleFiles().SetFileChooser(chooser);
+    const QString root = QString::fromStdString(folder_.Path().string());
+    chooser.file = root + "/saved.ini";
+    Window().MainAction(Command::kExportRules)->trigger();
+    EXPECT_EQ(chooser.shown, (QStringList{"选择导出规则文件存放目录", root + "/rule.ini",
+                                          "Vornik规则文件(*.ini)"}));
+    EXPECT_NE(testing::ReadFile(folder_ / "saved.ini").find("global,Fee,JishiFee,6\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(prompter_.asked.isEmpty());
+
+    ASSERT_TRUE(db_.SaveConfig(kJishiFee, "1"));
+    shell_->CoreSession().ReloadRules();
+    const QString question = "导入规则文件将导致当前定义的规则被覆盖，确认导入吗？";
+    prompter_.answers = {false};
+    Window().TrayAction(Command::kImportRules)->trigger();
+    EXPECT_EQ(prompter_.asked, QStringList{question});
+    EXPECT_EQ(db_.GetConfig(kJishiFee), "1");
+
+    prompter_.answers = {true};
+    Window().MainAction(Command::kImportRules)->trigger();
+    EXPECT_EQ(chooser.shown.mid(6),
+              (QStringList{"选择导入规则文件存放目录", root, "Vornik规则文件(*.ini)"}));
+    ASSERT_EQ(prompter_.asked.size(), 3);
+    EXPECT_TRUE(prompter_.asked[2].contains("导入")) << prompter_.asked[2].toStdString();
+    EXPECT_EQ(shell_->CoreSession().Rules().jishiFee, 6);
+
+    // A file that cannot be read is told, and the rules stay.
+    chooser.file = root + "/missing.ini";
+    prompter_.answers = {true};
+    Window().TrayAction(Command::kImportRules)->trigger();
+    EXPECT_TRUE(prompter_.asked.back().contains("missing.ini"));
+    EXPECT_EQ(shell_->CoreSession().Rules().jishiFee, 6);
 }
 
 }  // namespace

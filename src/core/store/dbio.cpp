@@ -88,16 +88,19 @@ ConfigValue Dbio::GetConfig(const SettingKey& key) {
 
 bool Dbio::SaveConfig(std::string_view group, std::string_view key, std::string_view value) {
     Connection& connection = Shared();
-    return connection.InTransaction([&] {
-        return connection.ExecuteSql(
-                   "DELETE FROM config WHERE propertyType = ? AND propertyName = ? "
-                   "AND entryName = 'global'",
-                   {group, key}) &&
-               connection.ExecuteSql(
-                   "INSERT INTO config (entryName, propertyType, propertyName, propertyValue) "
-                   "VALUES ('global', ?, ?, ?)",
-                   {group, key, value});
-    });
+    return connection.InTransaction([&] { return ReplaceConfig(connection, group, key, value); });
+}
+
+bool Dbio::ReplaceConfig(Connection& connection, std::string_view group, std::string_view key,
+                         std::string_view value) {
+    return connection.ExecuteSql(
+               "DELETE FROM config WHERE propertyType = ? AND propertyName = ? "
+               "AND entryName = 'global'",
+               {group, key}) &&
+           connection.ExecuteSql(
+               "INSERT INTO config (entryName, propertyType, propertyName, propertyValue) "
+               "VALUES ('global', ?, ?, ?)",
+               {group, key, value});
 }
 
 bool Dbio::SaveConfig(const SettingKey& key, std::string_view value) {

@@ -63,6 +63,10 @@ class Dbio {
     // Replaces the setting's row in one transaction; false when nothing changed.
     bool SaveConfig(std::string_view group, std::string_view key, std::string_view value);
     bool SaveConfig(const SettingKey& key, std::string_view value);
+    // SaveConfig's delete and insert without a transaction of their own, for a
+    // caller that saves many settings in one.
+    static bool ReplaceConfig(Connection& connection, std::string_view group, std::string_view key,
+                              std::string_view value);
 
     // The shared connection, opened first when absent.
     Connection& Shared();

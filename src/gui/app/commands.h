@@ -39,8 +39,6 @@ enum class Command {
 constexpr bool IsPending(Command command) {
     switch (command) {
         case Command::kRuleSettings:
-        case Command::kExportRules:
-        case Command::kImportRules:
         case Command::kSearch:
         case Command::kBackupLog:
         case Command::kRestoreLog:

@@ -49,6 +49,8 @@ int DesktopFront::Run(StartedParts& parts) {
     QObject::connect(&shell, &Shell::exited, QCoreApplication::instance(), &QCoreApplication::exit);
     QObject::connect(&parts.instance, &SingleInstance::activationRequested, &shell,
                      &Shell::BringForward);
+    QObject::connect(&parts.instance, &SingleInstance::rulesReloadRequested, &shell,
+                     [&shell] { shell.CoreSession().ReloadRules(); });
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     // Why the log did not open, or that it is damaged, and what to do.
     if (const std::string failure = parts.db.OpenFailure(); !failure.empty()) {

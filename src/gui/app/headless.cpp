@@ -136,6 +136,11 @@ void HeadlessShell::ExitApp() {
     emit exited(saved ? 0 : 1);
 }
 
+void HeadlessShell::ReloadRules() {
+    session_.ReloadRules();
+    PrintEvent("rules", "Vornik: 已载入新的规则");
+}
+
 void HeadlessShell::ShowDialStatus(const std::string& line) {
     lastMessage_.clear();
     PrintEvent("state", line);
@@ -186,6 +191,8 @@ int HeadlessFront::Run(StartedParts& parts) {
                          parts.chosen.note, output});
     QObject::connect(&shell, &HeadlessShell::exited, QCoreApplication::instance(),
                      &QCoreApplication::exit);
+    QObject::connect(&parts.instance, &SingleInstance::rulesReloadRequested, &shell,
+                     &HeadlessShell::ReloadRules);
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     shell.Start();
     return QCoreApplication::exec();

@@ -46,6 +46,8 @@ class HeadlessShell : public QObject, public UserInterface {
     // The session's minute, and the status line or object of the minute.
     void MinuteTick();
     void ExitApp();
+    // The rules in the log were changed from outside: they are in force from now.
+    void ReloadRules();
     Session& CoreSession() { return session_; }
 
     void ShowDialStatus(const std::string& line) override;

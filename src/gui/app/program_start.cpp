@@ -34,9 +34,13 @@ int Refuse(Front& front, const QString& text, bool inBox, int code) {
 
 }  // namespace
 
+ProgramFolder ChosenProgramFolder(const cli::Options& options) {
+    return ResolveProgramFolder(FolderSources(options));
+}
+
 int RunProgram(const cli::Options& options, Front& front) {
     QCoreApplication::setApplicationName(QStringLiteral("Vornik"));
-    const ProgramFolder folder = ResolveProgramFolder(FolderSources(options));
+    const ProgramFolder folder = ChosenProgramFolder(options);
     const ErrorLog log(folder.ErrorLogFile());
     auto trace = [&log](const std::string& line) { log.Write(line); };
     front.Prepare(log);

@@ -56,4 +56,7 @@ class Front {
 // With the application object made by the caller; returns the exit code.
 int RunProgram(const cli::Options& options, Front& front);
 
+// The program folder the options choose; the application object must exist.
+ProgramFolder ChosenProgramFolder(const cli::Options& options);
+
 }  // namespace vornik::gui

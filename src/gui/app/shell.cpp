@@ -21,6 +21,7 @@
 #include "app/status_display.h"
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
+#include "settings/rule_file_commands.h"
 #include "store/password_hash.h"
 #include "store/settings_store.h"
 
@@ -56,6 +57,9 @@ Shell::Shell(ShellParts parts)
     window_->SetBackendNote(parts_.backendNote);
     float_ = std::make_unique<FloatWindow>(*locator_);
     sounds_ = std::make_unique<SoundPlayer>(*locator_, trace);
+    ruleFiles_ = std::make_unique<RuleFileCommands>(
+        parts_.db, parts_.prompter, QString::fromStdString(parts_.folder.root.string()),
+        [this] { session_.ReloadRules(); });
     if (parts_.trayAvailable) {
         tray_ = new QSystemTrayIcon(locator_->Icon(QStringLiteral("app")), this);
         tray_->setContextMenu(window_->TrayMenu());
@@ -208,6 +212,12 @@ void Shell::Run(Command command) {
             break;
         case Command::kReportByMonth:
             WriteShownReport(ReportKind::kByMonth);
+            break;
+        case Command::kExportRules:
+            ruleFiles_->ExportRules(window_.get());
+            break;
+        case Command::kImportRules:
+            ruleFiles_->ImportRules(window_.get());
             break;
         default:
             break;  // the pending commands are disabled where they appear

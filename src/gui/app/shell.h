@@ -25,6 +25,7 @@ class FloatWindow;
 class MainWindow;
 class Prompter;
 class ResourceLocator;
+class RuleFileCommands;
 class SoundPlayer;
 
 struct ShellParts {
@@ -71,6 +72,7 @@ class Shell : public QObject, public UserInterface {
     FloatWindow& Float() { return *float_; }
     QSystemTrayIcon* Tray() const { return tray_; }
     QString TrayToolTip() const { return trayToolTip_; }
+    RuleFileCommands& RuleFiles() { return *ruleFiles_; }
     bool Exited() const { return exited_; }
     // 0 when every call's record is in the log; valid once exited.
     int ExitCode() const { return exitCode_; }
@@ -109,6 +111,7 @@ class Shell : public QObject, public UserInterface {
     std::unique_ptr<SoundPlayer> sounds_;
     QSystemTrayIcon* tray_ = nullptr;
     Session session_;
+    std::unique_ptr<RuleFileCommands> ruleFiles_;
     TickDriver ticks_;
     QString trayToolTip_;
     bool floatWindowShown_ = false;

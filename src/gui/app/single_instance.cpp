@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 namespace vornik::gui {
 namespace {
@@ -117,6 +118,44 @@ bool WriteAll(int fd, const QByteArray& data) {
         done += written;
     }
     return true;
+}
+
+constexpr char kShowRequest[] = "show\n";
+constexpr char kReloadRulesRequest[] = "reload-rules\n";
+
+// Sends `request` to the instance listening on `serverName` and returns the
+// first line of its answer, or empty when none came within `waitMs`.
+QByteArray Ask(const QString& serverName, std::string_view request, int waitMs) {
+    const QDeadlineTimer deadline(std::max(waitMs, 500));
+    sockaddr_un address{};
+    if (!SocketAddress(serverName, address)) {
+        return {};
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        return {};
+    }
+    QByteArray answer;
+    // A full backlog is an owner that does not take calls now; the caller asks again.
+    const bool connected =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (connected && ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+                         static_cast<ssize_t>(request.size())) {
+        while (!answer.contains('\n') && !deadline.hasExpired() &&
+               Ready(fd, POLLIN, std::min<qint64>(deadline.remainingTime(), 500))) {
+            char buffer[64];
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got <= 0) {
+                break;
+            }
+            answer.append(buffer, got);
+        }
+    }
+    ::close(fd);
+    if (!answer.contains('\n')) {
+        return {};
+    }
+    return answer.left(answer.indexOf('\n')).trimmed();
 }
 
 }  // namespace
@@ -281,7 +320,8 @@ void SingleInstance::Listen() {
     });
 }
 
-// Reads the request line as it comes, then brings this instance forward and
+// Reads the request line as it comes. A request to load the rules again is
+// answered once they are loaded; any other brings this instance forward and
 // says whether it has a window.
 void SingleInstance::Answer(int client) {
     auto* reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
@@ -296,7 +336,12 @@ void SingleInstance::Answer(int client) {
         if (!request->contains('\n') && !ended) {
             return;  // more to come
         }
-        if (request->contains('\n')) {
+        if (request->startsWith(kReloadRulesRequest)) {
+            emit rulesReloadRequested();
+            static constexpr char kReloaded[] = "reloaded\n";
+            [[maybe_unused]] const ssize_t sent =
+                ::send(client, kReloaded, sizeof kReloaded - 1, MSG_NOSIGNAL);
+        } else if (request->contains('\n')) {
             emit activationRequested();
             const QByteArray answer = hasWindow_ ? "window\n" : "terminal\n";
             [[maybe_unused]] const ssize_t sent = ::send(
@@ -309,37 +354,28 @@ void SingleInstance::Answer(int client) {
 }
 
 QByteArray SingleInstance::AskOwner(int waitMs) {
-    const QDeadlineTimer deadline(std::max(waitMs, 500));
-    sockaddr_un address{};
-    if (!SocketAddress(serverName_, address)) {
-        return {};
-    }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    return Ask(serverName_, kShowRequest, waitMs);
+}
+
+bool SingleInstance::LockHeld() const {
+    const int fd =
+        ::open(QFile::encodeName(lockPath_).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
-        return {};
+        return false;
     }
-    QByteArray answer;
-    // A full backlog is an owner that does not take calls now; the caller asks again.
-    const bool connected =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    static constexpr char kRequest[] = "show\n";
-    if (connected && ::send(fd, kRequest, sizeof kRequest - 1, MSG_NOSIGNAL) ==
-                         static_cast<ssize_t>(sizeof kRequest - 1)) {
-        while (!answer.contains('\n') && !deadline.hasExpired() &&
-               Ready(fd, POLLIN, std::min<qint64>(deadline.remainingTime(), 500))) {
-            char buffer[64];
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got <= 0) {
-                break;
-            }
-            answer.append(buffer, got);
-        }
-    }
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
-    if (!answer.contains('\n')) {
-        return {};
+    return held;
+}
+
+SingleInstance::ReloadAnswer SingleInstance::AskToReloadRules(const QString& programFolder) {
+    const SingleInstance instance(programFolder, false);
+    if (!instance.LockHeld()) {
+        return ReloadAnswer::kNoneRunning;
     }
-    return answer.left(answer.indexOf('\n')).trimmed();
+    return Ask(instance.serverName_, kReloadRulesRequest, kAnswerWaitMs) == "reloaded"
+               ? ReloadAnswer::kReloaded
+               : ReloadAnswer::kNoAnswer;
 }
 
 QString SingleInstance::OwnerDescription() const {

@@ -3,7 +3,8 @@
 // however the process ends, and a lock file copied from another machine (a
 // portable folder, a copied home) holds no lock at all, so such a file is simply
 // taken over. The running instance listens on a local socket through which a
-// second start asks it to come forward and learns whether it has a window. The
+// second start asks it to come forward and learns whether it has a window, and
+// through which `vornik rules import` asks it to load the rules again. The
 // socket is a plain Unix one: the program runs on Qt Core alone.
 #pragma once
 
@@ -42,8 +43,15 @@ class SingleInstance : public QObject {
 
     Claimed Claim();
 
+    // What a running instance of the folder said when asked to load its rules
+    // again; it answers once they are loaded.
+    enum class ReloadAnswer { kNoneRunning, kReloaded, kNoAnswer };
+    static ReloadAnswer AskToReloadRules(const QString& programFolder);
+
   signals:
     void activationRequested();
+    // Another process changed the rules in the log.
+    void rulesReloadRequested();
 
   private:
     enum class LockTry { kTaken, kHeld, kFailed };
@@ -53,6 +61,8 @@ class SingleInstance : public QObject {
     void Answer(int client);
     // The running instance's answer: "window", "terminal", or empty when none came.
     QByteArray AskOwner(int waitMs);
+    // Someone holds the lock: an instance runs, or is just starting or leaving.
+    bool LockHeld() const;
     QString OwnerDescription() const;
 
     QString folder_;

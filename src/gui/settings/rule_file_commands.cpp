@@ -1,0 +1,98 @@
+#include "settings/rule_file_commands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <filesystem>
+
+#include "app/prompter.h"
+#include "settings/rule_file.h"
+
+namespace vornik::gui {
+namespace {
+
+// A filter as "caption|patterns"; Qt takes the patterns from the caption's
+// brackets.
+QString QtFilter(const QString& filter) {
+    return filter.section(QLatin1Char('|'), 0, 0);
+}
+
+const QString kRuleFileFilter = QtFilter(QStringLiteral("Vornik规则文件(*.ini)|*.ini"));
+
+// Qt's own dialogs, in the program's language, whatever the desktop offers.
+class DialogFileChooser : public FileChooser {
+  public:
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                         const QString& filter) override {
+        return QFileDialog::getSaveFileName(parent, title, proposed, filter, nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    }
+    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override {
+        return QFileDialog::getOpenFileName(parent, title, folder, filter, nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    }
+};
+
+std::filesystem::path PathOf(const QString& file) {
+    return QFile::encodeName(file).toStdString();
+}
+
+}  // namespace
+
+RuleFileCommands::RuleFileCommands(Dbio& db, Prompter& prompter, QString programFolder,
+                                   std::function<void()> rulesChanged)
+    : db_(db),
+      prompter_(prompter),
+      folder_(std::move(programFolder)),
+      rulesChanged_(std::move(rulesChanged)),
+      dialogs_(std::make_unique<DialogFileChooser>()),
+      chooser_(dialogs_.get()) {}
+
+RuleFileCommands::~RuleFileCommands() = default;
+
+// A clean export says nothing, as it always did; rows it had to leave out and a
+// failure are told.
+void RuleFileCommands::ExportRules(QWidget* parent) {
+    const QString file =
+        chooser_->SaveFileName(parent, QStringLiteral("选择导出规则文件存放目录"),
+                               QDir(folder_).filePath(QStringLiteral("rule.ini")), kRuleFileFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    const Result<RuleExport> exported = vornik::ExportRules(db_, PathOf(file));
+    if (!exported) {
+        prompter_.ShowMessage(parent, QString::fromStdString(exported.Error()), [] {});
+    } else if (!exported->leftOut.empty()) {
+        prompter_.ShowMessage(
+            parent, QString::fromStdString(ExportReportText(PathOf(file), *exported)), [] {});
+    }
+}
+
+void RuleFileCommands::ImportRules(QWidget* parent) {
+    const QString file = chooser_->OpenFileName(parent, QStringLiteral("选择导入规则文件存放目录"),
+                                                folder_, kRuleFileFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    prompter_.AskYesNo(parent,
+                       QStringLiteral("导入规则文件将导致当前定义的规则被覆盖，确认导入吗？"),
+                       [this, parent, file](bool yes) {
+                           if (yes) {
+                               Import(parent, file);
+                           }
+                       });
+}
+
+void RuleFileCommands::Import(QWidget* parent, const QString& file) {
+    const Result<RuleImport> imported = vornik::ImportRules(db_, PathOf(file));
+    if (!imported) {
+        prompter_.ShowMessage(parent, QString::fromStdString(imported.Error()), [] {});
+        return;
+    }
+    rulesChanged_();
+    prompter_.ShowMessage(parent, QString::fromStdString(ImportReportText(PathOf(file), *imported)),
+                          [] {});
+}
+
+}  // namespace vornik::gui
