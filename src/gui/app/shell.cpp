@@ -21,6 +21,7 @@
 #include "app/status_display.h"
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
+#include "settings/options.h"
 #include "store/password_hash.h"
 #include "store/settings_store.h"
 
@@ -147,7 +148,7 @@ void Shell::Start() {
     if (!(settings.IsOn(keys::kWindowAutoHide) && tray_ != nullptr)) {
         window_->show();
     }
-    float_->SetAlpha(FloatWindow::AlphaFromSetting(settings.Number(keys::kAlpha)));
+    float_->SetAlpha(OpacityFromSetting(settings.Number(keys::kAlpha)));
     floatWindowShown_ = settings.IsOn(keys::kShowFloatWin);
     float_->setVisible(floatWindowShown_);
     window_->SetFloatWindowChecked(floatWindowShown_);
