@@ -20,7 +20,6 @@
 #include <deque>
 #include <future>
 
-#include "app/exit_dialog.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/main_window.h"
@@ -29,6 +28,7 @@
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
+#include "settings/password_prompt.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"
@@ -350,7 +350,7 @@ TEST_F(ShellTest, ThePasswordGuardsTheExit) {
     StartShell();
     prompter_.answers = {false};
     shell_->Run(Command::kExit);
-    auto* dialog = Window().findChild<ExitDialog*>();
+    auto* dialog = Window().findChild<PasswordPrompt*>("exitPrompt");
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "输入密码");
     dialog->PasswordBox()->setText(QStringLiteral("Qexor"));

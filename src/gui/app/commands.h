@@ -37,7 +37,6 @@ enum class Command {
 // Commands whose procedures come with later work: shown, but disabled.
 constexpr bool IsPending(Command command) {
     switch (command) {
-        case Command::kRuleSettings:
         case Command::kExportRules:
         case Command::kImportRules:
         case Command::kSearch:
