@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
@@ -23,11 +24,12 @@
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/main_window.h"
-#include "app/prompter.h"
 #include "app/single_instance.h"
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
+#include "gui/scripted_prompter.h"
+#include "settings/options_dialog.h"
 #include "settings/password_prompt.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
@@ -37,34 +39,6 @@ namespace vornik::gui {
 namespace {
 
 using namespace keys;
-
-// Answers questions from a script, in order, and records every text asked.
-class ScriptedPrompter : public Prompter {
-  public:
-    void ShowMessage(QWidget*, const QString& text, std::function<void()> closed) override {
-        asked.push_back(text);
-        closed();
-    }
-    void AskYesNo(QWidget*, const QString& text, std::function<void(bool)> answer) override {
-        Ask(text, std::move(answer));
-    }
-    void AskOkCancel(QWidget*, const QString& text, std::function<void(bool)> answer) override {
-        Ask(text, std::move(answer));
-    }
-    void Warn(QWidget*, const QString& text) override { asked.push_back(text); }
-
-    std::deque<bool> answers;
-    QStringList asked;
-
-  private:
-    void Ask(const QString& text, std::function<void(bool)> answer) {
-        asked.push_back(text);
-        ASSERT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
-        const bool next = answers.front();
-        answers.pop_front();
-        answer(next);
-    }
-};
 
 // Records which widgets of one window are painted and how often a layout of that
 // window is asked to run again.
@@ -360,6 +334,56 @@ TEST_F(ShellTest, ThePasswordGuardsTheExit) {
     dialog->PasswordBox()->setText(QStringLiteral("qexor"));
     QTest::keyClick(dialog->PasswordBox(), Qt::Key_Return);
     EXPECT_TRUE(shell_->Exited());
+}
+
+TEST_F(ShellTest, RuleSettingsOpenTheOptionsDialogBehindThePassword) {
+    ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "1"));
+    StartShell();
+    EXPECT_TRUE(Window().MainAction(Command::kRuleSettings)->isEnabled());
+    EXPECT_TRUE(Window().TrayAction(Command::kRuleSettings)->isEnabled());
+    QTest::mouseClick(Window().CommandLabel(4), Qt::LeftButton);
+    auto* prompt = Window().findChild<PasswordPrompt*>("ruleSettingsPrompt");
+    ASSERT_NE(prompt, nullptr);
+    prompt->PasswordBox()->setText(QStringLiteral("qexor "));
+    prompt->OkButton()->click();
+    EXPECT_EQ(prompt->windowTitle(), "密码错误");
+    EXPECT_EQ(Window().findChild<OptionsDialog*>(), nullptr);
+    prompt->PasswordBox()->setText(QStringLiteral("qexor"));
+    QTest::keyClick(prompt->PasswordBox(), Qt::Key_Return);
+    ASSERT_EQ(Window().findChildren<OptionsDialog*>().size(), 1);
+
+    // A save takes effect at once.
+    auto* dialog = Window().findChild<OptionsDialog*>();
+    dialog->findChild<QLineEdit*>("JishiFee")->setText(QStringLiteral("12"));
+    dialog->SaveButton()->click();
+    EXPECT_EQ(shell_->CoreSession().Rules().jishiFee, 12);
+
+    // Without protection the menu opens the dialog directly.
+    ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "0"));
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Window().findChildren<OptionsDialog*>().size(), 2);
+    EXPECT_TRUE(Window().findChildren<PasswordPrompt*>().isEmpty());
+}
+
+TEST_F(ShellTest, TheRemovalPromptIsAlwaysAskedAndStaysOnTop) {
+    ASSERT_TRUE(db_.SaveConfig(kPassword, ""));  // a log that never had a password
+    StartShell();
+    int removals = 0;
+    shell_->Guard(Guarded::kLogRemoval, [&removals] { ++removals; });
+    QPointer<PasswordPrompt> prompt = Window().findChild<PasswordPrompt*>("logRemovalPrompt");
+    ASSERT_FALSE(prompt.isNull());
+    EXPECT_TRUE(prompt->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    prompt->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(prompt.isNull());
+    EXPECT_EQ(removals, 0);
+
+    shell_->Guard(Guarded::kLogRemoval, [&removals] { ++removals; });
+    prompt = Window().findChild<PasswordPrompt*>("logRemovalPrompt");
+    ASSERT_FALSE(prompt.isNull());
+    prompt->OkButton()->click();  // the empty box is the empty password
+    EXPECT_EQ(removals, 1);
 }
 
 TEST_F(ShellTest, TheGridOrdersAndScrollsTheMonthsCalls) {
