@@ -18,7 +18,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <deque>
 #include <future>
 
 #include "app/float_window.h"
