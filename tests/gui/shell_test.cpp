@@ -357,11 +357,15 @@ TEST_F(ShellTest, RuleSettingsOpenTheOptionsDialogBehindThePassword) {
     dialog->SaveButton()->click();
     EXPECT_EQ(shell_->CoreSession().Rules().jishiFee, 12);
 
-    // Without protection the menu opens the dialog directly.
+    // Without protection the menu opens the dialog directly, one at a time.
     ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "0"));
     Window().TrayAction(Command::kRuleSettings)->trigger();
+    EXPECT_EQ(Window().findChildren<OptionsDialog*>().size(), 1);
+    dialog->CloseButton()->click();
+    Window().TrayAction(Command::kRuleSettings)->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(Window().findChildren<OptionsDialog*>().size(), 2);
+    ASSERT_EQ(Window().findChildren<OptionsDialog*>().size(), 1);
+    EXPECT_TRUE(Window().findChild<OptionsDialog*>()->isVisible());
     EXPECT_TRUE(Window().findChildren<PasswordPrompt*>().isEmpty());
 }
 

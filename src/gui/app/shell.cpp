@@ -240,7 +240,16 @@ void Shell::Guard(Guarded guarded, std::function<void()> action) {
     prompt->open();
 }
 
+// The tray menu stays open to a modal dialog: a second door brings the open
+// dialog forward rather than opening a rival one over the same settings.
 void Shell::OpenOptionsDialog() {
+    for (OptionsDialog* open : window_->findChildren<OptionsDialog*>()) {
+        if (open->isVisible()) {
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+    }
     auto* dialog =
         new OptionsDialog(session_.Settings(), parts_.prompter,
                           {.rulesSaved = [this] { session_.ReloadRules(); },
