@@ -33,6 +33,8 @@ OptionsDialog::OptionsDialog(SettingsStore& settings, Prompter& prompter, Option
     setAttribute(Qt::WA_DeleteOnClose);
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabs"));
+    // All six captions in view: the dialog is as wide as its tab row.
+    tabs_->setUsesScrollButtons(false);
     tabs_->addTab(BuildDialTab(), QStringLiteral("拨号设置"));
     tabs_->addTab(BuildIdleTab(), QStringLiteral("空闲设置"));
     tabs_->addTab(BuildFeeTab(), QStringLiteral("资费设置"));
