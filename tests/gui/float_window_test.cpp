@@ -1,5 +1,6 @@
 #include "app/float_window.h"
 #include "base/setting_keys.h"
+#include "settings/options.h"
 
 #include <gtest/gtest.h>
 
@@ -52,12 +53,12 @@ class FloatWindowTest : public ::testing::Test {
 
 TEST_F(FloatWindowTest, StoredAlphaSettingGivesTheOpacity) {
     const auto alpha = [](const char* stored) {
-        return FloatWindow::AlphaFromSetting(ReadNumber(keys::kAlpha, std::string(stored)));
+        return vornik::OpacityFromSetting(ReadNumber(keys::kAlpha, std::string(stored)));
     };
     for (const char* unset : {"", "0", "12x", "-20"}) {
         EXPECT_EQ(alpha(unset), 150) << unset;
     }
-    EXPECT_EQ(FloatWindow::AlphaFromSetting(ReadNumber(keys::kAlpha, std::nullopt)), 150);
+    EXPECT_EQ(vornik::OpacityFromSetting(ReadNumber(keys::kAlpha, std::nullopt)), 150);
     EXPECT_EQ(alpha("200"), 200);
     for (const char* opaque : {"255", "300", "99999999999999999999999"}) {
         EXPECT_EQ(alpha(opaque), 255) << opaque;

@@ -11,26 +11,26 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <deque>
 #include <future>
 
-#include "app/exit_dialog.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/main_window.h"
-#include "app/prompter.h"
 #include "app/single_instance.h"
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
 #include "gui/scripted_prompter.h"
 #include "settings/rule_file_commands.h"
+#include "settings/options_dialog.h"
+#include "settings/password_prompt.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"
@@ -330,7 +330,7 @@ TEST_F(ShellTest, ThePasswordGuardsTheExit) {
     StartShell();
     prompter_.answers = {false};
     shell_->Run(Command::kExit);
-    auto* dialog = Window().findChild<ExitDialog*>();
+    auto* dialog = Window().findChild<PasswordPrompt*>("exitPrompt");
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "输入密码");
     dialog->PasswordBox()->setText(QStringLiteral("Qexor"));
@@ -340,6 +340,60 @@ TEST_F(ShellTest, ThePasswordGuardsTheExit) {
     dialog->PasswordBox()->setText(QStringLiteral("qexor"));
     QTest::keyClick(dialog->PasswordBox(), Qt::Key_Return);
     EXPECT_TRUE(shell_->Exited());
+}
+
+TEST_F(ShellTest, RuleSettingsOpenTheOptionsDialogBehindThePassword) {
+    ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "1"));
+    StartShell();
+    EXPECT_TRUE(Window().MainAction(Command::kRuleSettings)->isEnabled());
+    EXPECT_TRUE(Window().TrayAction(Command::kRuleSettings)->isEnabled());
+    QTest::mouseClick(Window().CommandLabel(4), Qt::LeftButton);
+    auto* prompt = Window().findChild<PasswordPrompt*>("ruleSettingsPrompt");
+    ASSERT_NE(prompt, nullptr);
+    prompt->PasswordBox()->setText(QStringLiteral("qexor "));
+    prompt->OkButton()->click();
+    EXPECT_EQ(prompt->windowTitle(), "密码错误");
+    EXPECT_EQ(Window().findChild<OptionsDialog*>(), nullptr);
+    prompt->PasswordBox()->setText(QStringLiteral("qexor"));
+    QTest::keyClick(prompt->PasswordBox(), Qt::Key_Return);
+    ASSERT_EQ(Window().findChildren<OptionsDialog*>().size(), 1);
+
+    // A save takes effect at once.
+    auto* dialog = Window().findChild<OptionsDialog*>();
+    dialog->findChild<QLineEdit*>("JishiFee")->setText(QStringLiteral("12"));
+    dialog->SaveButton()->click();
+    EXPECT_EQ(shell_->CoreSession().Rules().jishiFee, 12);
+
+    // Without protection the menu opens the dialog directly, one at a time.
+    ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "0"));
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    EXPECT_EQ(Window().findChildren<OptionsDialog*>().size(), 1);
+    dialog->CloseButton()->click();
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(Window().findChildren<OptionsDialog*>().size(), 1);
+    EXPECT_TRUE(Window().findChild<OptionsDialog*>()->isVisible());
+    EXPECT_TRUE(Window().findChildren<PasswordPrompt*>().isEmpty());
+}
+
+TEST_F(ShellTest, TheRemovalPromptIsAlwaysAskedAndStaysOnTop) {
+    ASSERT_TRUE(db_.SaveConfig(kPassword, ""));  // a log that never had a password
+    StartShell();
+    int removals = 0;
+    shell_->Guard(Guarded::kLogRemoval, [&removals] { ++removals; });
+    QPointer<PasswordPrompt> prompt = Window().findChild<PasswordPrompt*>("logRemovalPrompt");
+    ASSERT_FALSE(prompt.isNull());
+    EXPECT_TRUE(prompt->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    prompt->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(prompt.isNull());
+    EXPECT_EQ(removals, 0);
+
+    shell_->Guard(Guarded::kLogRemoval, [&removals] { ++removals; });
+    prompt = Window().findChild<PasswordPrompt*>("logRemovalPrompt");
+    ASSERT_FALSE(prompt.isNull());
+    prompt->OkButton()->click();  // the empty box is the empty password
+    EXPECT_EQ(removals, 1);
 }
 
 TEST_F(ShellTest, TheGridOrdersAndScrollsTheMonthsCalls) {

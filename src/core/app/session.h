@@ -84,6 +84,9 @@ class Session {
     void SelectCurrentBillingMonth();
     void ShowBillingMonth(const BillingMonth& month);
     void RefreshHistory();
+    // After the rules were saved or imported: a running call is charged under
+    // them from its next minute, and the limits, the idle rule, the schedule and
+    // the link check follow at once.
     void ReloadRules();
     // A report of the month the history shows (of its year, by month), for the
     // entry the dialer holds.

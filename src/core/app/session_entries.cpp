@@ -151,6 +151,7 @@ void Session::ShowShownMonth() {
 // What the per-second and per-minute checks need from the settings is read here,
 // with the rules, so that the ticks never read the log.
 void Session::ReloadRules() {
+    const std::int16_t billingDay = rules_.firstFeeDay;
     InitTimeRule(db_, rules_,
                  {[this] { ShowShownMonth(); }, [this] { UpdateMenuStates(); },
                   [this](const std::string& text) { ui_.ShowMessage(text, [] {}); }});
@@ -163,6 +164,14 @@ void Session::ReloadRules() {
     guard_.timedHangUp =
         ReadTimedAction(settings_, keys::kAutoDisconnectTime, keys::kAutoDisconnectTimeHour,
                         keys::kAutoDisconnectTimeMinute);
+    // A new billing day moves the billing month, and the totals that the limits
+    // and the bundle count against move with it. While a call is up they wait
+    // for its hang-up: the log already holds the call's minutes so far, which
+    // the totals would count beside the running call. The first load has
+    // nothing to move.
+    if (billingDay != 0 && billingDay != rules_.firstFeeDay && !call_.isConnected) {
+        RefreshHistory();
+    }
 }
 
 void Session::ToggleSound() {

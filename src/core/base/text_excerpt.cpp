@@ -40,4 +40,12 @@ std::string Excerpt(std::string_view text, std::size_t maxCharacters) {
     return std::string(text);
 }
 
+std::size_t CharacterCount(std::string_view text) {
+    std::size_t characters = 0;
+    for (std::size_t pos = 0; pos < text.size(); pos += CharacterLength(text, pos)) {
+        ++characters;
+    }
+    return characters;
+}
+
 }  // namespace vornik

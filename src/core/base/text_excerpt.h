@@ -16,4 +16,7 @@ inline constexpr std::size_t kExcerptCharacters = 80;
 // excerpt is never longer than four bytes a character.
 std::string Excerpt(std::string_view text, std::size_t maxCharacters = kExcerptCharacters);
 
+// The UTF-8 characters of `text`, counted as Excerpt counts them.
+std::size_t CharacterCount(std::string_view text);
+
 }  // namespace vornik

@@ -1,5 +1,6 @@
 #include "metering/time_rules.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -37,23 +38,45 @@ void Assign(T& variable, const std::optional<T>& value) {
     }
 }
 
-constexpr double kUnbounded = std::numeric_limits<double>::infinity();
-
-// The values a setting may take, and its name as the user knows it.
+// The values each bounded setting may take, and its name as the user knows it.
 struct Bounds {
+    const SettingKey* key;
     std::string_view name;
-    double lowest = 0;
-    double highest = kUnbounded;
+    ValueRange range;
 };
 
-constexpr Bounds Fee(std::string_view name) {
-    return {name, 0, kMaxFee};
-}
-constexpr Bounds Factor(std::string_view name) {
-    return {name, 0, kMaxDiscountFactor};
-}
-constexpr Bounds Amount(std::string_view name) {
-    return {name, 0, kUnbounded};
+constexpr ValueRange kFee{0, kMaxFee};
+constexpr ValueRange kFactor{0, kMaxDiscountFactor};
+constexpr ValueRange kAmount{0, kUnbounded};
+// The idle time is kept as a 32-bit count of seconds.
+constexpr ValueRange kSeconds{0, std::numeric_limits<std::int32_t>::max()};
+
+constexpr std::array kBounds{
+    Bounds{&kMonthlyMaxTime, "每月最大使用时限（小时）", kAmount},
+    Bounds{&kDailyMaxTime, "每日最大使用时限（小时）", kAmount},
+    Bounds{&kEachMaxTime, "每次最大使用时限（小时）", kAmount},
+    Bounds{&kMonthlyMaxVolume, "每月最大流量（MB）", kAmount},
+    Bounds{&kMaxSpeedForIdle, "空闲判定速度（KB/s）", kAmount},
+    Bounds{&kIdleTimeMax, "空闲时限（秒）", kSeconds},
+    Bounds{&kPhoneFee, "电话费（元/小时）", kFee},
+    Bounds{&kBaoshiFee, "包时月费（元/月）", kFee},
+    Bounds{&kBaoshiTime, "包时时长（小时/月）", kAmount},
+    Bounds{&kBaoshiTimeOutFee, "包时超时费用（元/小时）", kFee},
+    Bounds{&kBaoshiWeekendDiscount, "包时周末折扣", kFactor},
+    Bounds{&kJishiFee, "计时费用（元/小时）", kFee},
+    Bounds{&kJishiWeekendDiscount, "计时周末折扣", kFactor},
+    Bounds{&kBaoyueFee, "包月费用（元/月）", kFee},
+    Bounds{&kMaxSpeed, "速度图满刻度（KB/s）", kAmount},
+};
+
+const Bounds* BoundsOf(const SettingKey& key) {
+    for (const Bounds& bounds : kBounds) {
+        if (EqualsIgnoringCase(bounds.key->group, key.group) &&
+            EqualsIgnoringCase(bounds.key->key, key.key)) {
+            return &bounds;
+        }
+    }
+    return nullptr;
 }
 
 std::string BoundText(double bound) {
@@ -62,11 +85,11 @@ std::string BoundText(double bound) {
     return buffer;
 }
 
-std::string RangeText(const Bounds& bounds) {
-    if (bounds.highest == kUnbounded) {
-        return "应不小于 " + BoundText(bounds.lowest);
+std::string RangeText(const ValueRange& range) {
+    if (range.highest == kUnbounded) {
+        return "应不小于 " + BoundText(range.lowest);
     }
-    return "应在 " + BoundText(bounds.lowest) + " 到 " + BoundText(bounds.highest) + " 之间";
+    return "应在 " + BoundText(range.lowest) + " 到 " + BoundText(range.highest) + " 之间";
 }
 
 class RuleReader {
@@ -80,22 +103,22 @@ class RuleReader {
     void Whole(const SettingKey& key, std::int32_t& variable) {
         Assign(variable, AsWhole<std::int32_t>(settings_.Number(key)));
     }
-    // A value that is no number or lies outside `bounds` is refused: the variable
-    // keeps what it had.
-    void Whole(const SettingKey& key, std::int32_t& variable, const Bounds& bounds) {
+    // A value that is no number or lies outside the setting's usable range is
+    // refused: the variable keeps what it had.
+    void Seconds(const SettingKey& key, std::int32_t& variable) {
         const auto value = AsWhole<std::int32_t>(settings_.Number(key));
-        if (value && *value >= bounds.lowest && *value <= bounds.highest) {
+        if (value && UsableRange(key).Holds(*value)) {
             variable = *value;
         } else {
-            Refuse(key, bounds, std::to_string(variable));
+            Refuse(key, std::to_string(variable));
         }
     }
-    void Real(const SettingKey& key, double& variable, const Bounds& bounds) {
+    void Real(const SettingKey& key, double& variable) {
         const auto value = settings_.Number(key);
-        if (value && *value >= bounds.lowest && *value <= bounds.highest) {
+        if (value && UsableRange(key).Holds(*value)) {
             variable = *value;
         } else {
-            Refuse(key, bounds, BoundText(variable));
+            Refuse(key, BoundText(variable));
         }
     }
     void Save(const SettingKey& key, std::string_view value) { settings_.Save(key, value); }
@@ -104,14 +127,15 @@ class RuleReader {
     const std::string& Refusals() const { return refusals_; }
 
   private:
-    void Refuse(const SettingKey& key, const Bounds& bounds, const std::string& kept) {
+    void Refuse(const SettingKey& key, const std::string& kept) {
+        const Bounds& bounds = *BoundsOf(key);
         const std::string stored = Excerpt(settings_.Text(key));
         db_.Log().Write("setting " + std::string(key.group) + "/" + std::string(key.key) +
                         " refused: \"" + stored + "\" is not a number from " +
-                        BoundText(bounds.lowest) + " to " + BoundText(bounds.highest) + ", kept " +
-                        kept);
-        refusals_ += "\n" + std::string(bounds.name) + "：“" + stored + "”，" + RangeText(bounds) +
-                     "，仍使用 " + kept;
+                        BoundText(bounds.range.lowest) + " to " + BoundText(bounds.range.highest) +
+                        ", kept " + kept);
+        refusals_ += "\n" + std::string(bounds.name) + "：“" + stored + "”，" +
+                     RangeText(bounds.range) + "，仍使用 " + kept;
     }
 
     Dbio& db_;
@@ -132,43 +156,43 @@ void LoadLimits(RuleReader& read, TimeRules& rules) {
     rules.dailyMaxTimeOn = read.Switch(kChkDailyMaxTime) ? 1 : 0;
     rules.eachMaxTimeOn = read.Switch(kChkEachMaxTime) ? 1 : 0;
     rules.monthlyMaxVolumeOn = read.Switch(kChkMonthlyMaxVolume) ? 1 : 0;
-    read.Real(kMonthlyMaxTime, rules.monthlyMaxTime, Amount("每月最大使用时限（小时）"));
-    read.Real(kDailyMaxTime, rules.dailyMaxTime, Amount("每日最大使用时限（小时）"));
-    read.Real(kEachMaxTime, rules.eachMaxTime, Amount("每次最大使用时限（小时）"));
-    read.Real(kMonthlyMaxVolume, rules.monthlyMaxVolume, Amount("每月最大流量（MB）"));
+    read.Real(kMonthlyMaxTime, rules.monthlyMaxTime);
+    read.Real(kDailyMaxTime, rules.dailyMaxTime);
+    read.Real(kEachMaxTime, rules.eachMaxTime);
+    read.Real(kMonthlyMaxVolume, rules.monthlyMaxVolume);
 }
 
 void LoadIdle(RuleReader& read, TimeRules& rules) {
-    read.Real(kMaxSpeedForIdle, rules.maxSpeedForIdle, Amount("空闲判定速度（KB/s）"));
-    read.Whole(kIdleTimeMax, rules.idleTimeMax, Amount("空闲时限（秒）"));
+    read.Real(kMaxSpeedForIdle, rules.maxSpeedForIdle);
+    read.Seconds(kIdleTimeMax, rules.idleTimeMax);
     read.Whole(kIdleTimeOutAction, rules.idleTimeOutAction);
 }
 
 // Only the selected tariff's keys are read; the others keep what they had.
 void LoadTariff(RuleReader& read, TimeRules& rules) {
-    read.Real(kPhoneFee, rules.phoneFee, Fee("电话费（元/小时）"));
+    read.Real(kPhoneFee, rules.phoneFee);
     read.Whole(kFeeType, rules.feeType);
     switch (static_cast<FeeType>(rules.feeType)) {
         case FeeType::kBaoshi:
-            read.Real(kBaoshiFee, rules.baoshiFee, Fee("包时月费（元/月）"));
-            read.Real(kBaoshiTime, rules.baoshiTime, Amount("包时时长（小时/月）"));
-            read.Real(kBaoshiTimeOutFee, rules.baoshiTimeOutFee, Fee("包时超时费用（元/小时）"));
+            read.Real(kBaoshiFee, rules.baoshiFee);
+            read.Real(kBaoshiTime, rules.baoshiTime);
+            read.Real(kBaoshiTimeOutFee, rules.baoshiTimeOutFee);
             read.Whole(kBaoshiMinFeeUnit, rules.baoshiMinFeeUnit);
             read.Whole(kBaoshiTimeDiscounted, rules.baoshiTimeDiscounted);
             read.Whole(kBaoshiWeekendDiscounted, rules.baoshiWeekendDiscounted);
-            read.Real(kBaoshiWeekendDiscount, rules.baoshiWeekendDiscount, Factor("包时周末折扣"));
+            read.Real(kBaoshiWeekendDiscount, rules.baoshiWeekendDiscount);
             read.Whole(kBaoshiHolidayDiscounted, rules.baoshiHolidayDiscounted);
             break;
         case FeeType::kJishi:
-            read.Real(kJishiFee, rules.jishiFee, Fee("计时费用（元/小时）"));
+            read.Real(kJishiFee, rules.jishiFee);
             read.Whole(kJishiMinFeeUnit, rules.jishiMinFeeUnit);
             read.Whole(kJishiTimeDiscounted, rules.jishiTimeDiscounted);
             read.Whole(kJishiWeekendDiscounted, rules.jishiWeekendDiscounted);
-            read.Real(kJishiWeekendDiscount, rules.jishiWeekendDiscount, Factor("计时周末折扣"));
+            read.Real(kJishiWeekendDiscount, rules.jishiWeekendDiscount);
             read.Whole(kJishiHolidayDiscounted, rules.jishiHolidayDiscounted);
             break;
         case FeeType::kBaoyue:
-            read.Real(kBaoyueFee, rules.baoyueFee, Fee("包月费用（元/月）"));
+            read.Real(kBaoyueFee, rules.baoyueFee);
             read.Whole(kBaoyueBeginTime, rules.baoyueBeginTime);
             break;
     }
@@ -176,7 +200,7 @@ void LoadTariff(RuleReader& read, TimeRules& rules) {
 
 void LoadDisplay(RuleReader& read, TimeRules& rules, const RuleReloadHooks& hooks) {
     rules.soundOn = !read.Switch(kCloseSound);
-    read.Real(kMaxSpeed, rules.maxSpeed, Amount("速度图满刻度（KB/s）"));
+    read.Real(kMaxSpeed, rules.maxSpeed);
     std::int32_t logOrder = rules.logOrderDescending;
     read.Whole(kLogOrder, logOrder);
     if (logOrder != rules.logOrderDescending) {
@@ -204,6 +228,11 @@ std::optional<double> FactorOf(const Field& field, const ErrorLog& log, const st
 }
 
 }  // namespace
+
+ValueRange UsableRange(const SettingKey& key) {
+    const Bounds* bounds = BoundsOf(key);
+    return bounds != nullptr ? bounds->range : ValueRange{};
+}
 
 void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks) {
     RuleReader read(db);

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "base/moment.h"
+#include "base/setting_keys.h"
 
 namespace vornik {
 
@@ -81,6 +83,17 @@ struct TimeRules {
 // volumes, speeds and seconds are not negative.
 inline constexpr double kMaxFee = 1e6;
 inline constexpr double kMaxDiscountFactor = 10;
+inline constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+
+struct ValueRange {
+    double lowest = -kUnbounded;
+    double highest = kUnbounded;
+    bool Holds(double value) const { return value >= lowest && value <= highest; }
+};
+
+// The values the rules take for a numeric setting; InitTimeRule refuses any
+// other. A setting read without bounds takes every number.
+ValueRange UsableRange(const SettingKey& key);
 
 // What InitTimeRule tells the rest of the program.
 struct RuleReloadHooks {

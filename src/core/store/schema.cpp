@@ -109,16 +109,24 @@ bool HasTable(Connection& connection, std::string_view table) {
 }
 
 // The time-limit switches are off, so a new installation can dial; the idle
-// action asks after five minutes; the tariff is by the hour.
+// action asks after five minutes; the tariff is by the hour. Every box the
+// options dialog checks under that tariff holds a number, so the user can save
+// a first change without filling in the rest.
 bool InsertStartingConfig(Connection& connection) {
     const Result<std::string> password = HashPassword(kInitialPassword);
     if (!password) {
         return false;
     }
-    const std::array<std::pair<const SettingKey*, std::string>, 8> rows{{
+    const std::array<std::pair<const SettingKey*, std::string>, 14> rows{{
         {&keys::kChkMonthlyMaxTime, "0"},
         {&keys::kChkDailyMaxTime, "0"},
         {&keys::kChkEachMaxTime, "0"},
+        {&keys::kMonthlyMaxTime, "0"},
+        {&keys::kDailyMaxTime, "0"},
+        {&keys::kEachMaxTime, "0"},
+        {&keys::kPhoneFee, "0"},
+        {&keys::kJishiFee, "0"},
+        {&keys::kJishiWeekendDiscount, "1"},
         {&keys::kIdleTimeMax, "300"},
         {&keys::kIdleTimeOutAction, "1"},
         {&keys::kMaxSpeedForIdle, "0.5"},

@@ -20,4 +20,8 @@ bool SettingsStore::Save(const SettingKey& key, std::string_view value) {
     return db_.SaveConfig(key, value);
 }
 
+const ErrorLog& SettingsStore::Log() const {
+    return db_.Log();
+}
+
 }  // namespace vornik

@@ -11,6 +11,7 @@
 namespace vornik {
 
 class Dbio;
+class ErrorLog;
 
 class SettingsStore {
   public:
@@ -24,6 +25,9 @@ class SettingsStore {
     // Replaces the setting; false when it could not be stored.
     bool Save(const SettingKey& key, std::string_view value);
     bool SaveSwitch(const SettingKey& key, bool on) { return Save(key, on ? "1" : "0"); }
+
+    // The trace, for failures the settings' users spare the person.
+    const ErrorLog& Log() const;
 
   private:
     Dbio& db_;

@@ -38,7 +38,6 @@ enum class Command {
 // Commands whose procedures come with later work: shown, but disabled.
 constexpr bool IsPending(Command command) {
     switch (command) {
-        case Command::kRuleSettings:
         case Command::kSearch:
         case Command::kBackupLog:
         case Command::kRestoreLog:

@@ -8,9 +8,9 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
-#include <cmath>
 
 #include "app/twips.h"
+#include "settings/options.h"
 
 namespace vornik::gui {
 
@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kWidthTwips = 2550;
 constexpr int kHeightTwips = 850;
-constexpr int kOpaque = 255;
+constexpr int kOpaque = Options::kOpaque;
 
 bool Fits(const QLabel* label, const QFont& font, const QString& text) {
     const QFontMetrics metrics(font);
@@ -73,15 +73,8 @@ FloatWindow::FloatWindow(const ResourceLocator& locator, QWidget* parent)
     ShowLinkIcons(LinkIcons::kDisconnected);
 
     BuildMenu();
-    SetAlpha(kDefaultAlpha);
+    SetAlpha(Options::kDefaultAlpha);
     PlaceTopCentre();
-}
-
-int FloatWindow::AlphaFromSetting(std::optional<double> stored) {
-    if (!stored || !(*stored >= 1)) {
-        return kDefaultAlpha;
-    }
-    return static_cast<int>(std::lround(std::min<double>(*stored, kOpaque)));
 }
 
 // Called every second: an unchanged text is not set again, so nothing repaints.

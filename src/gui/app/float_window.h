@@ -7,7 +7,6 @@
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
-#include <optional>
 #include <string>
 
 #include "app/resource_locator.h"
@@ -22,15 +21,8 @@ class FloatWindow : public QWidget {
     Q_OBJECT
 
   public:
-    static constexpr int kDefaultAlpha = 150;
-
     // `locator` must outlive the window.
     explicit FloatWindow(const ResourceLocator& locator, QWidget* parent = nullptr);
-
-    // The opacity setting as read (a missing, empty or zero value already reads as
-    // the default) as 1..255: no number or one below 1 gives the default, a larger
-    // one is held at 255.
-    static int AlphaFromSetting(std::optional<double> stored);
 
     // Opened with popup(), never exec(): a press that opens it returns at once.
     QMenu* PopupMenu() const { return menu_; }

@@ -9,7 +9,6 @@
 #include <QWindow>
 #include <iostream>
 
-#include "app/exit_dialog.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/locale_number.h"
@@ -21,6 +20,11 @@
 #include "app/status_display.h"
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
+#include "settings/discount_time_editor.h"
+#include "settings/holiday_editor.h"
+#include "settings/options.h"
+#include "settings/options_dialog.h"
+#include "settings/password_prompt.h"
 #include "settings/rule_file_commands.h"
 #include "store/password_hash.h"
 #include "store/settings_store.h"
@@ -146,10 +150,8 @@ void Shell::Start() {
     if (!(settings.IsOn(keys::kWindowAutoHide) && tray_ != nullptr)) {
         window_->show();
     }
-    float_->SetAlpha(FloatWindow::AlphaFromSetting(settings.Number(keys::kAlpha)));
-    floatWindowShown_ = settings.IsOn(keys::kShowFloatWin);
-    float_->setVisible(floatWindowShown_);
-    window_->SetFloatWindowChecked(floatWindowShown_);
+    float_->SetAlpha(OpacityFromSetting(settings.Number(keys::kAlpha)));
+    ShowFloatWindow(settings.IsOn(keys::kShowFloatWin));
     session_.AutoDial();
 }
 
@@ -174,6 +176,9 @@ void Shell::Run(Command command) {
             break;
         case Command::kEditEntry:
             session_.EditEntry();
+            break;
+        case Command::kRuleSettings:
+            Guard(Guarded::kRuleSettings, [this] { OpenOptionsDialog(); });
             break;
         case Command::kExit:
             ConfirmExit();
@@ -227,10 +232,54 @@ void Shell::Run(Command command) {
 // The menu items only mirror the state: a checkable item flips its own mark
 // before it reports the click.
 void Shell::ToggleFloatWindow() {
-    floatWindowShown_ = !floatWindowShown_;
-    float_->setVisible(floatWindowShown_);
+    ShowFloatWindow(!floatWindowShown_);
     session_.Settings().SaveSwitch(keys::kShowFloatWin, floatWindowShown_);
-    window_->SetFloatWindowChecked(floatWindowShown_);
+}
+
+void Shell::ShowFloatWindow(bool shown) {
+    floatWindowShown_ = shown;
+    float_->setVisible(shown);
+    window_->SetFloatWindowChecked(shown);
+}
+
+void Shell::Guard(Guarded guarded, std::function<void()> action) {
+    if (guarded != Guarded::kLogRemoval && !session_.Settings().IsOn(keys::kPwdProtected)) {
+        action();
+        return;
+    }
+    auto* prompt = new PasswordPrompt(
+        guarded,
+        [this](const QString& typed) {
+            return CheckPassword(typed.toStdString(), session_.Settings().Text(keys::kPassword));
+        },
+        std::move(action), window_.get());
+    prompt->open();
+}
+
+// The tray menu stays open to a modal dialog: a second door brings the open
+// dialog forward rather than opening a rival one over the same settings.
+void Shell::OpenOptionsDialog() {
+    for (OptionsDialog* open : window_->findChildren<OptionsDialog*>()) {
+        if (open->isVisible()) {
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+    }
+    auto* dialog =
+        new OptionsDialog(session_.Settings(), parts_.prompter,
+                          {.rulesSaved = [this] { session_.ReloadRules(); },
+                           .showFloatWindow = [this](bool shown) { ShowFloatWindow(shown); },
+                           .setOpacity = [this](int alpha) { float_->SetAlpha(alpha); }},
+                          window_.get());
+    const auto reload = [this] { session_.ReloadRules(); };
+    connect(dialog, &OptionsDialog::holidayEditorRequested, dialog, [this, dialog, reload] {
+        HolidayEditor::Open(dialog, parts_.db, parts_.prompter, reload);
+    });
+    connect(dialog, &OptionsDialog::discountTimeEditorRequested, dialog, [this, dialog, reload] {
+        DiscountTimeEditor::Open(dialog, parts_.db, parts_.prompter, reload);
+    });
+    dialog->open();
 }
 
 void Shell::ShowMainWindow() {
@@ -259,20 +308,7 @@ void Shell::ConfirmExit() {
             if (keepUsing) {
                 return;
             }
-            auto leave = [this] {
-                if (!session_.Settings().IsOn(keys::kPwdProtected)) {
-                    ExitApp();
-                    return;
-                }
-                auto* dialog = new ExitDialog(
-                    [this](const QString& typed) {
-                        return CheckPassword(typed.toStdString(),
-                                             session_.Settings().Text(keys::kPassword));
-                    },
-                    [this] { ExitApp(); }, window_.get());
-                dialog->setObjectName(QStringLiteral("ExitDialog"));
-                dialog->open();
-            };
+            auto leave = [this] { Guard(Guarded::kExit, [this] { ExitApp(); }); };
             if (!session_.LinkUp()) {
                 leave();
                 return;
@@ -295,8 +331,11 @@ void Shell::ExitApp() {
     }
     exited_ = true;
     ticks_.Stop();
-    for (QWidget* dialog : window_->findChildren<ExitDialog*>()) {
-        dialog->close();
+    // Discarded without a question: the rules are not saved on the way out.
+    for (QDialog* dialog : window_->findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<PasswordPrompt*>(dialog) || qobject_cast<OptionsDialog*>(dialog)) {
+            dialog->done(QDialog::Rejected);
+        }
     }
     if (tray_ != nullptr) {
         tray_->hide();

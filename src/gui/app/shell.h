@@ -15,12 +15,12 @@
 #include "app/tick_driver.h"
 #include "app/user_interface.h"
 #include "reports/month_report.h"
+#include "settings/password_prompt.h"
 
 class QSystemTrayIcon;
 
 namespace vornik::gui {
 
-class ExitDialog;
 class FloatWindow;
 class MainWindow;
 class Prompter;
@@ -60,6 +60,9 @@ class Shell : public QObject, public UserInterface {
     void Run(Command command);
     void ConfirmExit();
     void ExitApp();
+    // Runs `action` after the right password: the rule settings and the exit ask
+    // for it while password protection is on, the removal of old records always.
+    void Guard(Guarded guarded, std::function<void()> action);
     // The program is being ended by exit() (Qt's X11 platform does so when the
     // connection to the display breaks): nothing can be shown any more, but the
     // running call is closed and written. Safe to call from an atexit handler.
@@ -99,6 +102,8 @@ class Shell : public QObject, public UserInterface {
     void ConnectWindow();
     void ConnectFloatWindow();
     void ToggleFloatWindow();
+    void ShowFloatWindow(bool shown);
+    void OpenOptionsDialog();
     void ToggleMainWindow();
     void ShowMainWindow();
     void WriteShownReport(ReportKind kind);

@@ -1,5 +1,6 @@
 #include "core/app/session_fixture.h"
 #include "metering/pricing.h"
+#include "settings/options.h"
 
 namespace vornik {
 namespace {
@@ -139,6 +140,33 @@ TEST_F(SessionTest, TheFlatFeeIsChargedToTheFirstCallOfAnEntryInAPeriod) {
     DialAndWaitForTheLink();
     EXPECT_EQ(session_.Fee().callFee, 30);
     HangUpAndWait();
+}
+
+TEST_F(SessionTest, SavedOptionsTakeHoldAtOnceAndOfARunningCallFromItsNextMinute) {
+    LogEarlierCall("2006-05-05 08:00:00", 600);  // in the billing month from 21 April
+    ASSERT_EQ(session_.Totals().billingMonthSeconds, 600);
+    Options options = LoadOptions(session_.Settings());
+    options.firstFeeDay = "8";  // the billing month now begins after that call
+    ASSERT_TRUE(SaveOptions(session_.Settings(), options).Ok());
+    session_.ReloadRules();
+    EXPECT_EQ(session_.Totals().billingMonthSeconds, 0);
+
+    DialAndWaitForTheLink();
+    Run(60);
+    session_.MinuteTick();
+    EXPECT_NEAR(session_.Fee().callFee, 0.05, 1e-9);  // 3 an hour
+    options.jishiFee = "12";                          // 0.2 a minute
+    options.eachMaxTimeOn = true;
+    options.eachMaxTime = "0.05";  // three minutes
+    options.disconnectAlert = true;
+    ASSERT_TRUE(SaveOptions(session_.Settings(), options).Ok());
+    session_.ReloadRules();
+    Run(60);
+    session_.MinuteTick();
+    EXPECT_NEAR(session_.Fee().callFee, 0.25, 1e-9);
+    EXPECT_TRUE(session_.Call().isConnected);
+    Run(61);
+    EXPECT_FALSE(session_.Call().isConnected);
 }
 
 TEST_F(SessionTest, ARefusedTariffIsShownOnceAndTheCallChargedAsBefore) {

@@ -79,7 +79,7 @@ TEST_F(DbioTest, FirstRunCreatesAnEncryptedLogThatASecondRunKeeps) {
     EXPECT_EQ(again.QueryValue("SELECT BytesIn FROM diallog WHERE entryName = 'adsl'")->Integer(),
               5'000'000'000);
     EXPECT_EQ(again.GetConfig(keys::kFeeType), "2");
-    EXPECT_EQ(again.QueryValue("SELECT count(*) FROM config")->Integer(), 8);
+    EXPECT_EQ(again.QueryValue("SELECT count(*) FROM config")->Integer(), 14);
 }
 
 TEST_F(DbioTest, OpeningAndReopeningTheLogTracesNothing) {
@@ -161,7 +161,7 @@ TEST_F(DbioTest, AFailedTransactionLeavesEverythingAsItWas) {
         return shared.ExecuteSql("DELETE FROM config") && shared.ExecuteSql("INSERT INTO nowhere");
     });
     EXPECT_FALSE(committed);
-    EXPECT_EQ(db_.QueryValue("SELECT count(*) FROM config")->Integer(), 8);
+    EXPECT_EQ(db_.QueryValue("SELECT count(*) FROM config")->Integer(), 14);
 }
 
 TEST_F(DbioTest, SecondConnectionsOpenOnlyLogFiles) {
@@ -169,7 +169,7 @@ TEST_F(DbioTest, SecondConnectionsOpenOnlyLogFiles) {
     db_.CloseDatabase();
     auto second = db_.OpenDatabase(DbFile());
     EXPECT_TRUE(second->IsOpen());
-    EXPECT_EQ(db_.QueryValue("SELECT count(*) FROM config", {}, second.get())->Integer(), 8);
+    EXPECT_EQ(db_.QueryValue("SELECT count(*) FROM config", {}, second.get())->Integer(), 14);
 
     EXPECT_FALSE(db_.OpenDatabase(folder_ / "missing.db")->IsOpen());
     EXPECT_FALSE(std::filesystem::exists(folder_ / "missing.db"));
