@@ -51,8 +51,8 @@ Report LoadReport(UsageTotalsReader& reader, ReportKind kind, const BillingMonth
 // What the user is told when there is nothing to report.
 std::string NothingToReportText(ReportKind kind);
 
-// "ADSL-2006年5月报表(按每次).html", "ADSL-2006年5月报表(按每天).csv",
-// "ADSL-2006年报表(按每月).json". A "/" in the entry name cannot leave the report
+// "ADSL-2006年5月报表(按每次).html", "ADSL-2006年5月报表(按每天).html",
+// "ADSL-2006年5月报表(按每天).csv", "ADSL-2006年报表(按每月).json". A "/" in the entry name cannot leave the report
 // folder: it is written as "_".
 std::string ReportFileName(const Report& report, ReportFormat format);
 

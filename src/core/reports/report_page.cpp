@@ -58,16 +58,16 @@ class Page {
     void BytesCell(std::int64_t value) { Cell(number_(static_cast<double>(value), 0)); }
     void DurationCell(std::int64_t seconds) { Cell(FormatDuration(seconds)); }
 
-    void Title(const std::string& text) {
-        Line("<table width=100%><tr><td align=center><b><font size=+2>" + text +
-             "</font></b></td></tr></table>");
+    // `heading` is the entry and the period; `ending` closes the title's table.
+    void Title(const std::string& heading, const char* ending) {
+        Line("<table width=100%><tr><td align=center><b><font size=+2>" + heading + ending);
     }
-    // "…共用时间00:10:00,总流量1.50MB, 花费12.5" after `opening`.
+    // `opening` (the summary table's start and first words) followed by
+    // "00:10:00,总流量1.50MB, 花费12.5".
     void Summary(const std::string& opening, const UsageSums& sums) {
         const auto megabytes = static_cast<float>(static_cast<double>(sums.bytes) / 1024 / 1024);
-        Line("<table width=100% ><tr><td align=center><font size=-1 color=blue>" + opening +
-             FormatDuration(sums.seconds) + ",总流量" + number_(megabytes, 2) + "MB, 花费" +
-             GeneralNumber(sums.fee) + "</font></td></tr></table>");
+        Line(opening + FormatDuration(sums.seconds) + ",总流量" + number_(megabytes, 2) +
+             "MB, 花费" + GeneralNumber(sums.fee) + "</font></td></tr></table>");
     }
     void TableStart(const std::string& headerRow) {
         Line("<br>");
@@ -82,14 +82,24 @@ class Page {
     std::string text_;
 };
 
-std::string MonthTitle(const Report& report, const char* by) {
+constexpr char kSummaryStart[] =
+    "<table width=100% ><tr><td align=center><font size=-1 color=blue>";
+
+// "ADSL 2006年5" of "ADSL 2006年5月拨号报表(…)".
+std::string MonthHeading(const Report& report) {
     return Escaped(report.entryName) + " " + std::to_string(report.month.year) + "年" +
-           std::to_string(report.month.month) + "月拨号报表(" + by + ")";
+           std::to_string(report.month.month);
+}
+
+std::string CallCount(const Report& report) {
+    return std::to_string(report.callCount);
 }
 
 void CallRows(Page& page, const Report& report) {
-    page.Title(MonthTitle(report, "按每次"));
-    page.Summary("本月共上网" + std::to_string(report.callCount) + "次，共用时间", report.sums);
+    page.Title(MonthHeading(report), "月拨号报表(按每次)</font></b></td></tr></table>");
+    page.Summary("<table width=100% ><tr><td align=center><font size=-1 color=blue>本月共上网" +
+                     CallCount(report) + "次，共用时间",
+                 report.sums);
     page.TableStart(
         "<tr><td>序号</td><td>开始时间</td><td>结束时间</td><td>上网用时</td><td>上网费用</"
         "td><td>名称</td><td>类型</td><td>客户机子IP</td><td>接受字节</td><td>发送字节</td></"
@@ -112,8 +122,10 @@ void CallRows(Page& page, const Report& report) {
 }
 
 void DayRows(Page& page, const Report& report) {
-    page.Title(MonthTitle(report, "按每天"));
-    page.Summary("本月上网共用时间", report.sums);
+    page.Title(MonthHeading(report), "月拨号报表(按每天)</font></b></td></tr></table>");
+    page.Summary(
+        "<table width=100% ><tr><td align=center><font size=-1 color=blue>本月上网共用时间",
+        report.sums);
     page.TableStart(
         "<tr><td>月份</td><td>日期</td><td>拨号次数</td><td>上网用时</td><td>上网费用</"
         "td><td>接收字节</td><td>发送字节</td></tr>");
@@ -131,9 +143,10 @@ void DayRows(Page& page, const Report& report) {
 }
 
 void MonthRows(Page& page, const Report& report) {
-    page.Title(Escaped(report.entryName) + " " + std::to_string(report.month.year) +
-               "年拨号报表(按每月)");
-    page.Summary("本年共上网" + std::to_string(report.callCount) + "次，共用时间", report.sums);
+    page.Title(Escaped(report.entryName) + " " + std::to_string(report.month.year),
+               "年拨号报表(按每月)</font></b></td></tr></table>");
+    page.Summary(std::string(kSummaryStart) + "本年共上网" + CallCount(report) + "次，共用时间",
+                 report.sums);
     page.TableStart(
         "<tr><td>月份</td><td>拨号次数</td><td>上网用时</td><td>上网费用</td><td>接收字节</"
         "td><td>发送字节</td></tr>");
