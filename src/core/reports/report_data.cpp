@@ -64,13 +64,27 @@ std::string IsoTime(const std::string& stored) {
     return moment ? IsoLocalText(*moment) : stored;
 }
 
-void UsageFields(JsonWriter& json, std::int64_t calls, std::int64_t seconds, double fee,
-                 std::int64_t bytesIn, std::int64_t bytesOut) {
-    json.Key("calls").Integer(calls);
-    json.Key("seconds").Integer(seconds);
-    json.Key("fee").Number(fee);
-    json.Key("bytesIn").Integer(bytesIn);
-    json.Key("bytesOut").Integer(bytesOut);
+// A day's or a month's calls, time, fee and bytes.
+template <typename Usage>
+void UsageFields(JsonWriter& json, const Usage& usage) {
+    json.Key("calls").Integer(usage.calls);
+    json.Key("seconds").Integer(usage.seconds);
+    json.Key("fee").Number(usage.fee);
+    json.Key("bytesIn").Integer(usage.bytesIn);
+    json.Key("bytesOut").Integer(usage.bytesOut);
+}
+
+template <typename Usage>
+void UsageFields(CsvLines& csv, const std::string& label, const Usage& usage) {
+    csv << label << usage.calls << usage.seconds << usage.fee << usage.bytesIn << usage.bytesOut;
+    csv.EndLine();
+}
+
+void UsageHeader(CsvLines& csv, const char* label) {
+    for (const char* name : {label, "calls", "seconds", "fee", "bytesIn", "bytesOut"}) {
+        csv << name;
+    }
+    csv.EndLine();
 }
 
 void JsonCalls(JsonWriter& json, const Report& report) {
@@ -99,7 +113,7 @@ void JsonDays(JsonWriter& json, const Report& report) {
     for (const DayUsage& day : report.days) {
         json.BeginObject();
         json.Key("date").String(DateText(DateOfDay(report.period, day)));
-        UsageFields(json, day.calls, day.seconds, day.fee, day.bytesIn, day.bytesOut);
+        UsageFields(json, day);
         json.EndObject();
     }
     json.EndArray();
@@ -110,7 +124,7 @@ void JsonMonths(JsonWriter& json, const Report& report) {
     for (const MonthUsage& month : report.months) {
         json.BeginObject();
         json.Key("billingMonth").String(BillingMonthText(month.month));
-        UsageFields(json, month.calls, month.seconds, month.fee, month.bytesIn, month.bytesOut);
+        UsageFields(json, month);
         json.EndObject();
     }
     json.EndArray();
@@ -122,16 +136,10 @@ std::string ComposeCsvReport(const Report& report) {
     CsvLines csv;
     switch (report.kind) {
         case ReportKind::kByCall:
-            csv << "number"
-                << "begin"
-                << "end"
-                << "seconds"
-                << "fee"
-                << "entry"
-                << "deviceType"
-                << "ipAddress"
-                << "bytesIn"
-                << "bytesOut";
+            for (const char* name : {"number", "begin", "end", "seconds", "fee", "entry",
+                                     "deviceType", "ipAddress", "bytesIn", "bytesOut"}) {
+                csv << name;
+            }
             csv.EndLine();
             for (std::size_t i = 0; i < report.calls.size(); ++i) {
                 const CallRecord& call = report.calls[i];
@@ -142,31 +150,15 @@ std::string ComposeCsvReport(const Report& report) {
             }
             break;
         case ReportKind::kByDay:
-            csv << "date"
-                << "calls"
-                << "seconds"
-                << "fee"
-                << "bytesIn"
-                << "bytesOut";
-            csv.EndLine();
+            UsageHeader(csv, "date");
             for (const DayUsage& day : report.days) {
-                csv << DateText(DateOfDay(report.period, day)) << day.calls << day.seconds
-                    << day.fee << day.bytesIn << day.bytesOut;
-                csv.EndLine();
+                UsageFields(csv, DateText(DateOfDay(report.period, day)), day);
             }
             break;
         case ReportKind::kByMonth:
-            csv << "billingMonth"
-                << "calls"
-                << "seconds"
-                << "fee"
-                << "bytesIn"
-                << "bytesOut";
-            csv.EndLine();
+            UsageHeader(csv, "billingMonth");
             for (const MonthUsage& month : report.months) {
-                csv << BillingMonthText(month.month) << month.calls << month.seconds << month.fee
-                    << month.bytesIn << month.bytesOut;
-                csv.EndLine();
+                UsageFields(csv, BillingMonthText(month.month), month);
             }
             break;
     }

@@ -121,6 +121,17 @@ void CallRows(Page& page, const Report& report) {
     }
 }
 
+// A day's or a month's calls, time, fee and bytes.
+template <typename Usage>
+void UsageCells(Page& page, const Usage& usage) {
+    page.CountCell(usage.calls);
+    page.DurationCell(usage.seconds);
+    page.MoneyCell(usage.fee);
+    page.BytesCell(usage.bytesIn);
+    page.BytesCell(usage.bytesOut);
+    page.Line("</tr>");
+}
+
 void DayRows(Page& page, const Report& report) {
     page.Title(MonthHeading(report), "月拨号报表(按每天)</font></b></td></tr></table>");
     page.Summary(
@@ -133,12 +144,7 @@ void DayRows(Page& page, const Report& report) {
         page.Line("<tr>");
         page.CountCell(day.month);
         page.CountCell(day.day);
-        page.CountCell(day.calls);
-        page.DurationCell(day.seconds);
-        page.MoneyCell(day.fee);
-        page.BytesCell(day.bytesIn);
-        page.BytesCell(day.bytesOut);
-        page.Line("</tr>");
+        UsageCells(page, day);
     }
 }
 
@@ -153,12 +159,7 @@ void MonthRows(Page& page, const Report& report) {
     for (const MonthUsage& month : report.months) {
         page.Line("<tr>");
         page.CountCell(month.month.month);
-        page.CountCell(month.calls);
-        page.DurationCell(month.seconds);
-        page.MoneyCell(month.fee);
-        page.BytesCell(month.bytesIn);
-        page.BytesCell(month.bytesOut);
-        page.Line("</tr>");
+        UsageCells(page, month);
     }
 }
 
