@@ -13,8 +13,9 @@
 #include "app/prompter.h"
 #include "app/resource_locator.h"
 #include "app/shell.h"
-#include "dialer/simulated_dialer.h"
 #include "base/setting_keys.h"
+#include "dialer/simulated_dialer.h"
+#include "settings/options_dialog.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"
@@ -94,6 +95,12 @@ int main(int argc, char** argv) {
     QTest::qWait(300);
     ok = Save(*tray, out, QStringLiteral("tray-menu.png")) && ok;
     tray->close();
+    shell.Run(gui::Command::kRuleSettings);
+    QTest::qWait(300);
+    for (gui::OptionsDialog* options : shell.Window().findChildren<gui::OptionsDialog*>()) {
+        ok = Save(*options, out, QStringLiteral("options-dialog.png")) && ok;
+        options->reject();
+    }
     shell.ExitApp();
     return ok ? 0 : 1;
 }
