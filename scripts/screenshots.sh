@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Renders the main window, the floating window, the tray menu and the options
-# dialog under Xvfb into
-# docs/screenshots/*.png, the pictures the README shows.
+# dialog under Xvfb into docs/screenshots/*.png, the pictures the README shows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
