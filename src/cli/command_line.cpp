@@ -1,6 +1,10 @@
 #include "command_line.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <initializer_list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,113 +13,340 @@ namespace vornik::cli {
 namespace {
 
 constexpr std::array<std::string_view, 3> kDialers = {"networkmanager", "pppd", "sim"};
+constexpr std::array<std::string_view, 6> kFlags = {"--headless", "--json-lines", "--json",
+                                                    "--csv",      "--days",       "--months"};
+constexpr std::array<std::string_view, 7> kValued = {"--root",   "--dialer", "--month", "--year",
+                                                     "--format", "--entry",  "-o"};
 
-ParseResult Refuse(std::string reason) {
-    ParseResult result;
-    result.action = ParseResult::Action::kError;
-    result.error = std::move(reason);
-    return result;
+// Thrown by the readers below and caught once, so that each check is one line.
+struct Refused {
+    std::string reason;
+};
+
+[[noreturn]] void Refuse(std::string reason) {
+    throw Refused{std::move(reason)};
 }
 
-bool IsKnownDialer(std::string_view name) {
-    for (const std::string_view known : kDialers) {
-        if (name == known) {
-            return true;
+template <std::size_t N>
+bool OneOf(std::string_view word, const std::array<std::string_view, N>& words) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+// The command line as given, before any subcommand has looked at it.
+struct Given {
+    std::vector<std::string> flags;
+    std::map<std::string, std::string, std::less<>> values;
+    std::vector<std::string> words;
+
+    bool Has(std::string_view flag) const {
+        return std::find(flags.begin(), flags.end(), flag) != flags.end();
+    }
+    std::optional<std::string> Value(std::string_view name) const {
+        const auto found = values.find(name);
+        return found == values.end() ? std::nullopt : std::optional(found->second);
+    }
+    // Every option named, except --root, which every form takes.
+    std::vector<std::string> Named() const {
+        std::vector<std::string> named = flags;
+        for (const auto& [name, value] : values) {
+            if (name != "--root") {
+                named.push_back(name);
+            }
+        }
+        return named;
+    }
+};
+
+void AllowOnly(const Given& given, const std::string& command,
+               std::initializer_list<std::string_view> allowed) {
+    for (const std::string& name : given.Named()) {
+        if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) {
+            Refuse("'vornik " + command + "' does not take " + name);
         }
     }
-    return false;
 }
 
-// The words that are not options: nothing, or a subcommand with its arguments.
-ParseResult ReadWords(ParseResult result, const std::vector<std::string>& words, bool json) {
-    if (words.empty()) {
-        return json ? Refuse("--json belongs to 'vornik rules show'") : result;
+void NoMoreWords(const Given& given, std::size_t expected) {
+    if (given.words.size() > expected) {
+        Refuse("unexpected argument '" + given.words[expected] + "'");
     }
-    if (words[0] != "rules") {
-        return Refuse("unexpected argument '" + words[0] + "'");
+}
+
+bool AllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+std::optional<int> ParseYear(std::string_view text) {
+    if (text.size() != 4 || !AllDigits(text) || text[0] == '0') {
+        return std::nullopt;
     }
-    if (result.options.headless || !result.options.dialer.empty()) {
-        return Refuse("'vornik rules' takes neither --dialer nor --headless");
+    return std::stoi(std::string(text));
+}
+
+Listing ReadListing(const Given& given) {
+    if (given.Has("--json") && given.Has("--csv")) {
+        Refuse("--json and --csv exclude each other");
     }
+    return given.Has("--json") ? Listing::kJson
+                               : (given.Has("--csv") ? Listing::kCsv : Listing::kText);
+}
+
+Selection ReadSelection(const Given& given) {
+    Selection selection;
+    selection.entry = given.Value("--entry").value_or("");
+    if (const auto month = given.Value("--month")) {
+        selection.month = ParseYearMonth(*month);
+        if (!selection.month) {
+            Refuse("--month needs a month as YYYY-MM (such as 2006-05), not '" + *month + "'");
+        }
+    }
+    if (const auto year = given.Value("--year")) {
+        selection.year = ParseYear(*year);
+        if (!selection.year) {
+            Refuse("--year needs a year as YYYY (such as 2006), not '" + *year + "'");
+        }
+    }
+    if (selection.month && selection.year) {
+        Refuse("--month and --year exclude each other");
+    }
+    return selection;
+}
+
+RulesCommand ReadRules(const Given& given) {
+    AllowOnly(given, "rules", {"--json"});
     using Verb = RulesCommand::Verb;
+    const std::vector<std::string>& words = given.words;
     const std::string verb = words.size() > 1 ? words[1] : "";
     RulesCommand command;
     if (verb == "export" || verb == "import") {
-        if (words.size() != 3 || json) {
-            return Refuse("'vornik rules " + verb + "' takes one FILE and no --json");
+        if (words.size() != 3 || given.Has("--json")) {
+            Refuse("'vornik rules " + verb + "' takes one FILE and no --json");
         }
         command.verb = verb == "export" ? Verb::kExport : Verb::kImport;
         command.file = words[2];
     } else if (verb == "show") {
-        if (words.size() != 2) {
-            return Refuse("unexpected argument '" + words[2] + "'");
-        }
-        command.json = json;
+        NoMoreWords(given, 2);
+        command.json = given.Has("--json");
     } else {
-        return Refuse("'vornik rules' needs export FILE, import FILE or show");
+        Refuse("'vornik rules' needs export FILE, import FILE or show");
     }
-    result.options.rules = command;
-    return result;
+    return command;
 }
 
-}  // namespace
+LogCommand ReadLog(const Given& given) {
+    AllowOnly(given, "log", {"--month", "--json", "--csv", "--entry"});
+    NoMoreWords(given, 1);
+    return {ReadSelection(given), ReadListing(given)};
+}
 
-ParseResult ParseCommandLine(int argc, const char* const* argv) {
-    ParseResult result;
-    std::vector<std::string> words;
-    bool json = false;
+TotalsCommand ReadTotals(const Given& given) {
+    AllowOnly(given, "totals",
+              {"--days", "--months", "--month", "--year", "--json", "--csv", "--entry"});
+    NoMoreWords(given, 1);
+    if (given.Has("--days") && given.Has("--months")) {
+        Refuse("--days and --months exclude each other");
+    }
+    TotalsCommand command{given.Has("--months"), ReadSelection(given), ReadListing(given)};
+    if (command.byMonth && command.selection.month) {
+        Refuse("'vornik totals --months' takes --year, not --month");
+    }
+    if (!command.byMonth && command.selection.year) {
+        Refuse("'vornik totals --days' takes --month, not --year");
+    }
+    return command;
+}
+
+ReportCommand::Format ReadFormat(const Given& given) {
+    const std::string format = given.Value("--format").value_or("html");
+    if (format == "csv") {
+        return ReportCommand::Format::kCsv;
+    }
+    if (format == "json") {
+        return ReportCommand::Format::kJson;
+    }
+    if (format != "html") {
+        Refuse("unknown report format '" + format + "' (use html, csv or json)");
+    }
+    return ReportCommand::Format::kHtml;
+}
+
+ReportCommand ReadReport(const Given& given) {
+    AllowOnly(given, "report", {"--month", "--year", "--format", "--entry", "-o"});
+    using Kind = ReportCommand::Kind;
+    const std::string kind = given.words.size() > 1 ? given.words[1] : "";
+    ReportCommand command;
+    if (kind == "calls") {
+        command.kind = Kind::kCalls;
+    } else if (kind == "days") {
+        command.kind = Kind::kDays;
+    } else if (kind == "year") {
+        command.kind = Kind::kYear;
+    } else {
+        Refuse("'vornik report' needs calls, days or year");
+    }
+    NoMoreWords(given, 2);
+    command.format = ReadFormat(given);
+    command.selection = ReadSelection(given);
+    if (command.kind != Kind::kYear && command.selection.year) {
+        Refuse("'vornik report " + kind + "' takes --month, not --year");
+    }
+    if (const auto output = given.Value("-o")) {
+        command.output = *output;
+    }
+    return command;
+}
+
+// The subcommand named by the first word, with what it was given.
+Subcommand ReadSubcommand(const Given& given) {
+    const std::string& name = given.words[0];
+    if (name == "rules") {
+        return ReadRules(given);
+    }
+    if (name == "log") {
+        return ReadLog(given);
+    }
+    if (name == "totals") {
+        return ReadTotals(given);
+    }
+    if (name == "report") {
+        return ReadReport(given);
+    }
+    if (name == "status") {
+        AllowOnly(given, name, {"--json"});
+        NoMoreWords(given, 1);
+        return StatusCommand{given.Has("--json")};
+    }
+    if (name == "dial") {
+        AllowOnly(given, name, {});
+        NoMoreWords(given, 2);
+        return DialCommand{given.words.size() > 1 ? given.words[1] : ""};
+    }
+    if (name == "hangup") {
+        AllowOnly(given, name, {});
+        NoMoreWords(given, 1);
+        return HangUpCommand{};
+    }
+    Refuse("unexpected argument '" + name + "'");
+}
+
+// The program itself: its own options, and none of a subcommand's.
+Options ReadRun(const Given& given, Options options) {
+    for (const std::string& name : given.Named()) {
+        if (name != "--dialer" && name != "--headless" && name != "--json-lines") {
+            Refuse(name + " belongs to a subcommand (see --help)");
+        }
+    }
+    options.dialer = given.Value("--dialer").value_or("");
+    if (!options.dialer.empty() && !OneOf(options.dialer, kDialers)) {
+        Refuse("unknown dialer '" + options.dialer + "' (use networkmanager, pppd or sim)");
+    }
+    options.jsonLines = given.Has("--json-lines");
+    // One JSON object per line is for programs, which have no use for a window.
+    options.headless = given.Has("--headless") || options.jsonLines;
+    return options;
+}
+
+std::string MissingValue(std::string_view name) {
+    if (name == "--root") {
+        return "--root needs a folder";
+    }
+    if (name == "--dialer") {
+        return "--dialer needs a back-end name";
+    }
+    return std::string(name) + " needs a value";
+}
+
+Given ReadGiven(int argc, const char* const* argv, ParseResult::Action& action) {
+    Given given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            result.action = ParseResult::Action::kHelp;
-            return result;
+            action = ParseResult::Action::kHelp;
+            return given;
         }
         if (arg == "--version") {
-            result.action = ParseResult::Action::kVersion;
-            return result;
+            action = ParseResult::Action::kVersion;
+            return given;
         }
-        if (arg == "--headless") {
-            result.options.headless = true;
-            continue;
-        }
-        if (arg == "--json") {
-            json = true;
+        if (OneOf(arg, kFlags)) {
+            given.flags.emplace_back(arg);
             continue;
         }
         // The options with a value take it as "--name VALUE" or "--name=VALUE".
         // A following word that starts with "-" is the next option, not a value:
-        // "--root --headless" forgot the folder.
+        // "--root --headless" forgot the folder. A lone "-" is a value (stdout).
         const std::string_view name = arg.substr(0, arg.find('='));
-        if (name != "--root" && name != "--dialer") {
-            if (arg.starts_with('-')) {
-                return Refuse("unknown option '" + std::string(name) + "'");
+        if (!OneOf(name, kValued)) {
+            if (arg.starts_with('-') && arg != "-") {
+                Refuse("unknown option '" + std::string(name) + "'");
             }
-            words.emplace_back(arg);
+            given.words.emplace_back(arg);
             continue;
         }
         std::string value;
         if (name.size() < arg.size()) {
             value = arg.substr(name.size() + 1);
-        } else if (i + 1 < argc && !std::string_view(argv[i + 1]).starts_with('-')) {
+        } else if (i + 1 < argc && (std::string_view(argv[i + 1]) == "-" ||
+                                    !std::string_view(argv[i + 1]).starts_with('-'))) {
             value = argv[++i];
         }
         if (value.empty()) {
-            return Refuse(std::string(name) +
-                          (name == "--root" ? " needs a folder" : " needs a back-end name"));
+            Refuse(MissingValue(name));
         }
-        if (name == "--root") {
-            result.options.root = value;
-        } else if (IsKnownDialer(value)) {
-            result.options.dialer = value;
-        } else {
-            return Refuse("unknown dialer '" + value + "' (use networkmanager, pppd or sim)");
-        }
+        given.values[std::string(name)] = value;
     }
-    return ReadWords(std::move(result), words, json);
+    return given;
+}
+
+}  // namespace
+
+std::optional<YearMonth> ParseYearMonth(const std::string& text) {
+    if (text.size() != 7 || text[4] != '-' || !AllDigits(text.substr(5))) {
+        return std::nullopt;
+    }
+    const std::optional<int> year = ParseYear(text.substr(0, 4));
+    const int month = std::stoi(text.substr(5));
+    if (!year || month < 1 || month > 12) {
+        return std::nullopt;
+    }
+    return YearMonth{*year, month};
+}
+
+ParseResult ParseCommandLine(int argc, const char* const* argv) {
+    ParseResult result;
+    try {
+        const Given given = ReadGiven(argc, argv, result.action);
+        if (result.action != ParseResult::Action::kRun) {
+            return result;
+        }
+        if (const auto root = given.Value("--root")) {
+            result.options.root = *root;
+        }
+        if (given.words.empty()) {
+            result.options = ReadRun(given, result.options);
+        } else {
+            result.options.command = ReadSubcommand(given);
+        }
+    } catch (const Refused& refused) {
+        result = {};
+        result.action = ParseResult::Action::kError;
+        result.error = refused.reason;
+    }
+    return result;
 }
 
 std::string UsageText() {
     return "usage: vornik [--root DIR] [--dialer networkmanager|pppd|sim] [--headless]\n"
+           "              [--json-lines]\n"
+           "       vornik status [--json] [--root DIR]\n"
+           "       vornik log [--month YYYY-MM] [--json|--csv] [--entry NAME] [--root DIR]\n"
+           "       vornik totals [--days|--months] [--month YYYY-MM | --year YYYY]\n"
+           "              [--json|--csv] [--entry NAME] [--root DIR]\n"
+           "       vornik report calls|days|year [--month YYYY-MM | --year YYYY]\n"
+           "              [--format html|csv|json] [-o FILE] [--entry NAME] [--root DIR]\n"
+           "       vornik dial [ENTRY] [--root DIR]\n"
+           "       vornik hangup [--root DIR]\n"
            "       vornik rules export FILE [--root DIR]\n"
            "       vornik rules import FILE [--root DIR]\n"
            "       vornik rules show [--json] [--root DIR]\n"
@@ -132,8 +363,27 @@ std::string HelpText() {
            "  --dialer NAME    use this dialer back-end: networkmanager, pppd or sim\n"
            "                   (sim is simulated; nothing it does is a real connection)\n"
            "  --headless       run on the terminal even when a display is available\n"
+           "  --json-lines     run on the terminal and print one JSON object per event\n"
+           "                   and per minute, for programs (implies --headless)\n"
            "  -h, --help       print this help and exit\n"
            "  --version        print the version and exit\n"
+           "\n"
+           "Reading the call log, beside a running Vornik or without one. A month is a\n"
+           "billing month, named after the month it ends in; the default is the current\n"
+           "one, and the default entry the one used last (--entry NAME chooses another):\n"
+           "  status           the call that is up, if any, and today's and this billing\n"
+           "                   month's time, fee and bytes; --json as one JSON object\n"
+           "  log              the calls of a billing month; --json or --csv for programs\n"
+           "  totals           per day of a billing month (--days, the default), or per\n"
+           "                   billing month of a year (--months, --year YYYY)\n"
+           "  report calls|days|year\n"
+           "                   write the report page (--format html, csv or json) into\n"
+           "                   the program folder's report/ and print its path; -o FILE\n"
+           "                   writes it there instead, -o - prints it\n"
+           "\n"
+           "Driving a running Vornik (desktop or terminal) of the same program folder:\n"
+           "  dial [ENTRY]     dial the entry (default: the one it shows)\n"
+           "  hangup           hang up\n"
            "\n"
            "Rules (the tariff settings, discount windows and holidays), whether or not\n"
            "Vornik is running; a running Vornik takes imported rules at once:\n"
@@ -142,9 +392,10 @@ std::string HelpText() {
            "                      GB18030), all or nothing; lines it cannot read are named\n"
            "  rules show          list the rules in force; --json as one JSON object\n"
            "\n"
-           "Exit status: 0 done; 1 failed, or done only in part (rows left out of an\n"
-           "export, lines skipped by an import, a running Vornik that did not take the\n"
-           "new rules); 2 a mistake on the command line.\n";
+           "Exit status: 0 done; 1 failed, or done only in part (no log in the program\n"
+           "folder, a month without calls for a report, no running Vornik to dial or hang\n"
+           "up, rows left out of an export, lines skipped by an import, a running Vornik\n"
+           "that did not take the new rules); 2 a mistake on the command line.\n";
 }
 
 std::string VersionText() {

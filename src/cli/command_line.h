@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace vornik::cli {
@@ -19,12 +20,70 @@ struct RulesCommand {
     bool json = false;           // show
 };
 
+// A month as the user writes it, YYYY-MM: the billing month that ends in it.
+struct YearMonth {
+    int year = 0;
+    int month = 0;
+    friend bool operator==(const YearMonth&, const YearMonth&) = default;
+};
+
+// What the reading commands read: whose calls, and of which month or year.
+// Unset, the entry is the last one used and the month the current billing month.
+struct Selection {
+    std::string entry;
+    std::optional<YearMonth> month;
+    std::optional<int> year;
+};
+
+enum class Listing { kText, kJson, kCsv };
+
+// vornik log [--month YYYY-MM] [--json|--csv] [--entry NAME]
+struct LogCommand {
+    Selection selection;
+    Listing listing = Listing::kText;
+};
+
+// vornik totals [--days|--months] [--month YYYY-MM | --year YYYY] [--json|--csv]
+struct TotalsCommand {
+    bool byMonth = false;  // --months: per billing month of a year
+    Selection selection;
+    Listing listing = Listing::kText;
+};
+
+// vornik report calls|days|year [--month YYYY-MM] [--format html|csv|json] [-o FILE]
+struct ReportCommand {
+    enum class Kind { kCalls, kDays, kYear };
+    enum class Format { kHtml, kCsv, kJson };
+    Kind kind = Kind::kCalls;
+    Format format = Format::kHtml;
+    Selection selection;
+    // Unset: into the program folder's report/; "-": to stdout.
+    std::optional<std::filesystem::path> output;
+};
+
+// vornik status [--json]
+struct StatusCommand {
+    bool json = false;
+};
+
+// vornik dial [ENTRY]: empty, the running instance's own entry.
+struct DialCommand {
+    std::string entry;
+};
+
+// vornik hangup
+struct HangUpCommand {};
+
+// Nothing (the program runs) or the one subcommand that runs instead and ends.
+using Subcommand = std::variant<std::monostate, RulesCommand, LogCommand, TotalsCommand,
+                                ReportCommand, StatusCommand, DialCommand, HangUpCommand>;
+
 struct Options {
     std::optional<std::filesystem::path> root;  // --root DIR
     std::string dialer;                         // --dialer NAME; empty: chosen at start
-    bool headless = false;                      // --headless
-    // A subcommand runs instead of the program and ends.
-    std::optional<RulesCommand> rules;
+    bool headless = false;                      // --headless, or implied by --json-lines
+    bool jsonLines = false;                     // --json-lines
+    Subcommand command;
 };
 
 struct ParseResult {
@@ -36,6 +95,9 @@ struct ParseResult {
 
 // Reads argv[1..argc-1]; argv[0] is the program's own name and is not looked at.
 ParseResult ParseCommandLine(int argc, const char* const* argv);
+
+// "2006-05" as a month; nothing for any other form or a month beyond 1..12.
+std::optional<YearMonth> ParseYearMonth(const std::string& text);
 
 std::string UsageText();
 std::string HelpText();

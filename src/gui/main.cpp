@@ -5,12 +5,13 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <variant>
 
 #include "app/desktop_loader.h"
 #include "app/headless.h"
 #include "app/program_start.h"
 #include "command_line.h"
-#include "settings/rules_command.h"
+#include "commands/run_command.h"
 
 namespace {
 
@@ -29,10 +30,10 @@ int main(int argc, char** argv) {
         return *code;
     }
     const vornik::cli::Options& options = command.options;
-    if (options.rules) {
-        // The rules of a folder need no display, whatever the environment says.
+    if (!std::holds_alternative<std::monostate>(options.command)) {
+        // A subcommand needs no display, whatever the environment says.
         QCoreApplication application(argc, argv);
-        return vornik::gui::RunRulesCommand(options, std::cout, std::cerr);
+        return vornik::gui::RunCommand(options, std::cout, std::cerr);
     }
     if (!options.headless && HasDisplay()) {
         return vornik::gui::RunDesktopModule(argc, argv, options);
@@ -48,6 +49,6 @@ int main(int argc, char** argv) {
     if (!loopChosen) {
         qunsetenv("QT_NO_GLIB");
     }
-    vornik::gui::HeadlessFront front;
+    vornik::gui::HeadlessFront front(options.jsonLines);
     return vornik::gui::RunProgram(options, front);
 }

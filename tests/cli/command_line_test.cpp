@@ -74,18 +74,21 @@ TEST(CommandLineTest, RulesSubcommandsTakeTheirArgumentsAndTheRoot) {
     using Verb = RulesCommand::Verb;
     const Outcome exported = Parse({"rules", "export", "out.ini", "--root=/srv/meter"});
     EXPECT_EQ(exported.code, std::nullopt);
-    ASSERT_TRUE(exported.options.rules);
-    EXPECT_EQ(exported.options.rules->verb, Verb::kExport);
-    EXPECT_EQ(exported.options.rules->file, "out.ini");
+    const auto* exportRules = std::get_if<RulesCommand>(&exported.options.command);
+    ASSERT_TRUE(exportRules);
+    EXPECT_EQ(exportRules->verb, Verb::kExport);
+    EXPECT_EQ(exportRules->file, "out.ini");
     EXPECT_EQ(exported.options.root, "/srv/meter");
     const Outcome imported = Parse({"--root", "r", "rules", "import", "in.ini"});
-    ASSERT_TRUE(imported.options.rules);
-    EXPECT_EQ(imported.options.rules->verb, Verb::kImport);
+    const auto* importRules = std::get_if<RulesCommand>(&imported.options.command);
+    ASSERT_TRUE(importRules);
+    EXPECT_EQ(importRules->verb, Verb::kImport);
     const Outcome shown = Parse({"rules", "--json", "show"});
-    ASSERT_TRUE(shown.options.rules);
-    EXPECT_EQ(shown.options.rules->verb, Verb::kShow);
-    EXPECT_TRUE(shown.options.rules->json);
-    EXPECT_FALSE(Parse({}).options.rules);
+    const auto* showRules = std::get_if<RulesCommand>(&shown.options.command);
+    ASSERT_TRUE(showRules);
+    EXPECT_EQ(showRules->verb, Verb::kShow);
+    EXPECT_TRUE(showRules->json);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Parse({}).options.command));
 
     const std::vector<std::pair<std::vector<const char*>, std::string>> mistakes = {
         {{"rules"}, "'vornik rules' needs export FILE, import FILE or show"},
@@ -93,8 +96,74 @@ TEST(CommandLineTest, RulesSubcommandsTakeTheirArgumentsAndTheRoot) {
         {{"rules", "export"}, "'vornik rules export' takes one FILE and no --json"},
         {{"rules", "import", "a", "b"}, "'vornik rules import' takes one FILE and no --json"},
         {{"rules", "show", "now"}, "unexpected argument 'now'"},
-        {{"rules", "show", "--headless"}, "'vornik rules' takes neither --dialer nor --headless"},
-        {{"--json"}, "--json belongs to 'vornik rules show'"},
+        {{"rules", "show", "--headless"}, "'vornik rules' does not take --headless"},
+        {{"--json"}, "--json belongs to a subcommand (see --help)"},
+    };
+    for (const auto& [args, reason] : mistakes) {
+        const Outcome outcome = Parse(args);
+        EXPECT_EQ(outcome.code, 2) << reason;
+        EXPECT_EQ(outcome.err, "vornik: " + reason + "\n" + UsageText());
+    }
+}
+
+TEST(CommandLineTest, JsonLinesRunsHeadless) {
+    const Outcome lines = Parse({"--json-lines", "--dialer", "sim"});
+    EXPECT_EQ(lines.code, std::nullopt);
+    EXPECT_TRUE(lines.options.jsonLines);
+    EXPECT_TRUE(lines.options.headless);
+    EXPECT_FALSE(Parse({"--headless"}).options.jsonLines);
+}
+
+TEST(CommandLineTest, ReadingCommandsTakeTheirSelectionAndForm) {
+    const Outcome log = Parse({"log", "--month", "2006-05", "--csv", "--entry=ADSL"});
+    const auto* logCommand = std::get_if<LogCommand>(&log.options.command);
+    ASSERT_TRUE(logCommand) << log.err;
+    EXPECT_EQ(logCommand->selection.month, (YearMonth{2006, 5}));
+    EXPECT_EQ(logCommand->selection.entry, "ADSL");
+    EXPECT_EQ(logCommand->listing, Listing::kCsv);
+
+    const Outcome totals = Parse({"totals", "--months", "--year", "2007", "--json"});
+    const auto* totalsCommand = std::get_if<TotalsCommand>(&totals.options.command);
+    ASSERT_TRUE(totalsCommand) << totals.err;
+    EXPECT_TRUE(totalsCommand->byMonth);
+    EXPECT_EQ(totalsCommand->selection.year, 2007);
+    EXPECT_EQ(totalsCommand->listing, Listing::kJson);
+
+    const Outcome report = Parse({"report", "days", "--format", "json", "-o", "-"});
+    const auto* reportCommand = std::get_if<ReportCommand>(&report.options.command);
+    ASSERT_TRUE(reportCommand) << report.err;
+    EXPECT_EQ(reportCommand->kind, ReportCommand::Kind::kDays);
+    EXPECT_EQ(reportCommand->format, ReportCommand::Format::kJson);
+    EXPECT_EQ(reportCommand->output, "-");
+    EXPECT_FALSE(reportCommand->selection.month);
+
+    const Outcome dial = Parse({"dial", "宽带", "--root", "/r"});
+    const auto* dialCommand = std::get_if<DialCommand>(&dial.options.command);
+    ASSERT_TRUE(dialCommand);
+    EXPECT_EQ(dialCommand->entry, "宽带");
+    EXPECT_TRUE(std::holds_alternative<HangUpCommand>(Parse({"hangup"}).options.command));
+    const Outcome status = Parse({"status", "--json"});
+    ASSERT_TRUE(std::holds_alternative<StatusCommand>(status.options.command));
+    EXPECT_TRUE(std::get<StatusCommand>(status.options.command).json);
+
+    const std::vector<std::pair<std::vector<const char*>, std::string>> mistakes = {
+        {{"log", "--month", "2006-13"},
+         "--month needs a month as YYYY-MM (such as 2006-05), not '2006-13'"},
+        {{"log", "--month=May"}, "--month needs a month as YYYY-MM (such as 2006-05), not 'May'"},
+        {{"log", "--json", "--csv"}, "--json and --csv exclude each other"},
+        {{"log", "--headless"}, "'vornik log' does not take --headless"},
+        {{"totals", "--days", "--months"}, "--days and --months exclude each other"},
+        {{"totals", "--months", "--month", "2006-05"},
+         "'vornik totals --months' takes --year, not --month"},
+        {{"totals", "--year", "06"}, "--year needs a year as YYYY (such as 2006), not '06'"},
+        {{"report"}, "'vornik report' needs calls, days or year"},
+        {{"report", "calls", "--format", "pdf"},
+         "unknown report format 'pdf' (use html, csv or json)"},
+        {{"report", "calls", "-o"}, "-o needs a value"},
+        {{"status", "--csv"}, "'vornik status' does not take --csv"},
+        {{"dial", "a", "b"}, "unexpected argument 'b'"},
+        {{"hangup", "--json"}, "'vornik hangup' does not take --json"},
+        {{"--month", "2006-05"}, "--month belongs to a subcommand (see --help)"},
     };
     for (const auto& [args, reason] : mistakes) {
         const Outcome outcome = Parse(args);

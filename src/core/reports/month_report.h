@@ -52,14 +52,18 @@ Report LoadReport(UsageTotalsReader& reader, ReportKind kind, const BillingMonth
 std::string NothingToReportText(ReportKind kind);
 
 // "ADSL-2006年5月报表(按每次).html", "ADSL-2006年5月报表(按每天).html",
-// "ADSL-2006年5月报表(按每天).csv", "ADSL-2006年报表(按每月).json". A "/" in the entry name cannot leave the report
-// folder: it is written as "_".
+// "ADSL-2006年5月报表(按每天).csv", "ADSL-2006年报表(按每月).json". A "/" in the entry name cannot
+// leave the report folder: it is written as "_".
 std::string ReportFileName(const Report& report, ReportFormat format);
 
 // The whole file. HTML and CSV lines end with CR LF. `format` writes the
 // numbers people read (money, bytes, megabytes) in the HTML page; CSV and JSON
 // write plain numbers.
 std::string ComposeReport(const Report& report, ReportFormat format, const NumberFormat& number);
+
+// For people on a terminal: a heading, the rows under column titles, and the
+// totals, with plain numbers.
+std::string ComposeReportTable(const Report& report);
 
 // Writes the report into `folder`/report/ (created when missing) under its
 // file name, atomically, and returns the file's path.

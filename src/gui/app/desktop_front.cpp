@@ -14,6 +14,7 @@
 #include "app/qt_translations.h"
 #include "app/resource_locator.h"
 #include "app/shell.h"
+#include "commands/instance_requests.h"
 
 namespace vornik::gui {
 namespace {
@@ -51,6 +52,10 @@ int DesktopFront::Run(StartedParts& parts) {
                      &Shell::BringForward);
     QObject::connect(&parts.instance, &SingleInstance::rulesReloadRequested, &shell,
                      [&shell] { shell.CoreSession().ReloadRules(); });
+    parts.instance.SetCommandHandler(
+        [&shell, &parts](const std::string& verb, const std::string& argument) {
+            return AnswerInstanceRequest(shell.CoreSession(), parts.clock, verb, argument);
+        });
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     // Why the log did not open, or that it is damaged, and what to do.
     if (const std::string failure = parts.db.OpenFailure(); !failure.empty()) {
@@ -60,6 +65,7 @@ int DesktopFront::Run(StartedParts& parts) {
     // Qt's X11 platform calls exit() when the display connection breaks.
     const ExitHook displayLost([&shell] { shell.CloseCallOnAbruptEnd(); });
     const int code = QApplication::exec();
+    parts.instance.SetCommandHandler({});
     parts.notices = [](const std::string& text) { std::cout << text << std::endl; };
     // However the event loop ended (the session manager may quit it), the call
     // was closed on the way; the shell knows whether its record was saved.

@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "app/live_status.h"
+#include "commands/instance_requests.h"
 
 namespace vornik::gui {
 namespace {
@@ -193,9 +194,15 @@ int HeadlessFront::Run(StartedParts& parts) {
                      &QCoreApplication::exit);
     QObject::connect(&parts.instance, &SingleInstance::rulesReloadRequested, &shell,
                      &HeadlessShell::ReloadRules);
+    parts.instance.SetCommandHandler(
+        [&shell, &parts](const std::string& verb, const std::string& argument) {
+            return AnswerInstanceRequest(shell.CoreSession(), parts.clock, verb, argument);
+        });
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     shell.Start();
-    return QCoreApplication::exec();
+    const int code = QCoreApplication::exec();
+    parts.instance.SetCommandHandler({});
+    return code;
 }
 
 void LeaveOnTerminationSignals(QObject* owner, std::function<void()> leave) {

@@ -15,10 +15,14 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace vornik::gui {
 namespace {
@@ -120,8 +124,38 @@ bool WriteAll(int fd, const QByteArray& data) {
     return true;
 }
 
+// The answer may be longer than a socket takes at once: what is left waits until
+// the socket takes more, a short while at most.
+void SendAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t sent = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
+        if (sent < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!Ready(fd, POLLOUT, 1000)) {
+                return;
+            }
+            continue;
+        }
+        if (sent <= 0) {
+            return;
+        }
+        data.remove_prefix(static_cast<std::size_t>(sent));
+    }
+}
+
 constexpr char kShowRequest[] = "show\n";
 constexpr char kReloadRulesRequest[] = "reload-rules\n";
+constexpr std::array<std::string_view, 3> kCommandVerbs = {"status", "dial", "hangup"};
+
+// "dial 宽带\n" as the verb and its argument; nothing when it is no command.
+std::optional<std::pair<std::string, std::string>> CommandOf(const QByteArray& request) {
+    const std::string line = request.left(request.indexOf('\n')).toStdString();
+    const std::size_t blank = line.find(' ');
+    std::string verb = line.substr(0, blank);
+    if (std::find(kCommandVerbs.begin(), kCommandVerbs.end(), verb) == kCommandVerbs.end()) {
+        return std::nullopt;
+    }
+    return std::pair(std::move(verb), blank == std::string::npos ? "" : line.substr(blank + 1));
+}
 
 // Sends `request` to the instance listening on `serverName` and returns the
 // first line of its answer, or empty when none came within `waitMs`.
@@ -320,9 +354,9 @@ void SingleInstance::Listen() {
     });
 }
 
-// Reads the request line as it comes. A request to load the rules again is
-// answered once they are loaded; any other brings this instance forward and
-// says whether it has a window.
+// Reads the request line as it comes. A command goes to the session, a request
+// to load the rules again is answered once they are loaded; any other brings this instance forward
+// and says whether it has a window.
 void SingleInstance::Answer(int client) {
     auto* reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
     auto request = std::make_shared<QByteArray>();
@@ -336,7 +370,11 @@ void SingleInstance::Answer(int client) {
         if (!request->contains('\n') && !ended) {
             return;  // more to come
         }
-        if (request->startsWith(kReloadRulesRequest)) {
+        const auto command = request->contains('\n') ? CommandOf(*request) : std::nullopt;
+        if (command && commandHandler_) {
+            const std::string answer = commandHandler_(command->first, command->second) + "\n";
+            SendAll(client, answer);
+        } else if (request->startsWith(kReloadRulesRequest)) {
             emit rulesReloadRequested();
             static constexpr char kReloaded[] = "reloaded\n";
             [[maybe_unused]] const ssize_t sent =
@@ -376,6 +414,17 @@ SingleInstance::ReloadAnswer SingleInstance::AskToReloadRules(const QString& pro
     return Ask(instance.serverName_, kReloadRulesRequest, kAnswerWaitMs) == "reloaded"
                ? ReloadAnswer::kReloaded
                : ReloadAnswer::kNoAnswer;
+}
+
+std::optional<std::string> SingleInstance::AskCommand(const QString& programFolder,
+                                                      const std::string& verb,
+                                                      const std::string& argument) {
+    const SingleInstance instance(programFolder, false);
+    if (!instance.LockHeld()) {
+        return std::nullopt;
+    }
+    const std::string request = verb + (argument.empty() ? "" : " " + argument) + "\n";
+    return Ask(instance.serverName_, request, kAnswerWaitMs).toStdString();
 }
 
 QString SingleInstance::OwnerDescription() const {

@@ -4,14 +4,16 @@
 // portable folder, a copied home) holds no lock at all, so such a file is simply
 // taken over. The running instance listens on a local socket through which a
 // second start asks it to come forward and learns whether it has a window, and
-// through which `vornik rules import` asks it to load the rules again. The
-// socket is a plain Unix one: the program runs on Qt Core alone.
+// through which `vornik rules import` asks it to load the rules again and
+// `vornik status`, `dial` and `hangup` reach its session. The socket is a plain
+// Unix one: the program runs on Qt Core alone.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QSocketNotifier;
@@ -48,6 +50,17 @@ class SingleInstance : public QObject {
     enum class ReloadAnswer { kNoneRunning, kReloaded, kNoAnswer };
     static ReloadAnswer AskToReloadRules(const QString& programFolder);
 
+    // The session's answer to a command (`verb` is status, dial or hangup; the
+    // argument is what follows it): one line, without its line end.
+    using CommandHandler =
+        std::function<std::string(const std::string& verb, const std::string& argument)>;
+    void SetCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
+    // Sends a command to the running instance of the folder. Nothing when none
+    // runs; the empty text when it did not answer.
+    static std::optional<std::string> AskCommand(const QString& programFolder,
+                                                 const std::string& verb,
+                                                 const std::string& argument = {});
+
   signals:
     void activationRequested();
     // Another process changed the rules in the log.
@@ -70,6 +83,7 @@ class SingleInstance : public QObject {
     QString serverName_;
     bool hasWindow_;
     std::function<void(const std::string&)> trace_;
+    CommandHandler commandHandler_;
     int lockFd_ = -1;
     int serverFd_ = -1;
     QSocketNotifier* server_ = nullptr;

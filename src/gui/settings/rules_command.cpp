@@ -94,8 +94,8 @@ int Import(Dbio& db, const ProgramFolder& folder, const cli::RulesCommand& comma
 
 }  // namespace
 
-int RunRulesCommand(const cli::Options& options, std::ostream& out, std::ostream& err) {
-    const cli::RulesCommand& command = *options.rules;
+int RunRulesCommand(const cli::Options& options, const cli::RulesCommand& command,
+                    std::ostream& out, std::ostream& err) {
     const ProgramFolder folder = ChosenProgramFolder(options);
     const ErrorLog log(folder.ErrorLogFile());
     const bool importing = command.verb == cli::RulesCommand::Verb::kImport;

@@ -11,6 +11,7 @@
 namespace vornik::gui {
 
 // 0 done; 1 failed or done in part; the application object must exist.
-int RunRulesCommand(const cli::Options& options, std::ostream& out, std::ostream& err);
+int RunRulesCommand(const cli::Options& options, const cli::RulesCommand& command,
+                    std::ostream& out, std::ostream& err);
 
 }  // namespace vornik::gui
