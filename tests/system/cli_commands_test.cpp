@@ -17,25 +17,8 @@ namespace {
 
 constexpr auto kBound = 30s;
 
-struct Finished {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-Finished Vornik(const std::filesystem::path& root, const std::filesystem::path& scratch,
-                std::vector<std::string> args) {
-    ChildOptions options;
-    options.args = std::move(args);
-    options.args.insert(options.args.end(), {"--root", root.string()});
-    options.env = {"LC_ALL=C.UTF-8"};
-    ChildProcess vornik(VornikExecutable(), options, scratch);
-    const std::optional<int> status = vornik.WaitForExit(kBound);
-    return {status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, vornik.Out(), vornik.Err()};
-}
-
 Finished Vornik(const ProgramFolderFixture& folder, std::vector<std::string> args) {
-    return Vornik(folder.Root(), folder.Scratch(), std::move(args));
+    return RunVornik(folder.Root(), folder.Scratch(), std::move(args));
 }
 
 QJsonObject Json(const Finished& finished) {
@@ -145,7 +128,7 @@ TEST(CliCommands, ReadingCommandsMakeNoProgramFolder) {
     const std::filesystem::path missing = folder.Scratch() / "nowhere";
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"log"}, {"totals"}, {"report", "calls"}, {"status"}}) {
-        const Finished finished = Vornik(missing, folder.Scratch(), args);
+        const Finished finished = RunVornik(missing, folder.Scratch(), args);
         EXPECT_EQ(finished.code, 1) << args[0];
         EXPECT_NE(finished.err.find("没有拨号记录"), std::string::npos) << finished.err;
     }

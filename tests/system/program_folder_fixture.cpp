@@ -1,5 +1,7 @@
 #include "program_folder_fixture.h"
 
+#include <sys/wait.h>
+
 #include <gtest/gtest.h>
 
 #include "base/setting_keys.h"
@@ -7,6 +9,17 @@
 #include "store/error_log.h"
 
 namespace vornik::testing {
+
+Finished RunVornik(const std::filesystem::path& root, const std::filesystem::path& scratch,
+                   std::vector<std::string> args) {
+    ChildOptions options;
+    options.args = std::move(args);
+    options.args.insert(options.args.end(), {"--root", root.string()});
+    options.env = {"LC_ALL=C.UTF-8"};
+    ChildProcess vornik(VornikExecutable(), options, scratch);
+    const std::optional<int> status = vornik.WaitForExit(30s);
+    return {status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, vornik.Out(), vornik.Err()};
+}
 
 ProgramFolderFixture::ProgramFolderFixture() : root_(temp_ / "vornik") {
     // As after an earlier run; the log's own folders are private.

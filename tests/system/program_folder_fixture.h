@@ -23,6 +23,19 @@ struct LoggedCall {
     Moment end;
 };
 
+// How a command of the program ended: its exit code (-1 when it did not end on
+// its own within the bound) and what it printed.
+struct Finished {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `vornik ARGS --root ROOT` to its end, in a UTF-8 locale, with `scratch`
+// as its working folder.
+Finished RunVornik(const std::filesystem::path& root, const std::filesystem::path& scratch,
+                   std::vector<std::string> args);
+
 class ProgramFolderFixture {
   public:
     ProgramFolderFixture();

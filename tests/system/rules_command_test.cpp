@@ -16,20 +16,8 @@ namespace {
 
 constexpr auto kBound = 30s;
 
-struct Finished {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
 Finished Vornik(const ProgramFolderFixture& folder, std::vector<std::string> args) {
-    ChildOptions options;
-    options.args = std::move(args);
-    options.args.insert(options.args.end(), {"--root", folder.Root().string()});
-    options.env = {"LC_ALL=C.UTF-8"};
-    ChildProcess vornik(VornikExecutable(), options, folder.Scratch());
-    const std::optional<int> status = vornik.WaitForExit(kBound);
-    return {status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, vornik.Out(), vornik.Err()};
+    return RunVornik(folder.Root(), folder.Scratch(), std::move(args));
 }
 
 void AddHoliday(const ProgramFolderFixture& folder, const std::string& name) {
