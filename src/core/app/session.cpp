@@ -59,7 +59,7 @@ void Session::MainTick() {
         ui_.ShowMessage(*damage, [] {});
     }
     constexpr std::int64_t kRetryMs = 10'000;
-    if ((!unsaved_.empty() || runningCallUnsaved_) &&
+    if ((!unsaved_.empty() || runningCallUnsaved_) && !logHeld_ &&
         clock_.MonotonicMs() - lastRetryMs_ >= kRetryMs) {
         RetryUnsavedRecords();
     }
@@ -240,7 +240,9 @@ void Session::OnDisconnected() {
         return;
     }
     CloseCall();
-    RefreshHistory();
+    if (!logHeld_) {
+        RefreshHistory();
+    }
     UpdateMenuStates();
     ui_.ShowLinkIcons(LinkIcons::kDisconnected);
     PlaySound(Sound::kDisconnect);
@@ -255,6 +257,10 @@ void Session::CloseCall() {
     idle_.EndSpell();
     SettleCallFee(rules_, call_, fee_);
     runningCallUnsaved_ = false;
+    if (logHeld_) {
+        unsaved_.push_back({call_, fee_.callFee});
+        return;
+    }
     if (!ReportWrite(
             logWriter_.SaveDialLog(call_, fee_.callFee, false, dialer_.IPAddress(), end))) {
         unsaved_.push_back({call_, fee_.callFee});
@@ -270,6 +276,10 @@ Moment Session::CallMoment() const {
 }
 
 void Session::SaveDialLog() {
+    if (logHeld_) {
+        runningCallUnsaved_ = true;
+        return;
+    }
     runningCallUnsaved_ = !ReportWrite(logWriter_.SaveDialLog(
         call_, fee_.callFee, dialer_.IsConnected(), dialer_.IPAddress(), CallMoment()));
 }
@@ -306,6 +316,18 @@ void Session::RetryUnsavedRecords() {
     } else {
         ReportWrite(unsaved_.empty() ? Result<>::Success() : Result<>::Failure(lastWriteError_));
     }
+}
+
+// The row id is kept: the writer finds the call's row again only when the log
+// holds it with the same begin and entry, and inserts it otherwise.
+void Session::ResumeLogWrites() {
+    logHeld_ = false;
+    runningCallUnsaved_ = call_.isConnected && dialer_.IsConnected();
+    if (runningCallUnsaved_) {
+        RefreshCallFigures();
+    }
+    RetryUnsavedRecords();
+    RefreshHistory();
 }
 
 void Session::UpdateMinuteFee() {

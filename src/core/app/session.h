@@ -103,6 +103,14 @@ class Session {
     // not be written are tried once more, and the log is closed. True when a
     // call's record was saved; a failure says why a record is not in the log.
     Result<bool> CloseForExit();
+    // Log maintenance works on the log file beside the session: while it holds
+    // the log, records are kept to be written afterwards, never dropped. Once it
+    // ends, the records kept are written (a running call's record again into a
+    // log that was replaced, where its row may be missing) and the history and
+    // totals are read anew.
+    void HoldLogWrites() { logHeld_ = true; }
+    void ResumeLogWrites();
+    bool LogWritesHeld() const { return logHeld_; }
 
     // For tests and benchmarks; the displays are told what to show.
     const CurrentCall& Call() const { return call_; }
@@ -192,6 +200,7 @@ class Session {
     };
     std::vector<UnsavedCall> unsaved_;
     bool runningCallUnsaved_ = false;
+    bool logHeld_ = false;
     bool writeFailing_ = false;
     std::string lastWriteError_;
     std::int64_t lastRetryMs_ = 0;
