@@ -13,8 +13,8 @@ namespace vornik::cli {
 namespace {
 
 constexpr std::array<std::string_view, 3> kDialers = {"networkmanager", "pppd", "sim"};
-constexpr std::array<std::string_view, 6> kFlags = {"--headless", "--json-lines", "--json",
-                                                    "--csv",      "--days",       "--months"};
+constexpr std::array<std::string_view, 7> kFlags = {
+    "--headless", "--json-lines", "--json", "--csv", "--days", "--months", "--replace"};
 constexpr std::array<std::string_view, 7> kValued = {"--root",   "--dialer", "--month", "--year",
                                                      "--format", "--entry",  "-o"};
 
@@ -134,10 +134,52 @@ RulesCommand ReadRules(const Given& given) {
     return command;
 }
 
-LogCommand ReadLog(const Given& given) {
+// Each verb takes a FILE or not, and at most one option of its own.
+struct MaintenanceVerb {
+    std::string_view word;
+    LogMaintenanceCommand::Verb verb;
+    bool takesFile;
+    std::string_view option;
+};
+constexpr std::array<MaintenanceVerb, 6> kMaintenanceVerbs = {{
+    {"remove-old", LogMaintenanceCommand::Verb::kRemoveOld, false, "--entry"},
+    {"compact", LogMaintenanceCommand::Verb::kCompact, false, ""},
+    {"backup", LogMaintenanceCommand::Verb::kBackup, true, "--replace"},
+    {"restore", LogMaintenanceCommand::Verb::kRestore, true, ""},
+    {"export", LogMaintenanceCommand::Verb::kExport, true, ""},
+    {"import", LogMaintenanceCommand::Verb::kImport, true, ""},
+}};
+
+LogMaintenanceCommand ReadLogMaintenance(const Given& given) {
+    const std::string& word = given.words[1];
+    const auto found =
+        std::find_if(kMaintenanceVerbs.begin(), kMaintenanceVerbs.end(),
+                     [&word](const MaintenanceVerb& verb) { return verb.word == word; });
+    if (found == kMaintenanceVerbs.end()) {
+        Refuse(
+            "'vornik log' needs remove-old, compact, backup FILE, restore FILE, export FILE"
+            " or import FILE, not '" +
+            word + "'");
+    }
+    AllowOnly(given, "log " + word, {found->option});
+    if (found->takesFile && given.words.size() < 3) {
+        Refuse("'vornik log " + word + "' needs a FILE");
+    }
+    NoMoreWords(given, found->takesFile ? 3 : 2);
+    LogMaintenanceCommand command{
+        found->verb, {}, given.Value("--entry").value_or(""), given.Has("--replace")};
+    if (found->takesFile) {
+        command.file = given.words[2];
+    }
+    return command;
+}
+
+Subcommand ReadLog(const Given& given) {
+    if (given.words.size() > 1) {
+        return ReadLogMaintenance(given);
+    }
     AllowOnly(given, "log", {"--month", "--json", "--csv", "--entry"});
-    NoMoreWords(given, 1);
-    return {ReadSelection(given), ReadListing(given)};
+    return LogCommand{ReadSelection(given), ReadListing(given)};
 }
 
 TotalsCommand ReadTotals(const Given& given) {
@@ -341,6 +383,8 @@ std::string UsageText() {
            "              [--json-lines]\n"
            "       vornik status [--json] [--root DIR]\n"
            "       vornik log [--month YYYY-MM] [--json|--csv] [--entry NAME] [--root DIR]\n"
+           "       vornik log remove-old [--entry NAME] | compact | backup FILE [--replace] |\n"
+           "              restore FILE | export FILE | import FILE [--root DIR]\n"
            "       vornik totals [--days|--months] [--month YYYY-MM | --year YYYY]\n"
            "              [--json|--csv] [--entry NAME] [--root DIR]\n"
            "       vornik report calls|days|year [--month YYYY-MM | --year YYYY]\n"
@@ -381,6 +425,19 @@ std::string HelpText() {
            "                   the program folder's report/ and print its path; -o FILE\n"
            "                   writes it there instead, -o - prints it\n"
            "\n"
+           "Looking after the call log (one line for scripts: removed N, compacted\n"
+           "BYTES -> BYTES, backed-up FILE, restored FILE, exported|imported N copied M\n"
+           "present); a running Vornik of the folder compacts and restores itself:\n"
+           "  log remove-old   remove the calls of the entry (--entry NAME, default the one\n"
+           "                   used last) that ended three months before the first fee day\n"
+           "  log compact      rewrite the log compactly; refused while a call is up\n"
+           "  log backup FILE  copy the log to FILE (a log too); --replace an existing FILE\n"
+           "  log restore FILE replace the log by the log FILE, checked first; the old log\n"
+           "                   is kept as db/diallog.before-restore.db\n"
+           "  log export FILE  add the calls of the log to the log FILE (made when missing);\n"
+           "                   a call whose begin second FILE already holds is skipped\n"
+           "  log import FILE  add the calls of the log FILE to the log, alike\n"
+           "\n"
            "Driving a running Vornik (desktop or terminal) of the same program folder:\n"
            "  dial [ENTRY]     dial the entry (default: the one it shows)\n"
            "  hangup           hang up\n"
@@ -395,7 +452,8 @@ std::string HelpText() {
            "Exit status: 0 done; 1 failed, or done only in part (no log in the program\n"
            "folder, a month without calls for a report, no running Vornik to dial or hang\n"
            "up, rows left out of an export, lines skipped by an import, a running Vornik\n"
-           "that did not take the new rules); 2 a mistake on the command line.\n";
+           "that did not take the new rules, a log operation that failed or was refused);\n"
+           "2 a mistake on the command line.\n";
 }
 
 std::string VersionText() {

@@ -43,6 +43,16 @@ struct LogCommand {
     Listing listing = Listing::kText;
 };
 
+// vornik log remove-old [--entry NAME] | compact | backup FILE [--replace] |
+// restore FILE | export FILE | import FILE
+struct LogMaintenanceCommand {
+    enum class Verb { kRemoveOld, kCompact, kBackup, kRestore, kExport, kImport };
+    Verb verb = Verb::kCompact;
+    std::filesystem::path file;  // backup, restore, export, import
+    std::string entry;           // remove-old; empty: the entry used last
+    bool replace = false;        // backup over a file that exists
+};
+
 // vornik totals [--days|--months] [--month YYYY-MM | --year YYYY] [--json|--csv]
 struct TotalsCommand {
     bool byMonth = false;  // --months: per billing month of a year
@@ -75,8 +85,9 @@ struct DialCommand {
 struct HangUpCommand {};
 
 // Nothing (the program runs) or the one subcommand that runs instead and ends.
-using Subcommand = std::variant<std::monostate, RulesCommand, LogCommand, TotalsCommand,
-                                ReportCommand, StatusCommand, DialCommand, HangUpCommand>;
+using Subcommand =
+    std::variant<std::monostate, RulesCommand, LogCommand, TotalsCommand, ReportCommand,
+                 StatusCommand, DialCommand, HangUpCommand, LogMaintenanceCommand>;
 
 struct Options {
     std::optional<std::filesystem::path> root;  // --root DIR

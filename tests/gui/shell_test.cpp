@@ -28,9 +28,11 @@
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
 #include "gui/scripted_prompter.h"
-#include "settings/rule_file_commands.h"
+#include "maintenance/log_commands.h"
+#include "maintenance/log_job_runner.h"
 #include "settings/options_dialog.h"
 #include "settings/password_prompt.h"
+#include "settings/rule_file_commands.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"
@@ -267,7 +269,7 @@ TEST_F(ShellTest, MenusAndStatusTextFollowACall) {
     EXPECT_EQ(shell_->TrayToolTip(), "今日用时：00:01:06\n上次用时：00:01:06");
     EXPECT_TRUE(Window().MainAction(Command::kDial)->isEnabled());
     EXPECT_FALSE(Window().MainAction(Command::kHangUp)->isEnabled());
-    EXPECT_EQ(Window().History()->RowCount(), 1);
+    EXPECT_EQ(Window().History()->RowCount(), 2);
 }
 
 TEST_F(ShellTest, CloseAndMinimiseHideTheWindow) {
@@ -642,6 +644,137 @@ TEST_F(ShellTest, RuleFilesFromTheMenusReplaceTheRulesInForceAtOnce) {
     Window().TrayAction(Command::kImportRules)->trigger();
     EXPECT_TRUE(prompter_.asked.back().contains("missing.ini"));
     EXPECT_EQ(shell_->CoreSession().Rules().jishiFee, 6);
+}
+
+// The six log commands through their menu items, with a call up for part of the
+// way: nothing the user was told differs from what the log holds.
+class LogMaintenanceTest : public ShellTest {
+  protected:
+    void AddCall(const char* begin, const char* end, const char* entry) {
+        ASSERT_TRUE(db_.ExecuteSql(
+            "INSERT INTO diallog (beginTime, endTime, entryName, IpAddress, BytesIn, BytesOut,"
+            " fee) VALUES (?, ?, ?, '198.51.100.23', 1, 2, 0.5)",
+            {begin, end, entry}));
+    }
+    // The job's outcome is told once the worker has ended.
+    QString Finished() {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !shell_->LogJobs().Busy(); }, 60'000));
+        QApplication::processEvents();
+        return prompter_.asked.isEmpty() ? QString() : prompter_.asked.back();
+    }
+    std::int64_t Calls(const std::string& where = "1") {
+        return db_.QueryValue("SELECT COUNT(*) FROM diallog WHERE " + where)->Integer();
+    }
+    QString Root() const { return QString::fromStdString(folder_.Path().string()); }
+};
+
+TEST_F(LogMaintenanceTest, RemovalAfterThePasswordAndTheQuestionKeepsTheBoundary) {
+    ASSERT_TRUE(db_.SaveConfig(kPassword, ""));
+    AddCall("2006-02-20 23:00:00", "2006-02-20 23:50:00", "模拟ADSL");
+    AddCall("2006-02-20 23:55:00", "2006-02-21 00:05:00", "模拟ADSL");
+    AddCall("2006-01-05 10:00:00", "2006-01-05 11:00:00", "其他");
+    StartShell();
+    shell_->Run(Command::kShowHistory);
+    ASSERT_TRUE(Window().HistoryShown());
+
+    prompter_.answers = {false};
+    Window().LogAction(Command::kRemoveLog)->trigger();
+    EXPECT_FALSE(Window().HistoryShown());
+    auto* prompt = Window().findChild<PasswordPrompt*>("logRemovalPrompt");
+    ASSERT_NE(prompt, nullptr);
+    prompt->OkButton()->click();
+    EXPECT_EQ(prompter_.asked, QStringList{"确认删除三个月前的上网记录吗？"});
+    EXPECT_FALSE(shell_->LogJobs().Busy());
+    EXPECT_EQ(Calls(), 3);
+
+    prompter_.answers = {true};
+    Window().MainAction(Command::kRemoveLog)->trigger();
+    Window().findChildren<PasswordPrompt*>("logRemovalPrompt").last()->OkButton()->click();
+    const QString told = Finished();
+    EXPECT_TRUE(told.startsWith("三个月前的上网记录成功删除！")) << told.toStdString();
+    EXPECT_TRUE(told.contains("1 次")) << told.toStdString();
+    EXPECT_EQ(Calls(), 2);
+    EXPECT_EQ(Calls("beginTime = '2006-02-20 23:55:00'"), 1);
+    EXPECT_EQ(Calls("entryName = '其他'"), 1);
+}
+
+TEST_F(LogMaintenanceTest, AllSixCommandsKeepEveryCallAndTheRunningOne) {
+    AddCall("2006-05-01 08:00:00", "2006-05-01 09:00:00", "模拟ADSL");
+    AddCall("2006-05-02 08:00:00", "2006-05-02 09:00:00", "其他");
+    StartShell();
+    ChosenFile chooser;
+    shell_->LogFiles().SetFileChooser(chooser);
+    const QString db = Root() + "/db";
+    const QString log = db + "/diallog.db";
+
+    // A backup before the call, with the dialog of the command.
+    chooser.file = Root() + "/backup.db";
+    Window().MainAction(Command::kBackupLog)->trigger();
+    EXPECT_EQ(chooser.shown, (QStringList{"选择备份文件存放目录", log, "Vornik数据库文件(*.db)"}));
+    EXPECT_TRUE(Finished().contains("backup.db"));
+    // Onto the log itself: refused without a question; onto the backup: asked.
+    chooser.file = log;
+    Window().TrayAction(Command::kBackupLog)->trigger();
+    EXPECT_TRUE(prompter_.asked.back().contains("它自己"));
+    chooser.file = Root() + "/backup.db";
+    prompter_.answers = {false};
+    Window().LogAction(Command::kBackupLog)->trigger();
+    EXPECT_TRUE(prompter_.asked.back().contains("已经存在"));
+    EXPECT_FALSE(shell_->LogJobs().Busy());
+
+    Connect();
+    Window().TrayAction(Command::kCompactLog)->trigger();
+    EXPECT_EQ(prompter_.asked.back(), "请在断开连接的时候压缩记录文件！");
+    shell_->MinuteTick();  // the running call's first record
+    ASSERT_EQ(Calls(), 3);
+
+    // Restore while the call is up; its minute write comes while the log is
+    // being replaced and is written into the restored log afterwards.
+    chooser.file = Root() + "/backup.db";
+    Window().MainAction(Command::kRestoreLog)->trigger();
+    EXPECT_EQ(chooser.shown.mid(chooser.shown.size() - 3),
+              (QStringList{"选择要恢复的备份文件", db, "Vornik数据库文件(*.db)"}));
+    EXPECT_TRUE(prompter_.asked.contains("选定文件将要覆盖程序安装目录下拨号记录(db\\DialLog.db)"));
+    Tick(60);
+    shell_->MinuteTick();
+    EXPECT_TRUE(Finished().startsWith("恢复数据文件成功。"));
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "db/diallog.before-restore.db"));
+    EXPECT_EQ(Calls(), 3);
+    EXPECT_EQ(Calls("beginTime = '" + shell_->CoreSession().Call().callBeginTime + "'"), 1);
+
+    // Export into a new file twice: the second adds nothing.
+    chooser.file = Root() + "/exported.db";
+    prompter_.answers = {true};
+    Window().LogAction(Command::kExportLog)->trigger();
+    EXPECT_TRUE(prompter_.asked.contains("目标数据库文件不存在，是否要一个新的文件？"));
+    QString told = Finished();
+    EXPECT_TRUE(told.startsWith("拨号记录导出成功！") && told.contains("复制了 3 次"))
+        << told.toStdString();
+    Window().MainAction(Command::kExportLog)->trigger();
+    EXPECT_TRUE(Finished().contains("复制了 0 次")) << prompter_.asked.back().toStdString();
+
+    // Importing it back adds nothing; a file that is no log changes nothing.
+    Window().TrayAction(Command::kImportLog)->trigger();
+    told = Finished();
+    EXPECT_TRUE(told.startsWith("拨号记录导入成功！") && told.contains("复制了 0 次"))
+        << told.toStdString();
+    testing::WriteFile(folder_ / "plain.db", "no log at all");
+    chooser.file = Root() + "/plain.db";
+    Window().MainAction(Command::kImportLog)->trigger();
+    EXPECT_EQ(Finished(), "不是有效的数据库文件。");
+    chooser.file = Root() + "/plain.db";
+    Window().MainAction(Command::kRestoreLog)->trigger();
+    EXPECT_EQ(Finished(), "不是有效的数据库文件。");
+    EXPECT_EQ(Calls(), 3);
+
+    shell_->Run(Command::kHangUp);
+    Tick(2);
+    shell_->Run(Command::kShowHistory);
+    Window().LogAction(Command::kCompactLog)->trigger();
+    EXPECT_FALSE(Window().HistoryShown());
+    EXPECT_TRUE(Finished().startsWith("压缩记录文件成功！"));
+    EXPECT_EQ(Calls(), 3);
+    EXPECT_EQ(Window().History()->RowCount(), 2);
 }
 
 }  // namespace

@@ -39,12 +39,6 @@ enum class Command {
 constexpr bool IsPending(Command command) {
     switch (command) {
         case Command::kSearch:
-        case Command::kBackupLog:
-        case Command::kRestoreLog:
-        case Command::kExportLog:
-        case Command::kImportLog:
-        case Command::kRemoveLog:
-        case Command::kCompactLog:
         case Command::kAbout:
         case Command::kHelp:
         case Command::kHomePage:

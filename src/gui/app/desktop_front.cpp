@@ -52,10 +52,12 @@ int DesktopFront::Run(StartedParts& parts) {
                      &Shell::BringForward);
     QObject::connect(&parts.instance, &SingleInstance::rulesReloadRequested, &shell,
                      [&shell] { shell.CoreSession().ReloadRules(); });
-    parts.instance.SetCommandHandler(
-        [&shell, &parts](const std::string& verb, const std::string& argument) {
-            return AnswerInstanceRequest(shell.CoreSession(), parts.clock, verb, argument);
-        });
+    parts.instance.SetCommandHandler([&shell, &parts](const std::string& verb,
+                                                      const std::string& argument,
+                                                      SingleInstance::Reply reply) {
+        AnswerInstanceRequest({shell.CoreSession(), shell.LogJobs(), parts.clock}, verb, argument,
+                              std::move(reply));
+    });
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     // Why the log did not open, or that it is damaged, and what to do.
     if (const std::string failure = parts.db.OpenFailure(); !failure.empty()) {

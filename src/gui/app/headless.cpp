@@ -10,6 +10,7 @@
 
 #include "app/live_status.h"
 #include "commands/instance_requests.h"
+#include "maintenance/log_job_runner.h"
 
 namespace vornik::gui {
 namespace {
@@ -26,7 +27,10 @@ void ForwardSignal(int) {
 HeadlessShell::HeadlessShell(HeadlessParts parts)
     : parts_(std::move(parts)),
       session_(parts_.db, parts_.dialer, parts_.clock, *this, parts_.probe),
+      logJobs_(std::make_unique<LogJobRunner>(session_, parts_.db)),
       ticks_([this] { session_.MainTick(); }, [this] { MinuteTick(); }, parts_.dialer) {}
+
+HeadlessShell::~HeadlessShell() = default;
 
 void HeadlessShell::Start() {
     PrintEvent("start", "Vornik " + parts_.backendNote.toStdString());
@@ -121,6 +125,7 @@ void HeadlessShell::ExitApp() {
     }
     exited_ = true;
     ticks_.Stop();
+    logJobs_->Wait();
     const Result<bool> saved = session_.CloseForExit();
     // The last status stays on the terminal, above the farewell.
     statusLine_.clear();
@@ -194,10 +199,12 @@ int HeadlessFront::Run(StartedParts& parts) {
                      &QCoreApplication::exit);
     QObject::connect(&parts.instance, &SingleInstance::rulesReloadRequested, &shell,
                      &HeadlessShell::ReloadRules);
-    parts.instance.SetCommandHandler(
-        [&shell, &parts](const std::string& verb, const std::string& argument) {
-            return AnswerInstanceRequest(shell.CoreSession(), parts.clock, verb, argument);
-        });
+    parts.instance.SetCommandHandler([&shell, &parts](const std::string& verb,
+                                                      const std::string& argument,
+                                                      SingleInstance::Reply reply) {
+        AnswerInstanceRequest({shell.CoreSession(), shell.LogJobs(), parts.clock}, verb, argument,
+                              std::move(reply));
+    });
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     shell.Start();
     const int code = QCoreApplication::exec();

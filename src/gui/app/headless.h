@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 
 #include "app/program_start.h"
 #include "app/session.h"
@@ -37,10 +38,13 @@ struct HeadlessParts {
     HeadlessOutput output = HeadlessOutput::kTerminal;
 };
 
+class LogJobRunner;
+
 class HeadlessShell : public QObject, public UserInterface {
     Q_OBJECT
   public:
     explicit HeadlessShell(HeadlessParts parts);
+    ~HeadlessShell() override;
 
     void Start();
     // The session's minute, and the status line or object of the minute.
@@ -49,6 +53,7 @@ class HeadlessShell : public QObject, public UserInterface {
     // The rules in the log were changed from outside: they are in force from now.
     void ReloadRules();
     Session& CoreSession() { return session_; }
+    LogJobRunner& LogJobs() { return *logJobs_; }
 
     void ShowDialStatus(const std::string& line) override;
     void PlaySound(Sound) override {}
@@ -82,6 +87,7 @@ class HeadlessShell : public QObject, public UserInterface {
 
     HeadlessParts parts_;
     Session session_;
+    std::unique_ptr<LogJobRunner> logJobs_;
     TickDriver ticks_;
     std::string lastMessage_;
     // The status line on the terminal, drawn again under each event.

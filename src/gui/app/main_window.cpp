@@ -171,6 +171,16 @@ void MainWindow::BuildLogMenu() {
     logMenu_ = new QMenu(this);
     logMenu_->setObjectName(QStringLiteral("mnuLog"));
     AddLogCommands(logMenu_, logActions_, "清除3个月前记录");
+    // The grid is showing when its menu is used: removing and compacting first
+    // run the history command, which hides it.
+    for (const Command command : {Command::kRemoveLog, Command::kCompactLog}) {
+        QAction* action = logActions_.at(command);
+        disconnect(action, &QAction::triggered, this, nullptr);
+        connect(action, &QAction::triggered, this, [this, command] {
+            emit commandTriggered(Command::kShowHistory);
+            emit commandTriggered(command);
+        });
+    }
     logMenu_->addSeparator();
     AddCommand(logMenu_, logActions_, Command::kLogOrder, "降序排列");
 }

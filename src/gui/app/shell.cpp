@@ -20,6 +20,8 @@
 #include "app/status_display.h"
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
+#include "maintenance/log_commands.h"
+#include "maintenance/log_job_runner.h"
 #include "settings/discount_time_editor.h"
 #include "settings/holiday_editor.h"
 #include "settings/options.h"
@@ -64,6 +66,10 @@ Shell::Shell(ShellParts parts)
     ruleFiles_ = std::make_unique<RuleFileCommands>(
         parts_.db, parts_.prompter, QString::fromStdString(parts_.folder.root.string()),
         [this] { session_.ReloadRules(); });
+    logJobs_ = std::make_unique<LogJobRunner>(session_, parts_.db);
+    logCommands_ = std::make_unique<LogCommands>(
+        session_, *logJobs_, parts_.prompter, parts_.clock,
+        QString::fromStdString(parts_.folder.root.string()), window_.get());
     if (parts_.trayAvailable) {
         tray_ = new QSystemTrayIcon(locator_->Icon(QStringLiteral("app")), this);
         tray_->setContextMenu(window_->TrayMenu());
@@ -224,6 +230,24 @@ void Shell::Run(Command command) {
         case Command::kImportRules:
             ruleFiles_->ImportRules(window_.get());
             break;
+        case Command::kRemoveLog:
+            Guard(Guarded::kLogRemoval, [this] { logCommands_->RemoveOld(); });
+            break;
+        case Command::kCompactLog:
+            logCommands_->Compact();
+            break;
+        case Command::kBackupLog:
+            logCommands_->Backup();
+            break;
+        case Command::kRestoreLog:
+            logCommands_->Restore();
+            break;
+        case Command::kExportLog:
+            logCommands_->Export();
+            break;
+        case Command::kImportLog:
+            logCommands_->Import();
+            break;
         default:
             break;  // the pending commands are disabled where they appear
     }
@@ -340,6 +364,9 @@ void Shell::ExitApp() {
     if (tray_ != nullptr) {
         tray_->hide();
     }
+    // A log operation under way finishes first, so the call is written into
+    // the log that stays.
+    logJobs_->Wait();
     const Result<bool> saved = session_.CloseForExit();
     if (!saved) {
         // The program is going: this is the last chance to say it.
@@ -359,6 +386,7 @@ void Shell::CloseCallOnAbruptEnd() {
     }
     exited_ = true;
     displayGone_ = true;
+    logJobs_->Wait();
     const Result<bool> saved = session_.CloseForExit();
     std::string outcome = "no call was up";
     std::string shown = "Vornik: 与显示的连接已断开，程序结束";

@@ -22,6 +22,8 @@ class QSystemTrayIcon;
 namespace vornik::gui {
 
 class FloatWindow;
+class LogCommands;
+class LogJobRunner;
 class MainWindow;
 class Prompter;
 class ResourceLocator;
@@ -76,6 +78,8 @@ class Shell : public QObject, public UserInterface {
     QSystemTrayIcon* Tray() const { return tray_; }
     QString TrayToolTip() const { return trayToolTip_; }
     RuleFileCommands& RuleFiles() { return *ruleFiles_; }
+    LogCommands& LogFiles() { return *logCommands_; }
+    LogJobRunner& LogJobs() { return *logJobs_; }
     bool Exited() const { return exited_; }
     // 0 when every call's record is in the log; valid once exited.
     int ExitCode() const { return exitCode_; }
@@ -117,6 +121,8 @@ class Shell : public QObject, public UserInterface {
     QSystemTrayIcon* tray_ = nullptr;
     Session session_;
     std::unique_ptr<RuleFileCommands> ruleFiles_;
+    std::unique_ptr<LogJobRunner> logJobs_;
+    std::unique_ptr<LogCommands> logCommands_;
     TickDriver ticks_;
     QString trayToolTip_;
     bool floatWindowShown_ = false;

@@ -144,7 +144,8 @@ void SendAll(int fd, std::string_view data) {
 
 constexpr char kShowRequest[] = "show\n";
 constexpr char kReloadRulesRequest[] = "reload-rules\n";
-constexpr std::array<std::string_view, 3> kCommandVerbs = {"status", "dial", "hangup"};
+constexpr std::array<std::string_view, 5> kCommandVerbs = {"status", "dial", "hangup",
+                                                           "log-compact", "log-restore"};
 
 // "dial 宽带\n" as the verb and its argument; nothing when it is no command.
 std::optional<std::pair<std::string, std::string>> CommandOf(const QByteArray& request) {
@@ -363,7 +364,7 @@ void SingleInstance::Answer(int client) {
     connect(reader, &QSocketNotifier::activated, this, [this, reader, client, request] {
         char buffer[64];
         ssize_t got = 0;
-        while ((got = ::read(client, buffer, sizeof buffer)) > 0 && request->size() < 256) {
+        while ((got = ::read(client, buffer, sizeof buffer)) > 0 && request->size() < 4096) {
             request->append(buffer, got);
         }
         const bool ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR);
@@ -371,10 +372,17 @@ void SingleInstance::Answer(int client) {
             return;  // more to come
         }
         const auto command = request->contains('\n') ? CommandOf(*request) : std::nullopt;
+        reader->setEnabled(false);
+        reader->deleteLater();
         if (command && commandHandler_) {
-            const std::string answer = commandHandler_(command->first, command->second) + "\n";
-            SendAll(client, answer);
-        } else if (request->startsWith(kReloadRulesRequest)) {
+            // The client stays open until the answer is known.
+            commandHandler_(command->first, command->second, [client](const std::string& answer) {
+                SendAll(client, answer + "\n");
+                ::close(client);
+            });
+            return;
+        }
+        if (request->startsWith(kReloadRulesRequest)) {
             emit rulesReloadRequested();
             static constexpr char kReloaded[] = "reloaded\n";
             [[maybe_unused]] const ssize_t sent =
@@ -385,8 +393,6 @@ void SingleInstance::Answer(int client) {
             [[maybe_unused]] const ssize_t sent = ::send(
                 client, answer.constData(), static_cast<std::size_t>(answer.size()), MSG_NOSIGNAL);
         }
-        reader->setEnabled(false);
-        reader->deleteLater();
         ::close(client);
     });
 }
@@ -418,13 +424,13 @@ SingleInstance::ReloadAnswer SingleInstance::AskToReloadRules(const QString& pro
 
 std::optional<std::string> SingleInstance::AskCommand(const QString& programFolder,
                                                       const std::string& verb,
-                                                      const std::string& argument) {
+                                                      const std::string& argument, int waitMs) {
     const SingleInstance instance(programFolder, false);
     if (!instance.LockHeld()) {
         return std::nullopt;
     }
     const std::string request = verb + (argument.empty() ? "" : " " + argument) + "\n";
-    return Ask(instance.serverName_, request, kAnswerWaitMs).toStdString();
+    return Ask(instance.serverName_, request, waitMs).toStdString();
 }
 
 QString SingleInstance::OwnerDescription() const {

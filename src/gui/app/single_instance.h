@@ -50,16 +50,21 @@ class SingleInstance : public QObject {
     enum class ReloadAnswer { kNoneRunning, kReloaded, kNoAnswer };
     static ReloadAnswer AskToReloadRules(const QString& programFolder);
 
-    // The session's answer to a command (`verb` is status, dial or hangup; the
-    // argument is what follows it): one line, without its line end.
+    // The session's answer to a command (`verb` is status, dial, hangup,
+    // log-compact or log-restore; the argument is what follows it): one line,
+    // without its line end, given to the reply when it is known, which may be
+    // after a long log operation.
+    using Reply = std::function<void(const std::string& answer)>;
     using CommandHandler =
-        std::function<std::string(const std::string& verb, const std::string& argument)>;
+        std::function<void(const std::string& verb, const std::string& argument, Reply reply)>;
     void SetCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
     // Sends a command to the running instance of the folder. Nothing when none
-    // runs; the empty text when it did not answer.
+    // runs; the empty text when it did not answer within `waitMs`.
+    static constexpr int kCommandWaitMs = 10'000;
     static std::optional<std::string> AskCommand(const QString& programFolder,
                                                  const std::string& verb,
-                                                 const std::string& argument = {});
+                                                 const std::string& argument = {},
+                                                 int waitMs = kCommandWaitMs);
 
   signals:
     void activationRequested();

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/live_status.h"
+#include "maintenance/log_job_runner.h"
+#include "maintenance/log_maintenance.h"
 
 namespace vornik::gui {
 namespace {
@@ -30,6 +32,18 @@ std::string Dial(Session& session, const std::string& entry) {
     return "ok";
 }
 
+// The instance runs the job itself, beside its ticks, and answers when it ended.
+void RunLogJob(const InstanceParts& parts, const LogJob& job,
+               const std::function<void(const std::string&)>& reply) {
+    if (job.kind == LogJobKind::kCompact && parts.session.LinkUp()) {
+        reply(std::string("error ") + kCompactWhileConnectedText);
+        return;
+    }
+    if (!parts.logJobs.Start(job, [reply](const LogJobOutcome& outcome) { reply(outcome.line); })) {
+        reply("error 另一项拨号记录操作还没有结束，请稍后再试。");
+    }
+}
+
 }  // namespace
 
 std::string StatusObject(const LiveFigures& figures, const Moment& now, bool running) {
@@ -41,16 +55,21 @@ std::string StatusObject(const LiveFigures& figures, const Moment& now, bool run
     return json.Text();
 }
 
-std::string AnswerInstanceRequest(Session& session, const Clock& clock, const std::string& verb,
-                                  const std::string& argument) {
+void AnswerInstanceRequest(const InstanceParts& parts, const std::string& verb,
+                           const std::string& argument,
+                           const std::function<void(const std::string&)>& reply) {
     if (verb == "status") {
-        return Status(session, clock, argument);
+        reply(Status(parts.session, parts.clock, argument));
+    } else if (verb == "dial") {
+        reply(Dial(parts.session, argument));
+    } else if (verb == "log-compact") {
+        RunLogJob(parts, {.kind = LogJobKind::kCompact}, reply);
+    } else if (verb == "log-restore") {
+        RunLogJob(parts, {.kind = LogJobKind::kRestore, .file = argument}, reply);
+    } else {
+        parts.session.DialDisconnect();
+        reply("ok");
     }
-    if (verb == "dial") {
-        return Dial(session, argument);
-    }
-    session.DialDisconnect();
-    return "ok";
 }
 
 }  // namespace vornik::gui

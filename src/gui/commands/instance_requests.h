@@ -3,6 +3,7 @@
 // desktop and the terminal answer alike.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/session.h"
@@ -14,9 +15,21 @@ namespace vornik::gui {
 // whether it comes from a running instance.
 std::string StatusObject(const LiveFigures& figures, const Moment& now, bool running);
 
+class LogJobRunner;
+
+// What answers a request: the running instance's session and its log jobs.
+struct InstanceParts {
+    Session& session;
+    LogJobRunner& logJobs;
+    const Clock& clock;
+};
+
 // To "status": the status object, or with the argument "text" the status line; "ok" once a dial or
-// hang-up is under way; "error " and the reason for the person when it cannot be.
-std::string AnswerInstanceRequest(Session& session, const Clock& clock, const std::string& verb,
-                                  const std::string& argument);
+// hang-up is under way; to "log-compact" and "log-restore FILE" the outcome line
+// of `vornik log` once the job ended; "error " and the reason for the person
+// when it cannot be.
+void AnswerInstanceRequest(const InstanceParts& parts, const std::string& verb,
+                           const std::string& argument,
+                           const std::function<void(const std::string&)>& reply);
 
 }  // namespace vornik::gui

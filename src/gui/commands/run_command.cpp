@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "commands/instance_commands.h"
+#include "commands/log_maintenance_command.h"
 #include "commands/reading_commands.h"
 #include "settings/rules_command.h"
 
@@ -35,6 +36,9 @@ int RunCommand(const cli::Options& options, std::ostream& out, std::ostream& err
             },
             [&](const cli::DialCommand& dial) { return RunDialCommand(options, dial, out, err); },
             [&](const cli::HangUpCommand&) { return RunHangUpCommand(options, out, err); },
+            [&](const cli::LogMaintenanceCommand& maintenance) {
+                return RunLogMaintenanceCommand(options, maintenance, out, err);
+            },
             // The program itself is no subcommand; main() runs it.
             [&](const std::monostate&) { return 2; },
         },

@@ -1,0 +1,186 @@
+#include "maintenance/log_commands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <filesystem>
+
+#include "app/prompter.h"
+#include "app/session.h"
+#include "maintenance/log_job_runner.h"
+#include "maintenance/log_maintenance.h"
+#include "settings/rule_file_commands.h"
+
+namespace vornik::gui {
+namespace {
+
+QString Q(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// Qt takes the patterns from the caption's brackets.
+const QString kFilter = Q(kLogFileFilter).section(QLatin1Char('|'), 0, 0);
+
+// Saving never replaces silently: backup asks itself before it replaces a file,
+// and export adds to an existing log rather than replacing it.
+class LogFileDialogs : public FileChooser {
+  public:
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                         const QString& filter) override {
+        return QFileDialog::getSaveFileName(
+            parent, title, proposed, filter, nullptr,
+            QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    }
+    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override {
+        return QFileDialog::getOpenFileName(parent, title, folder, filter, nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    }
+};
+
+std::filesystem::path PathOf(const QString& file) {
+    return QFile::encodeName(file).toStdString();
+}
+
+bool SameFile(const QString& one, const QString& other) {
+    std::error_code error;
+    return std::filesystem::equivalent(PathOf(one), PathOf(other), error);
+}
+
+// Shown while a job runs; the window's thread keeps metering behind it.
+QProgressDialog* ShowBusy(QWidget* window) {
+    auto* busy = new QProgressDialog(QStringLiteral("请稍候……"), QString(), 0, 0, window);
+    busy->setObjectName(QStringLiteral("logJobBusy"));
+    busy->setWindowTitle(kApplicationTitle);
+    busy->setWindowModality(Qt::WindowModal);
+    busy->setMinimumDuration(0);
+    busy->setCancelButton(nullptr);
+    busy->setAutoClose(false);
+    busy->show();
+    return busy;
+}
+
+}  // namespace
+
+LogCommands::LogCommands(Session& session, LogJobRunner& runner, Prompter& prompter,
+                         const Clock& clock, QString programFolder, QWidget* window)
+    : session_(session),
+      runner_(runner),
+      prompter_(prompter),
+      clock_(clock),
+      folder_(std::move(programFolder)),
+      window_(window),
+      dialogs_(std::make_unique<LogFileDialogs>()),
+      chooser_(dialogs_.get()) {}
+
+LogCommands::~LogCommands() = default;
+
+QString LogCommands::DbFolder() const {
+    return QDir(folder_).filePath(QStringLiteral("db"));
+}
+
+QString LogCommands::LogFile() const {
+    return QDir(DbFolder()).filePath(QStringLiteral("diallog.db"));
+}
+
+void LogCommands::Tell(const std::string& text) {
+    prompter_.ShowMessage(window_, QString::fromStdString(text), [] {});
+}
+
+void LogCommands::Run(const LogJob& job) {
+    if (runner_.Busy()) {
+        Tell("另一项拨号记录操作还没有结束，请稍后再试。");
+        return;
+    }
+    QProgressDialog* busy = ShowBusy(window_);
+    runner_.Start(job, [this, busy](const LogJobOutcome& outcome) {
+        busy->close();
+        busy->deleteLater();
+        Tell(outcome.message);
+    });
+}
+
+void LogCommands::RemoveOld() {
+    prompter_.AskYesNo(window_, Q(kConfirmRemoveText), [this](bool yes) {
+        if (!yes) {
+            return;
+        }
+        LogJob job{.kind = LogJobKind::kRemoveOld};
+        job.entry = session_.Figures().entryName;
+        job.today = clock_.Now();
+        job.firstFeeDay = session_.Rules().firstFeeDay;
+        Run(job);
+    });
+}
+
+void LogCommands::Compact() {
+    if (session_.LinkUp()) {
+        Tell(kCompactWhileConnectedText);
+        return;
+    }
+    Run({.kind = LogJobKind::kCompact});
+}
+
+void LogCommands::Backup() {
+    const QString file = chooser_->SaveFileName(window_, Q(kBackupDialogTitle), LogFile(), kFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    if (SameFile(file, LogFile())) {
+        Tell("不能把拨号记录备份到它自己，请另选一个文件。");
+        return;
+    }
+    const LogJob job{.kind = LogJobKind::kBackup, .file = PathOf(file)};
+    if (!QFileInfo::exists(file)) {
+        Run(job);
+        return;
+    }
+    const QString question = QStringLiteral("%1 已经存在，要用拨号记录的备份替换它吗？")
+                                 .arg(QDir::toNativeSeparators(file));
+    prompter_.AskYesNo(window_, question, [this, job](bool yes) {
+        if (yes) {
+            Run(job);
+        }
+    });
+}
+
+void LogCommands::Restore() {
+    const QString file =
+        chooser_->OpenFileName(window_, Q(kRestoreDialogTitle), DbFolder(), kFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    const LogJob job{.kind = LogJobKind::kRestore, .file = PathOf(file)};
+    prompter_.ShowMessage(window_, Q(kRestoreWarningText), [this, job] { Run(job); });
+}
+
+void LogCommands::Export() {
+    const QString file =
+        chooser_->SaveFileName(window_, Q(kExportDialogTitle), DbFolder(), kFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    const LogJob job{.kind = LogJobKind::kExport, .file = PathOf(file), .createIfMissing = true};
+    if (QFileInfo::exists(file)) {
+        Run(job);
+        return;
+    }
+    prompter_.AskYesNo(window_, Q(kCreateTargetQuestion), [this, job](bool yes) {
+        if (yes) {
+            Run(job);
+        }
+    });
+}
+
+void LogCommands::Import() {
+    const QString file =
+        chooser_->OpenFileName(window_, Q(kImportDialogTitle), DbFolder(), kFilter);
+    if (file.isEmpty()) {
+        return;
+    }
+    Run({.kind = LogJobKind::kImport, .file = PathOf(file)});
+}
+
+}  // namespace vornik::gui
