@@ -63,9 +63,9 @@ void AnswerInstanceRequest(const InstanceParts& parts, const std::string& verb,
     } else if (verb == "dial") {
         reply(Dial(parts.session, argument));
     } else if (verb == "log-compact") {
-        RunLogJob(parts, {.kind = LogJobKind::kCompact}, reply);
+        RunLogJob(parts, JobOf(LogJobKind::kCompact), reply);
     } else if (verb == "log-restore") {
-        RunLogJob(parts, {.kind = LogJobKind::kRestore, .file = argument}, reply);
+        RunLogJob(parts, JobOf(LogJobKind::kRestore, argument), reply);
     } else {
         parts.session.DialDisconnect();
         reply("ok");

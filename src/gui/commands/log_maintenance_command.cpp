@@ -78,7 +78,7 @@ int RunHere(const cli::Options& options, const cli::LogMaintenanceCommand& comma
 
 int RunLogMaintenanceCommand(const cli::Options& options, const cli::LogMaintenanceCommand& command,
                              std::ostream& out, std::ostream& err) {
-    LogJob job{.kind = KindOf(command.verb)};
+    LogJob job = JobOf(KindOf(command.verb));
     if (!command.file.empty()) {
         // The running instance has a working folder of its own.
         job.file = fs::absolute(command.file);

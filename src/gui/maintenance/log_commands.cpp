@@ -107,7 +107,7 @@ void LogCommands::RemoveOld() {
         if (!yes) {
             return;
         }
-        LogJob job{.kind = LogJobKind::kRemoveOld};
+        LogJob job = JobOf(LogJobKind::kRemoveOld);
         job.entry = session_.Figures().entryName;
         job.today = clock_.Now();
         job.firstFeeDay = session_.Rules().firstFeeDay;
@@ -120,7 +120,7 @@ void LogCommands::Compact() {
         Tell(kCompactWhileConnectedText);
         return;
     }
-    Run({.kind = LogJobKind::kCompact});
+    Run(JobOf(LogJobKind::kCompact));
 }
 
 void LogCommands::Backup() {
@@ -132,7 +132,7 @@ void LogCommands::Backup() {
         Tell("不能把拨号记录备份到它自己，请另选一个文件。");
         return;
     }
-    const LogJob job{.kind = LogJobKind::kBackup, .file = PathOf(file)};
+    const LogJob job = JobOf(LogJobKind::kBackup, PathOf(file));
     if (!QFileInfo::exists(file)) {
         Run(job);
         return;
@@ -152,7 +152,7 @@ void LogCommands::Restore() {
     if (file.isEmpty()) {
         return;
     }
-    const LogJob job{.kind = LogJobKind::kRestore, .file = PathOf(file)};
+    const LogJob job = JobOf(LogJobKind::kRestore, PathOf(file));
     prompter_.ShowMessage(window_, Q(kRestoreWarningText), [this, job] { Run(job); });
 }
 
@@ -162,7 +162,8 @@ void LogCommands::Export() {
     if (file.isEmpty()) {
         return;
     }
-    const LogJob job{.kind = LogJobKind::kExport, .file = PathOf(file), .createIfMissing = true};
+    LogJob job = JobOf(LogJobKind::kExport, PathOf(file));
+    job.createIfMissing = true;
     if (QFileInfo::exists(file)) {
         Run(job);
         return;
@@ -180,7 +181,7 @@ void LogCommands::Import() {
     if (file.isEmpty()) {
         return;
     }
-    Run({.kind = LogJobKind::kImport, .file = PathOf(file)});
+    Run(JobOf(LogJobKind::kImport, PathOf(file)));
 }
 
 }  // namespace vornik::gui

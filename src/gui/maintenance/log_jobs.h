@@ -26,6 +26,13 @@ struct LogJob {
     int firstFeeDay = 1;           // remove-old
 };
 
+inline LogJob JobOf(LogJobKind kind, std::filesystem::path file = {}) {
+    LogJob job;
+    job.kind = kind;
+    job.file = std::move(file);
+    return job;
+}
+
 struct LogJobOutcome {
     bool ok = false;
     // For the user, in the program's words.
