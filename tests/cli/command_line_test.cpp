@@ -172,5 +172,29 @@ TEST(CommandLineTest, ReadingCommandsTakeTheirSelectionAndForm) {
     }
 }
 
+TEST(CommandLineTest, LogVerbsTakeAFileOrTheirOneOption) {
+    using Verb = LogMaintenanceCommand::Verb;
+    const Outcome backup = Parse({"log", "backup", "copy.db", "--replace", "--root", "/r"});
+    const auto* command = std::get_if<LogMaintenanceCommand>(&backup.options.command);
+    ASSERT_TRUE(command) << backup.err;
+    EXPECT_EQ(command->verb, Verb::kBackup);
+    EXPECT_EQ(command->file, "copy.db");
+    EXPECT_TRUE(command->replace);
+    const Outcome removal = Parse({"log", "remove-old", "--entry", "ADSL"});
+    command = std::get_if<LogMaintenanceCommand>(&removal.options.command);
+    ASSERT_TRUE(command) << removal.err;
+    EXPECT_EQ(command->verb, Verb::kRemoveOld);
+    EXPECT_EQ(command->entry, "ADSL");
+
+    for (const std::vector<const char*>& wrong : {std::vector<const char*>{"log", "restore"},
+                                                  {"log", "compact", "extra"},
+                                                  {"log", "export", "a.db", "--replace"},
+                                                  {"log", "compact", "--entry", "x"},
+                                                  {"log", "shrink"}}) {
+        EXPECT_EQ(Parse(wrong).code, 2) << wrong[1];
+    }
+    EXPECT_NE(Parse({"--help"}).out.find("log restore FILE"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vornik::cli

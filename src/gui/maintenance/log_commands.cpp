@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <filesystem>
+#include <string_view>
 
 #include "app/prompter.h"
 #include "app/session.h"
@@ -22,6 +23,13 @@ QString Q(const char* text) {
 
 // Qt takes the patterns from the caption's brackets.
 const QString kFilter = Q(kLogFileFilter).section(QLatin1Char('|'), 0, 0);
+
+// The core's text, written as the user reads it, with its one backslash.
+constexpr std::string_view kRestoreWarningRaw =
+    R"(选定文件将要覆盖程序安装目录下拨号记录(db\DialLog.db))";
+static_assert(kRestoreWarningRaw == kRestoreWarningText);
+const QString kRestoreWarning =
+    QString::fromUtf8(kRestoreWarningRaw.data(), static_cast<qsizetype>(kRestoreWarningRaw.size()));
 
 // Saving never replaces silently: backup asks itself before it replaces a file,
 // and export adds to an existing log rather than replacing it.
@@ -153,7 +161,7 @@ void LogCommands::Restore() {
         return;
     }
     const LogJob job = JobOf(LogJobKind::kRestore, PathOf(file));
-    prompter_.ShowMessage(window_, Q(kRestoreWarningText), [this, job] { Run(job); });
+    prompter_.ShowMessage(window_, kRestoreWarning, [this, job] { Run(job); });
 }
 
 void LogCommands::Export() {
