@@ -269,7 +269,7 @@ TEST_F(ShellTest, MenusAndStatusTextFollowACall) {
     EXPECT_EQ(shell_->TrayToolTip(), "今日用时：00:01:06\n上次用时：00:01:06");
     EXPECT_TRUE(Window().MainAction(Command::kDial)->isEnabled());
     EXPECT_FALSE(Window().MainAction(Command::kHangUp)->isEnabled());
-    EXPECT_EQ(Window().History()->RowCount(), 2);
+    EXPECT_EQ(Window().History()->RowCount(), 1);
 }
 
 TEST_F(ShellTest, CloseAndMinimiseHideTheWindow) {
