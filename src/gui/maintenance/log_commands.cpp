@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <string_view>
 
+#include "app/file_chooser.h"
 #include "app/prompter.h"
 #include "app/session.h"
 #include "maintenance/log_job_runner.h"
 #include "maintenance/log_maintenance.h"
-#include "settings/rule_file_commands.h"
 
 namespace vornik::gui {
 namespace {
@@ -21,8 +21,7 @@ QString Q(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// Qt takes the patterns from the caption's brackets.
-const QString kFilter = Q(kLogFileFilter).section(QLatin1Char('|'), 0, 0);
+const QString kFilter = QtFilter(Q(kLogFileFilter));
 
 // The core's text, written as the user reads it, with its one backslash.
 constexpr std::string_view kRestoreWarningRaw =
@@ -33,24 +32,7 @@ const QString kRestoreWarning =
 
 // Saving never replaces silently: backup asks itself before it replaces a file,
 // and export adds to an existing log rather than replacing it.
-class LogFileDialogs : public FileChooser {
-  public:
-    QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
-                         const QString& filter) override {
-        return QFileDialog::getSaveFileName(
-            parent, title, proposed, filter, nullptr,
-            QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
-    }
-    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
-                         const QString& filter) override {
-        return QFileDialog::getOpenFileName(parent, title, folder, filter, nullptr,
-                                            QFileDialog::DontUseNativeDialog);
-    }
-};
-
-std::filesystem::path PathOf(const QString& file) {
-    return QFile::encodeName(file).toStdString();
-}
+constexpr bool kDialogConfirmsOverwrite = false;
 
 bool SameFile(const QString& one, const QString& other) {
     std::error_code error;
@@ -80,7 +62,7 @@ LogCommands::LogCommands(Session& session, LogJobRunner& runner, Prompter& promp
       clock_(clock),
       folder_(std::move(programFolder)),
       window_(window),
-      dialogs_(std::make_unique<LogFileDialogs>()),
+      dialogs_(std::make_unique<DialogFileChooser>(kDialogConfirmsOverwrite)),
       chooser_(dialogs_.get()) {}
 
 LogCommands::~LogCommands() = default;

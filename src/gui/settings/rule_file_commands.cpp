@@ -5,38 +5,14 @@
 #include <QFileDialog>
 #include <filesystem>
 
+#include "app/file_chooser.h"
 #include "app/prompter.h"
 #include "settings/rule_file.h"
 
 namespace vornik::gui {
 namespace {
 
-// A filter as "caption|patterns"; Qt takes the patterns from the caption's
-// brackets.
-QString QtFilter(const QString& filter) {
-    return filter.section(QLatin1Char('|'), 0, 0);
-}
-
 const QString kRuleFileFilter = QtFilter(QStringLiteral("Vornik规则文件(*.ini)|*.ini"));
-
-// Qt's own dialogs, in the program's language, whatever the desktop offers.
-class DialogFileChooser : public FileChooser {
-  public:
-    QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
-                         const QString& filter) override {
-        return QFileDialog::getSaveFileName(parent, title, proposed, filter, nullptr,
-                                            QFileDialog::DontUseNativeDialog);
-    }
-    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
-                         const QString& filter) override {
-        return QFileDialog::getOpenFileName(parent, title, folder, filter, nullptr,
-                                            QFileDialog::DontUseNativeDialog);
-    }
-};
-
-std::filesystem::path PathOf(const QString& file) {
-    return QFile::encodeName(file).toStdString();
-}
 
 }  // namespace
 

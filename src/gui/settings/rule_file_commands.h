@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/file_chooser.h"
+
 class QWidget;
 
 namespace vornik {
@@ -16,18 +18,6 @@ class Dbio;
 namespace vornik::gui {
 
 class Prompter;
-
-// Asks for a file; tests choose without a dialog.
-class FileChooser {
-  public:
-    virtual ~FileChooser() = default;
-    // Empty when the user cancelled. A save asks before an existing file is
-    // replaced.
-    virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
-                                 const QString& filter) = 0;
-    virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
-                                 const QString& filter) = 0;
-};
 
 class RuleFileCommands {
   public:
