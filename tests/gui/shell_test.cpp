@@ -510,8 +510,21 @@ TEST_F(ShellTest, AtTwelvePointNothingIsCutAndNoBandIsLeft) {
         }
     }
     Window().ToggleHistory();
+    shell_->ShowHistory({{2006, 5}, CallsOfMay2006(30), false});
     QApplication::processEvents();
     ExpectNoEmptyBand(&Window());
+    // Ten calls and every column whole, with no sideways scrolling.
+    QTableView* grid = Window().History()->Grid();
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(grid->rowAt(grid->viewport()->height() - 1) - grid->rowAt(0) + 1, 10);
+    int right = 0;
+    for (int column = 0; column < grid->model()->columnCount(); ++column) {
+        const QString text = grid->model()->index(29, column).data().toString();
+        EXPECT_LE(grid->fontMetrics().horizontalAdvance(text), grid->columnWidth(column) - 4)
+            << column;
+        right += grid->columnWidth(column);
+    }
+    EXPECT_LE(right, grid->viewport()->width());
 }
 
 TEST_F(ShellTest, RuleSettingsOpenTheOptionsDialogBehindThePassword) {
@@ -588,7 +601,8 @@ TEST_F(ShellTest, TheGridOrdersAndScrollsTheMonthsCalls) {
     ASSERT_TRUE(db_.ExecuteSql("DELETE FROM diallog"));
     LogCalls(10);
     ASSERT_EQ(grid->model()->rowCount(), 10);
-    EXPECT_EQ(grid->verticalScrollBar()->value(), 4);  // the newest calls at the bottom
+    // All ten show: nothing to scroll (a longer month ends at its newest call).
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
     EXPECT_EQ(Window().History()->Picker()->text(), "2006年5月");
 
     Window().LogAction(Command::kLogOrder)->trigger();
@@ -617,7 +631,8 @@ TEST_F(ShellTest, AMonthOfThousandsOfCallsShowsItsNewestCallInView) {
     EXPECT_EQ(grid->model()->index(3999, 0).data().toString(), "2006-05-28 18:30:00");
     EXPECT_EQ(grid->model()->index(3999, 6).data().toString(), "3999");
     EXPECT_TRUE(newestInView(3999));
-    EXPECT_FALSE(newestInView(3999 - 6));
+    EXPECT_TRUE(newestInView(3999 - HistoryView::kRowsInView + 1));
+    EXPECT_FALSE(newestInView(3999 - HistoryView::kRowsInView));
 
     shell_->ShowHistory({{2006, 5}, CallsOfMay2006(4000), true});
     QApplication::processEvents();

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 #include "app/command_button.h"
 #include "app/history_view.h"
@@ -304,13 +305,20 @@ bool MainWindow::HistoryShown() const {
     return !history_->isHidden();
 }
 
+// The designed width, or wider when the grid needs it for all its columns.
+int MainWindow::DefaultWidth() const {
+    const QMargins margins = layout()->contentsMargins();
+    return std::max(Twips(this, kWidthTwips),
+                    history_->FullWidth() + margins.left() + margins.right());
+}
+
 // Centred with the size it was designed with, then given its working size.
 void MainWindow::PlaceAtStart() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
     }
-    resize(Twips(this, kWidthTwips), height());
+    resize(DefaultWidth(), height());
     FitHeight();
 }
 

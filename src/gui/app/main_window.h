@@ -90,6 +90,7 @@ class MainWindow : public QWidget {
     QWidget* BuildStatusFrame();
     QWidget* BuildEntryRow();
     QWidget* BuildCommandRow();
+    int DefaultWidth() const;
     void SendToTray();
     void UpdateTrayItems();
 
