@@ -10,7 +10,9 @@
 #include <QDateEdit>
 #include <QFont>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -18,12 +20,14 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <future>
 
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "app/skin_menu.h"
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
@@ -214,11 +218,11 @@ TEST_F(ShellTest, AFirstStartWithAnEmptyPhoneBookSaysHowToMakeAnEntry) {
     const QString advice = QStringLiteral("没有可拨号的连接：请用“新建”建立一个连接。");
     EXPECT_EQ(Window().ConnectStatus()->text(), QStringLiteral("拨号状态：") + advice);
     EXPECT_TRUE(prompter_.asked.isEmpty());  // start-up's own dial asks no one
-    QTest::mouseClick(Window().CommandLabel(0), Qt::LeftButton);
+    QTest::mouseClick(Window().CommandButtonAt(0), Qt::LeftButton);
     EXPECT_EQ(prompter_.asked, QStringList{advice});
 
     // 新建 makes an entry and selects it, ready to dial.
-    QTest::mouseClick(Window().CommandLabel(2), Qt::LeftButton);
+    QTest::mouseClick(Window().CommandButtonAt(2), Qt::LeftButton);
     EXPECT_EQ(Window().EntryList()->currentText(), "模拟连接 1");
     EXPECT_TRUE(Window().MainAction(Command::kDial)->isEnabled());
     Connect();
@@ -344,12 +348,191 @@ TEST_F(ShellTest, ThePasswordGuardsTheExit) {
     EXPECT_TRUE(shell_->Exited());
 }
 
+QColor WindowColour(const QWidget* widget) {
+    return widget->palette().color(QPalette::Window);
+}
+
+TEST_F(ShellTest, WithoutAStoredSkinGreenYearsIsWornAndMarked) {
+    const QColor desktop = QApplication::palette().color(QPalette::Window);
+    StartShell();
+    const SkinMenu& skins = shell_->Skins();
+    for (const int index : {kPlainStyle, kDarkMetal, kBlueFantasy, kCustomise}) {
+        EXPECT_FALSE(skins.Item(index)->isChecked()) << index;
+    }
+    EXPECT_TRUE(skins.Item(kGreenYears)->isChecked());
+    EXPECT_FALSE(skins.Item(kCustomise)->isVisible());
+    // Qt disables a hidden item: shown, it follows its rule.
+    skins.Item(kCustomise)->setVisible(true);
+    EXPECT_TRUE(skins.Item(kCustomise)->isEnabled());
+    EXPECT_EQ(Window().StyleMenu()->title(), "风格");
+    const QColor green = SkinAt(kGreenYears)->colours.window;
+    EXPECT_EQ(WindowColour(&Window()), green);
+    EXPECT_EQ(WindowColour(Window().History()), green);
+    EXPECT_EQ(
+        shell_->Float().findChild<QLabel*>("lblStatus")->palette().color(QPalette::WindowText),
+        SkinAt(kGreenYears)->colours.text);
+    // The desktop's look comes back when the program goes.
+    shell_.reset();
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), desktop);
+}
+
+TEST_F(ShellTest, ThePlainStyleIsNotStoredAndARestartBringsTheLastSkinBack) {
+    const QColor desktop = QApplication::palette().color(QPalette::Window);
+    StartShell();
+    shell_->Skins().Item(kDarkMetal)->trigger();
+    EXPECT_EQ(db_.GetConfig(kNewStyle), "2");
+    EXPECT_EQ(WindowColour(&Window()), SkinAt(kDarkMetal)->colours.window);
+    shell_->Skins().Item(kPlainStyle)->trigger();
+    EXPECT_TRUE(shell_->Skins().Item(kPlainStyle)->isChecked());
+    EXPECT_FALSE(shell_->Skins().Item(kDarkMetal)->isChecked());
+    shell_->Skins().Item(kCustomise)->setVisible(true);
+    EXPECT_FALSE(shell_->Skins().Item(kCustomise)->isEnabled());
+    EXPECT_EQ(shell_->Skins().Engine().SkinConfiguration(), nullptr);
+    EXPECT_EQ(WindowColour(&Window()), desktop);
+    EXPECT_EQ(db_.GetConfig(kNewStyle), "2");
+    shell_.reset();
+    StartShell();
+    EXPECT_TRUE(shell_->Skins().Item(kDarkMetal)->isChecked());
+    EXPECT_EQ(WindowColour(&Window()), SkinAt(kDarkMetal)->colours.window);
+}
+
+TEST_F(ShellTest, OpenAndLaterDialogsFollowTheSkin) {
+    StartShell();
+    shell_->Run(Command::kRuleSettings);
+    auto* dialog = Window().findChild<OptionsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowColour(dialog), SkinAt(kGreenYears)->colours.window);
+    shell_->Skins().Item(kBlueFantasy)->trigger();
+    EXPECT_EQ(db_.GetConfig(kNewStyle), "6");
+    EXPECT_EQ(WindowColour(dialog), SkinAt(kBlueFantasy)->colours.window);
+    EXPECT_EQ(dialog->findChild<QLineEdit*>("JishiFee")->palette().color(QPalette::Base),
+              SkinAt(kBlueFantasy)->colours.base);
+    dialog->reject();
+    ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "1"));
+    prompter_.answers = {false};
+    shell_->Run(Command::kExit);
+    auto* prompt = Window().findChild<PasswordPrompt*>("exitPrompt");
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(WindowColour(prompt), SkinAt(kBlueFantasy)->colours.window);
+    prompt->reject();
+}
+
+// Counts the presses that reach the main window itself: each would start a move.
+class PressCounter : public QObject {
+  public:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        presses += event->type() == QEvent::MouseButtonPress ? 1 : 0;
+        return false;
+    }
+    int presses = 0;
+};
+
+TEST_F(ShellTest, TheCommandButtonsAreReachedAndRunFromTheKeyboard) {
+    StartShell();
+    Window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+    Window().PasswordBox()->setFocus();
+    QTest::keyClick(Window().PasswordBox(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Window().CommandButtonAt(0));
+    QToolButton* history = Window().CommandButtonAt(6);
+    EXPECT_EQ(history->text(), "历史记录");
+    const QImage unmarked = history->grab().toImage();
+    history->setFocus();
+    EXPECT_NE(history->grab().toImage(), unmarked);
+    QTest::keyClick(history, Qt::Key_Space);
+    EXPECT_TRUE(Window().HistoryShown());
+    QTest::keyClick(history, Qt::Key_Return);
+    EXPECT_FALSE(Window().HistoryShown());
+    QTest::keyClick(history, Qt::Key_Enter);
+    EXPECT_TRUE(Window().HistoryShown());
+
+    PressCounter counter;
+    Window().installEventFilter(&counter);
+    QTest::mouseClick(history, Qt::LeftButton);
+    EXPECT_FALSE(Window().HistoryShown());
+    EXPECT_EQ(counter.presses, 0);
+    QTest::mouseClick(Window().ConnectStatus(), Qt::LeftButton);
+    EXPECT_EQ(counter.presses, 1);  // the body still moves the window
+}
+
+// Where the label's text is drawn, in its window.
+QRect DrawnText(const QLabel* label) {
+    const QRect text = label->fontMetrics().boundingRect(label->contentsRect(),
+                                                         int(label->alignment()), label->text());
+    return text.translated(label->mapTo(label->window(), QPoint(0, 0)));
+}
+
+// The lowest edge of what the window shows lies at its bottom margin.
+void ExpectNoEmptyBand(QWidget* window) {
+    int lowest = 0;
+    for (const QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && !child->isWindow()) {
+            lowest = std::max(lowest, child->geometry().bottom());
+        }
+    }
+    EXPECT_LE(window->height() - 1 - lowest, window->layout()->contentsMargins().bottom());
+}
+
+TEST_F(ShellTest, AtTwelvePointNothingIsCutAndNoBandIsLeft) {
+    const struct Restore {
+        QFont usual = QApplication::font();
+        ~Restore() { QApplication::setFont(usual); }
+    } restore;
+    QFont twelve = restore.usual;
+    twelve.setPointSize(12);
+    QApplication::setFont(twelve);
+    StartShell();
+    Window().TrayAction(Command::kFloatWindow)->trigger();
+    Connect();
+    Tick(2);
+    QApplication::processEvents();
+    ExpectNoEmptyBand(&Window());
+    for (QWidget* window :
+         {static_cast<QWidget*>(&Window()), static_cast<QWidget*>(&shell_->Float())}) {
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->isVisible() && !label->text().isEmpty()) {
+                ExpectWhole(label);
+            }
+        }
+    }
+    for (int i = 0; i < 7; ++i) {
+        const QToolButton* button = Window().CommandButtonAt(i);
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 4)
+            << i;
+    }
+    // The texts of the floating window stay clear of its pictures.
+    FloatWindow& floating = shell_->Float();
+    for (const char* text : {"lblStatus", "lbDownSpeed", "lbUpSpeed"}) {
+        for (const char* picture : {"Image1", "Image2", "Image3", "downArrow", "upArrow"}) {
+            const QLabel* shown = floating.findChild<QLabel*>(picture);
+            EXPECT_FALSE(DrawnText(floating.findChild<QLabel*>(text)).intersects(shown->geometry()))
+                << text << " over " << picture;
+        }
+    }
+    Window().ToggleHistory();
+    shell_->ShowHistory({{2006, 5}, CallsOfMay2006(30), false});
+    QApplication::processEvents();
+    ExpectNoEmptyBand(&Window());
+    // Ten calls and every column whole, with no sideways scrolling.
+    QTableView* grid = Window().History()->Grid();
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(grid->rowAt(grid->viewport()->height() - 1) - grid->rowAt(0) + 1, 10);
+    int right = 0;
+    for (int column = 0; column < grid->model()->columnCount(); ++column) {
+        const QString text = grid->model()->index(29, column).data().toString();
+        EXPECT_LE(grid->fontMetrics().horizontalAdvance(text), grid->columnWidth(column) - 4)
+            << column;
+        right += grid->columnWidth(column);
+    }
+    EXPECT_LE(right, grid->viewport()->width());
+}
+
 TEST_F(ShellTest, RuleSettingsOpenTheOptionsDialogBehindThePassword) {
     ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "1"));
     StartShell();
     EXPECT_TRUE(Window().MainAction(Command::kRuleSettings)->isEnabled());
     EXPECT_TRUE(Window().TrayAction(Command::kRuleSettings)->isEnabled());
-    QTest::mouseClick(Window().CommandLabel(4), Qt::LeftButton);
+    QTest::mouseClick(Window().CommandButtonAt(4), Qt::LeftButton);
     auto* prompt = Window().findChild<PasswordPrompt*>("ruleSettingsPrompt");
     ASSERT_NE(prompt, nullptr);
     prompt->PasswordBox()->setText(QStringLiteral("qexor "));
@@ -418,7 +601,8 @@ TEST_F(ShellTest, TheGridOrdersAndScrollsTheMonthsCalls) {
     ASSERT_TRUE(db_.ExecuteSql("DELETE FROM diallog"));
     LogCalls(10);
     ASSERT_EQ(grid->model()->rowCount(), 10);
-    EXPECT_EQ(grid->verticalScrollBar()->value(), 4);  // the newest calls at the bottom
+    // All ten show: nothing to scroll (a longer month ends at its newest call).
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
     EXPECT_EQ(Window().History()->Picker()->text(), "2006年5月");
 
     Window().LogAction(Command::kLogOrder)->trigger();
@@ -447,7 +631,8 @@ TEST_F(ShellTest, AMonthOfThousandsOfCallsShowsItsNewestCallInView) {
     EXPECT_EQ(grid->model()->index(3999, 0).data().toString(), "2006-05-28 18:30:00");
     EXPECT_EQ(grid->model()->index(3999, 6).data().toString(), "3999");
     EXPECT_TRUE(newestInView(3999));
-    EXPECT_FALSE(newestInView(3999 - 6));
+    EXPECT_TRUE(newestInView(3999 - HistoryView::kRowsInView + 1));
+    EXPECT_FALSE(newestInView(3999 - HistoryView::kRowsInView));
 
     shell_->ShowHistory({{2006, 5}, CallsOfMay2006(4000), true});
     QApplication::processEvents();

@@ -1,6 +1,6 @@
 #include "app/float_window.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -48,9 +48,7 @@ FloatWindow::FloatWindow(const ResourceLocator& locator, QWidget* parent)
       locator_(locator) {
     setObjectName("frmStatus");
     setFixedSize(Pixels(kWidthTwips), Pixels(kHeightTwips));
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, QColor(0x1f, 0x2a, 0x37));
-    setPalette(colours);
+    ApplySkinColours(nullptr);
 
     dialPicture_ = AddButtonPicture("Image1", "dial", "点击拨号", 120, 120, 240, 225);
     // The texts reach up to the next picture, so a long time or a fast speed is
@@ -107,6 +105,16 @@ void FloatWindow::ShowLinkIcons(LinkIcons icons) {
 
 void FloatWindow::SetAlpha(int alpha) {
     setWindowOpacity(std::clamp(alpha, 0, kOpaque) / double(kOpaque));
+}
+
+void FloatWindow::ApplySkinColours(const SkinColours* colours) {
+    skinned_ = colours != nullptr;
+    QPalette own = palette();
+    own.setColor(QPalette::Window,
+                 skinned_ ? colours->window : QApplication::palette().window().color());
+    own.setColor(QPalette::WindowText, skinned_ ? colours->text : QColor(0x1f, 0x2a, 0x37));
+    setPalette(own);
+    update();
 }
 
 int FloatWindow::Pixels(int twips) const {
@@ -214,7 +222,7 @@ void FloatWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void FloatWindow::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    if (background_.isNull()) {
+    if (skinned_ || background_.isNull()) {
         painter.fillRect(rect(), palette().window());
         return;
     }

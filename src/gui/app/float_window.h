@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/resource_locator.h"
+#include "app/skins.h"
 #include "app/user_interface.h"
 
 class QLabel;
@@ -33,6 +34,9 @@ class FloatWindow : public QWidget {
     void SetSpeeds(const QString& down, const QString& up);
     void ShowLinkIcons(vornik::LinkIcons icons);
     void SetAlpha(int alpha);
+    // A skin's colours replace the picture; without a skin the picture and its
+    // own text colour come back.
+    void ApplySkinColours(const vornik::gui::SkinColours* colours);
 
   signals:
     void dialRequested();
@@ -66,6 +70,7 @@ class FloatWindow : public QWidget {
 
     const ResourceLocator& locator_;
     QPixmap background_;
+    bool skinned_ = false;
     QMenu* menu_ = nullptr;
     QLabel* dialPicture_ = nullptr;
     QLabel* timeLabel_ = nullptr;

@@ -19,8 +19,15 @@
 namespace vornik::gui {
 namespace {
 
-// Ascending order scrolls so that this many of the newest calls stay in view.
-constexpr int kRowsInView = 6;
+// Ascending order scrolls so that the newest calls stay in view.
+constexpr int kRowsInView = HistoryView::kRowsInView;
+
+// The widest text each column holds (the name column takes what is left).
+constexpr std::array<const char*, CallTableModel::kColumns> kWidestTexts{
+    "0000-00-00 00:00:00", "0000-00-00 00:00:00", "000:00:00", "0000.00", "",
+    "255.255.255.255",     "0000000000",          "0000000000"};
+constexpr int kNameColumn = 4;
+constexpr int kCellPadding = 14;
 
 QString DurationText(const CallRecord& call) {
     const auto seconds = call.Seconds();
@@ -105,11 +112,11 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     grid_->verticalHeader()->setVisible(false);
     grid_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    // The grid shows the header and six calls, the view the scrolling rule keeps.
-    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The header and ten calls; at its full width the grid needs no sideways
+    // scrolling.
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() +
                           kRowsInView * grid_->verticalHeader()->defaultSectionSize() +
-                          grid_->horizontalScrollBar()->sizeHint().height() +
                           2 * grid_->frameWidth() + 2);
     grid_->viewport()->installEventFilter(this);
 
@@ -146,20 +153,38 @@ int HistoryView::Month() const {
     return picker_->date().month();
 }
 
-// Shares of the grid's width (the address column: of the window's), so the grid
-// follows the window when it is laid out or resized.
+int HistoryView::ColumnWidth(int column) const {
+    const int header = grid_->horizontalHeader()->fontMetrics().horizontalAdvance(
+        model_->headerData(column, Qt::Horizontal).toString());
+    const int widest = grid_->fontMetrics().horizontalAdvance(
+        QString::fromUtf8(kWidestTexts[static_cast<std::size_t>(column)]));
+    return std::max(header, widest) + kCellPadding;
+}
+
+int HistoryView::FullWidth() const {
+    int width = 0;
+    for (int column = 0; column < kColumns; ++column) {
+        width += ColumnWidth(column);
+    }
+    // Room for a name as wide as the fee.
+    width += ColumnWidth(3);
+    return width + grid_->verticalScrollBar()->sizeHint().width() + 2 * grid_->frameWidth() + 2;
+}
+
+// Each column as wide as its widest text, so no moment or address is cut; the
+// name takes what the window leaves.
 void HistoryView::ApplyColumnWidths() {
-    const double width = grid_->width();
-    const double windowWidth = window() ? window()->width() : width;
-    // A moment is never cut short, whatever the share comes to.
-    const int momentWidth =
-        grid_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 12;
-    const int momentColumn = std::max(momentWidth, static_cast<int>(std::lround(width * 0.32)));
-    grid_->setColumnWidth(0, momentColumn);
-    grid_->setColumnWidth(1, momentColumn);
-    grid_->setColumnWidth(3, static_cast<int>(std::lround(width * 0.14)));
-    grid_->setColumnWidth(4, static_cast<int>(std::lround(width * 0.14)));
-    grid_->setColumnWidth(5, static_cast<int>(std::lround(windowWidth * 0.28)));
+    int others = 0;
+    for (int column = 0; column < kColumns; ++column) {
+        if (column != kNameColumn) {
+            grid_->setColumnWidth(column, ColumnWidth(column));
+            others += ColumnWidth(column);
+        }
+    }
+    // The viewport of a hidden grid is resized late: its room is worked out.
+    const int room =
+        grid_->width() - 2 * grid_->frameWidth() - grid_->verticalScrollBar()->sizeHint().width();
+    grid_->setColumnWidth(kNameColumn, std::max(ColumnWidth(kNameColumn), room - others));
 }
 
 void HistoryView::Fill(std::vector<CallRecord> calls, bool descending) {

@@ -45,6 +45,7 @@ class HistoryView : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kColumns = CallTableModel::kColumns;
+    static constexpr int kRowsInView = 10;
 
     explicit HistoryView(QWidget* parent = nullptr);
 
@@ -66,6 +67,8 @@ class HistoryView : public QWidget {
     QTableView* Grid() const { return grid_; }
     QDateEdit* Picker() const { return picker_; }
     SteadyLabel* Summary() const { return summary_; }
+    // The width at which the grid shows every column without scrolling.
+    int FullWidth() const;
 
   signals:
     void monthChanged(int year, int month);
@@ -75,6 +78,7 @@ class HistoryView : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    int ColumnWidth(int column) const;
     void ApplyColumnWidths();
 
     QDateEdit* picker_;

@@ -15,7 +15,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
+#include "app/command_button.h"
 #include "app/history_view.h"
 #include "app/speed_graph.h"
 #include "app/steady_label.h"
@@ -26,8 +28,6 @@ namespace {
 
 constexpr int kWidthTwips = 6400;
 constexpr int kHeightTwips = 4800;
-constexpr int kHeightWithHistoryTwips = 8020;
-constexpr int kHeightWithoutHistoryTwips = 4900;
 
 const char* const kShowHistoryCaption = "显示历史记录";
 const char* const kHideHistoryCaption = "隐藏历史记录";
@@ -69,7 +69,6 @@ MainWindow::MainWindow(bool trayAvailable, QWidget* parent)
     layout->addWidget(BuildEntryRow());
     layout->addWidget(BuildCommandRow());
     layout->addWidget(history_);
-    layout->addStretch(1);
     resize(Twips(this, kWidthTwips), Twips(this, kHeightTwips));
     UpdateTrayItems();
 }
@@ -126,12 +125,9 @@ void MainWindow::BuildMainMenu() {
     reports->setObjectName(QStringLiteral("mnuTopReport"));
     AddReportCommands(reports, mainActions_);
 
-    // The window skins come with the appearance work; until then they are shown
-    // but cannot be chosen.
-    QMenu* style = menuBar_->addMenu(QStringLiteral("风格"));
-    for (const char* skin : {"黑色金属", "青涩年华", "蓝色畅想"}) {
-        style->addAction(QString::fromUtf8(skin))->setEnabled(false);
-    }
+    // The shell fills it with the skins.
+    styleMenu_ = menuBar_->addMenu(QStringLiteral("风格"));
+    styleMenu_->setObjectName(QStringLiteral("mnuView"));
 
     AddLogCommands(menuBar_->addMenu(QStringLiteral("拨号记录")), mainActions_, "清除三个月前记录");
 
@@ -246,13 +242,14 @@ QWidget* MainWindow::BuildCommandRow() {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 7; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(kCommandLabels[i].caption), row);
-        label->setObjectName(QStringLiteral("Label3_%1").arg(i));
-        label->setCursor(Qt::PointingHandCursor);
-        label->setEnabled(!IsPending(kCommandLabels[i].command));
-        label->installEventFilter(this);
-        commandLabels_[i] = label;
-        layout->addWidget(label);
+        auto* button = new CommandButton(QString::fromUtf8(kCommandLabels[i].caption), row);
+        button->setObjectName(QStringLiteral("Label3_%1").arg(i));
+        button->setEnabled(!IsPending(kCommandLabels[i].command));
+        const Command command = kCommandLabels[i].command;
+        connect(button, &QToolButton::clicked, this,
+                [this, command] { emit commandTriggered(command); });
+        commandButtons_[i] = button;
+        layout->addWidget(button);
     }
     return row;
 }
@@ -262,14 +259,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         emit userNameLeft(userName_->text());
     } else if (event->type() == QEvent::FocusOut && watched == password_) {
         emit passwordLeft(password_->text());
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-        for (int i = 0; i < 7; ++i) {
-            if (watched == commandLabels_[i] && commandLabels_[i]->isEnabled() &&
-                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-                emit commandTriggered(kCommandLabels[i].command);
-                return true;
-            }
-        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -302,11 +291,25 @@ void MainWindow::ToggleHistory() {
     const bool show = !HistoryShown();
     item->setText(QString::fromUtf8(show ? kHideHistoryCaption : kShowHistoryCaption));
     history_->setVisible(show);
-    resize(width(), Twips(this, show ? kHeightWithHistoryTwips : kHeightWithoutHistoryTwips));
+    FitHeight();
+}
+
+// The designed heights left an empty band below the commands, or cut the grid
+// with a larger font: the window is as tall as what it shows.
+void MainWindow::FitHeight() {
+    layout()->activate();
+    resize(width(), heightForWidth(width()) > 0 ? heightForWidth(width()) : sizeHint().height());
 }
 
 bool MainWindow::HistoryShown() const {
     return !history_->isHidden();
+}
+
+// The designed width, or wider when the grid needs it for all its columns.
+int MainWindow::DefaultWidth() const {
+    const QMargins margins = layout()->contentsMargins();
+    return std::max(Twips(this, kWidthTwips),
+                    history_->FullWidth() + margins.left() + margins.right());
 }
 
 // Centred with the size it was designed with, then given its working size.
@@ -315,7 +318,8 @@ void MainWindow::PlaceAtStart() {
         const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
     }
-    resize(Twips(this, kWidthTwips), Twips(this, kHeightTwips));
+    resize(DefaultWidth(), height());
+    FitHeight();
 }
 
 void MainWindow::SendToTray() {

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QToolButton;
 
 namespace vornik::gui {
 
@@ -35,6 +36,7 @@ class MainWindow : public QWidget {
     QMenu* TrayMenu() const { return trayMenu_; }
     QMenu* LogMenu() const { return logMenu_; }
     QMenuBar* MenuBar() const { return menuBar_; }
+    QMenu* StyleMenu() const { return styleMenu_; }
 
     // The status text and the speeds change every second: their sizes do not.
     SteadyLabel* DialMsg() const { return dialMsg_; }
@@ -44,7 +46,7 @@ class MainWindow : public QWidget {
     QComboBox* EntryList() const { return entryList_; }
     QLineEdit* UserNameBox() const { return userName_; }
     QLineEdit* PasswordBox() const { return password_; }
-    QLabel* CommandLabel(int index) const { return commandLabels_[index]; }
+    QToolButton* CommandButtonAt(int index) const { return commandButtons_[index]; }
     HistoryView* History() const { return history_; }
 
     void ApplyMenuStates(const MenuStates& states);
@@ -55,6 +57,8 @@ class MainWindow : public QWidget {
     void ToggleHistory();
     bool HistoryShown() const;
     void PlaceAtStart();
+    // After a change of what is shown, or of its fonts and style.
+    void FitHeight();
     // Only the exit path may really close the window.
     void AllowClose() { closing_ = true; }
 
@@ -86,6 +90,7 @@ class MainWindow : public QWidget {
     QWidget* BuildStatusFrame();
     QWidget* BuildEntryRow();
     QWidget* BuildCommandRow();
+    int DefaultWidth() const;
     void SendToTray();
     void UpdateTrayItems();
 
@@ -97,6 +102,7 @@ class MainWindow : public QWidget {
     QMenuBar* menuBar_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QMenu* logMenu_ = nullptr;
+    QMenu* styleMenu_ = nullptr;
     SteadyLabel* dialMsg_ = nullptr;
     QLabel* connectStatus_ = nullptr;
     SteadyLabel* speedMsg_ = nullptr;
@@ -105,7 +111,7 @@ class MainWindow : public QWidget {
     QComboBox* entryList_ = nullptr;
     QLineEdit* userName_ = nullptr;
     QLineEdit* password_ = nullptr;
-    QLabel* commandLabels_[7] = {};
+    QToolButton* commandButtons_[7] = {};
     HistoryView* history_ = nullptr;
 };
 

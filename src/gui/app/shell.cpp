@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/prompter.h"
 #include "app/resource_locator.h"
+#include "app/skin_menu.h"
 #include "app/sound_player.h"
 #include "app/speed_graph.h"
 #include "app/status_display.h"
@@ -81,6 +82,7 @@ Shell::Shell(ShellParts parts)
                 });
     }
     SizeLiveLabels();
+    BuildSkinMenu();
     ConnectWindow();
     ConnectFloatWindow();
     // The desktop session is ending: the session manager first asks for the data to
@@ -109,6 +111,20 @@ void Shell::SizeLiveLabels() {
     window_->History()->Summary()->SetWidestText(Q(
         ComposeMonthSummary({2000, 12}, 0, month, true, kLongestSeconds, kLargestFee, LocaleNumber)
             .text));
+}
+
+void Shell::BuildSkinMenu() {
+    skins_ =
+        new SkinMenu(window_->StyleMenu(),
+                     {.applied =
+                          [this](const Skin* skin) {
+                              float_->ApplySkinColours(skin != nullptr ? &skin->colours : nullptr);
+                              window_->FitHeight();
+                          },
+                      .store =
+                          [this](int index) {
+                              session_.Settings().Save(keys::kNewStyle, std::to_string(index));
+                          }});
 }
 
 void Shell::ConnectWindow() {
@@ -150,8 +166,9 @@ void Shell::Start() {
         tray_->setToolTip(trayToolTip_);
         tray_->show();
     }
-    window_->PlaceAtStart();
     SettingsStore& settings = session_.Settings();
+    skins_->Choose(StartSkinIndex(settings.Number(keys::kNewStyle)));
+    window_->PlaceAtStart();
     // Without a notification area the window must stay reachable: never hidden.
     if (!(settings.IsOn(keys::kWindowAutoHide) && tray_ != nullptr)) {
         window_->show();

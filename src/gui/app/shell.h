@@ -28,6 +28,7 @@ class MainWindow;
 class Prompter;
 class ResourceLocator;
 class RuleFileCommands;
+class SkinMenu;
 class SoundPlayer;
 
 struct ShellParts {
@@ -75,6 +76,7 @@ class Shell : public QObject, public UserInterface {
     Session& CoreSession() { return session_; }
     MainWindow& Window() { return *window_; }
     FloatWindow& Float() { return *float_; }
+    SkinMenu& Skins() { return *skins_; }
     QSystemTrayIcon* Tray() const { return tray_; }
     QString TrayToolTip() const { return trayToolTip_; }
     RuleFileCommands& RuleFiles() { return *ruleFiles_; }
@@ -103,6 +105,7 @@ class Shell : public QObject, public UserInterface {
 
   private:
     void SizeLiveLabels();
+    void BuildSkinMenu();
     void ConnectWindow();
     void ConnectFloatWindow();
     void ToggleFloatWindow();
@@ -119,6 +122,8 @@ class Shell : public QObject, public UserInterface {
     std::unique_ptr<FloatWindow> float_;
     std::unique_ptr<SoundPlayer> sounds_;
     QSystemTrayIcon* tray_ = nullptr;
+    // Owned by the main window's skin menu.
+    SkinMenu* skins_ = nullptr;
     Session session_;
     std::unique_ptr<RuleFileCommands> ruleFiles_;
     std::unique_ptr<LogJobRunner> logJobs_;
