@@ -77,7 +77,6 @@ MainWindow::MainWindow(bool trayAvailable, QWidget* parent)
 QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& actions, Command command,
                                 const char* caption) {
     QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setEnabled(!IsPending(command));
     connect(action, &QAction::triggered, this, [this, command] { emit commandTriggered(command); });
     actions[command] = action;
     return action;
@@ -249,7 +248,6 @@ QWidget* MainWindow::BuildCommandRow() {
         auto* label = new QLabel(QString::fromUtf8(kCommandLabels[i].caption), row);
         label->setObjectName(QStringLiteral("Label3_%1").arg(i));
         label->setCursor(Qt::PointingHandCursor);
-        label->setEnabled(!IsPending(kCommandLabels[i].command));
         label->installEventFilter(this);
         commandLabels_[i] = label;
         layout->addWidget(label);
@@ -281,7 +279,7 @@ void MainWindow::ApplyMenuStates(const MenuStates& states) {
         actions->at(Command::kSound)->setText(QString::fromStdString(states.soundCaption));
         for (const Command report :
              {Command::kReportByCall, Command::kReportByDay, Command::kReportByMonth}) {
-            actions->at(report)->setEnabled(states.reportEnabled && !IsPending(report));
+            actions->at(report)->setEnabled(states.reportEnabled);
         }
     }
     logActions_.at(Command::kLogOrder)->setText(QString::fromStdString(states.orderCaption));
@@ -290,6 +288,11 @@ void MainWindow::ApplyMenuStates(const MenuStates& states) {
 void MainWindow::SetBackendNote(const QString& note) {
     backendNote_->setText(note);
     backendNote_->setVisible(!note.isEmpty());
+}
+
+void MainWindow::AddPanel(QWidget* panel) {
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->indexOf(history_), panel);
 }
 
 void MainWindow::SetFloatWindowChecked(bool checked) {
