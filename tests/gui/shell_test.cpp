@@ -8,6 +8,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QLayout>
@@ -15,6 +19,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
 #include <QTableView>
@@ -40,6 +45,10 @@
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
 #include "support/temp_folder.h"
+#include "web/about_dialog.h"
+#include "web/local_page_panel.h"
+#include "web/search_dialog.h"
+#include "web/web_pages.h"
 
 namespace vornik::gui {
 namespace {
@@ -774,6 +783,90 @@ TEST_F(ShellTest, ReportsOfTheShownMonthAreWrittenAndOpened) {
     Window().MainAction(Command::kReportByCall)->trigger();
     EXPECT_EQ(prompter_.asked.back(), QStringLiteral("本月没有拨号记录。"));
     EXPECT_EQ(opened_.size(), 3u);
+}
+
+// Help and the home page open the manual the build copied, as a local file.
+TEST_F(ShellTest, HelpAndTheHomePageOpenTheManual) {
+    StartShell();
+    const QUrl frontPage = QUrl::fromLocalFile(
+        QFileInfo(QStringLiteral(VORNIK_BUILD_MANUAL "/index.html")).canonicalFilePath());
+    ASSERT_TRUE(QFileInfo(frontPage.toLocalFile()).isFile());
+    for (const Command command : {Command::kHelp, Command::kHomePage}) {
+        for (QAction* item : {Window().MainAction(command), Window().TrayAction(command)}) {
+            ASSERT_TRUE(item->isEnabled());
+            item->trigger();
+            EXPECT_EQ(opened_.back(), frontPage);
+        }
+    }
+    EXPECT_EQ(opened_.size(), 4u);
+}
+
+// Every page and picture a page of the manual names is in the manual.
+TEST(Manual, EveryLinkOfItsPagesLeadsToAFile) {
+    const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"#:]+)\""));
+    QDirIterator pages(QStringLiteral(VORNIK_BUILD_MANUAL), {QStringLiteral("*.html")});
+    int linksSeen = 0;
+    while (pages.hasNext()) {
+        QFile page(pages.next());
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll());
+        for (const auto& match : link.globalMatch(text)) {
+            ++linksSeen;
+            EXPECT_TRUE(QFileInfo(page.fileName()).dir().exists(match.captured(1)))
+                << page.fileName().toStdString() << ": " << match.captured(1).toStdString();
+        }
+    }
+    EXPECT_GT(linksSeen, 20);
+}
+
+// Both doors open one dialog over the main window; a second door brings it
+// forward instead of stacking another.
+TEST_F(ShellTest, SearchAndAboutOpenTheirDialogsOnce) {
+    StartShell();
+    Window().TrayAction(Command::kSearch)->trigger();
+    Window().MainAction(Command::kSearch)->trigger();
+    const auto searches = Window().findChildren<SearchDialog*>();
+    ASSERT_EQ(searches.size(), 1);
+    searches[0]->KeyWord()->setText(QStringLiteral("计费 器"));
+    searches[0]->SearchButton()->click();
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(opened_.back().toEncoded(),
+              "https://www.google.com/search?q=%E8%AE%A1%E8%B4%B9%20%E5%99%A8");
+
+    Window().MainAction(Command::kAbout)->trigger();
+    Window().TrayAction(Command::kAbout)->trigger();
+    const auto abouts = Window().findChildren<AboutDialog*>();
+    ASSERT_EQ(abouts.size(), 1);
+    emit abouts[0]->MailLink()->linkActivated(QString());
+    EXPECT_EQ(opened_.back().scheme(), QStringLiteral("mailto"));
+}
+
+// The panel reads its picture again at the first second of minute 1, 6, ... of
+// a call: a picture dropped into the program folder shows then, not before.
+TEST_F(ShellTest, ThePanelShowsItsPageAgainOnTheCallsSchedule) {
+    StartShell();
+    LocalPagePanel* panel = shell_->Panel();
+    const QImage builtIn = panel->pixmap().toImage();
+    ASSERT_FALSE(builtIn.isNull());
+    testing::WriteFile(folder_ / "icon/adver.svg",
+                       "<svg xmlns='http://www.w3.org/2000/svg' width='4' height='1'>"
+                       "<rect width='4' height='1' fill='red'/></svg>");
+    Tick(70);
+    EXPECT_EQ(panel->pixmap().toImage(), builtIn) << "no call, no refresh";
+    Connect();
+    const Moment begin = *ParseMoment(shell_->CoreSession().Call().callBeginTime);
+    Moment minuteOfBegin = begin;
+    minuteOfBegin.second = 0;
+    const Moment firstDue = AddSeconds(minuteOfBegin, 61);
+    Tick(int(SecondsBetween(clock_.Now(), firstDue)) - 1);
+    EXPECT_EQ(panel->pixmap().toImage(), builtIn);
+    Tick(1);
+    EXPECT_NE(panel->pixmap().toImage(), builtIn);
+
+    panel->setFixedSize(panel->sizeHint());
+    QTest::mouseClick(panel, Qt::LeftButton);
+    ASSERT_FALSE(opened_.empty());
+    EXPECT_EQ(opened_.back(), HomePage());
 }
 
 // Chooses a file without a dialog and keeps what the dialog would have shown.

@@ -35,17 +35,4 @@ enum class Command {
     kHomePage,
 };
 
-// Commands whose procedures come with later work: shown, but disabled.
-constexpr bool IsPending(Command command) {
-    switch (command) {
-        case Command::kSearch:
-        case Command::kAbout:
-        case Command::kHelp:
-        case Command::kHomePage:
-            return true;
-        default:
-            return false;
-    }
-}
-
 }  // namespace vornik::gui

@@ -76,7 +76,6 @@ MainWindow::MainWindow(bool trayAvailable, QWidget* parent)
 QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& actions, Command command,
                                 const char* caption) {
     QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setEnabled(!IsPending(command));
     connect(action, &QAction::triggered, this, [this, command] { emit commandTriggered(command); });
     actions[command] = action;
     return action;
@@ -244,7 +243,6 @@ QWidget* MainWindow::BuildCommandRow() {
     for (int i = 0; i < 7; ++i) {
         auto* button = new CommandButton(QString::fromUtf8(kCommandLabels[i].caption), row);
         button->setObjectName(QStringLiteral("Label3_%1").arg(i));
-        button->setEnabled(!IsPending(kCommandLabels[i].command));
         const Command command = kCommandLabels[i].command;
         connect(button, &QToolButton::clicked, this,
                 [this, command] { emit commandTriggered(command); });
@@ -270,7 +268,7 @@ void MainWindow::ApplyMenuStates(const MenuStates& states) {
         actions->at(Command::kSound)->setText(QString::fromStdString(states.soundCaption));
         for (const Command report :
              {Command::kReportByCall, Command::kReportByDay, Command::kReportByMonth}) {
-            actions->at(report)->setEnabled(states.reportEnabled && !IsPending(report));
+            actions->at(report)->setEnabled(states.reportEnabled);
         }
     }
     logActions_.at(Command::kLogOrder)->setText(QString::fromStdString(states.orderCaption));
@@ -279,6 +277,11 @@ void MainWindow::ApplyMenuStates(const MenuStates& states) {
 void MainWindow::SetBackendNote(const QString& note) {
     backendNote_->setText(note);
     backendNote_->setVisible(!note.isEmpty());
+}
+
+void MainWindow::AddPanel(QWidget* panel) {
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->indexOf(history_), panel);
 }
 
 void MainWindow::SetFloatWindowChecked(bool checked) {

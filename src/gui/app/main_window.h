@@ -53,6 +53,8 @@ class MainWindow : public QWidget {
     // Names the dialer back-end in use.
     void SetBackendNote(const QString& note);
     QLabel* BackendNote() const { return backendNote_; }
+    // The panel stands above the history.
+    void AddPanel(QWidget* panel);
     void SetFloatWindowChecked(bool checked);
     void ToggleHistory();
     bool HistoryShown() const;

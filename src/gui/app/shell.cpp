@@ -31,6 +31,8 @@
 #include "settings/rule_file_commands.h"
 #include "store/password_hash.h"
 #include "store/settings_store.h"
+#include "web/local_page_panel.h"
+#include "web/web_pages.h"
 
 namespace vornik::gui {
 namespace {
@@ -62,6 +64,9 @@ Shell::Shell(ShellParts parts)
     window_ = std::make_unique<MainWindow>(parts_.trayAvailable);
     window_->setWindowIcon(locator_->Icon(QStringLiteral("app")));
     window_->SetBackendNote(parts_.backendNote);
+    panel_ = new LocalPagePanel(
+        *locator_, HomePage(), [this](const QUrl& url) { return OpenUrl(url); }, window_.get());
+    window_->AddPanel(panel_);
     float_ = std::make_unique<FloatWindow>(*locator_);
     sounds_ = std::make_unique<SoundPlayer>(*locator_, trace);
     ruleFiles_ = std::make_unique<RuleFileCommands>(
@@ -180,6 +185,7 @@ void Shell::Start() {
 
 void Shell::MainTick() {
     session_.MainTick();
+    RefreshPanel();
 }
 
 void Shell::MinuteTick() {
@@ -265,8 +271,18 @@ void Shell::Run(Command command) {
         case Command::kImportLog:
             logCommands_->Import();
             break;
-        default:
-            break;  // the pending commands are disabled where they appear
+        case Command::kSearch:
+            OpenSearchDialog();
+            break;
+        case Command::kAbout:
+            OpenAboutDialog();
+            break;
+        case Command::kHelp:
+            OpenPage(ManualFrontPage());
+            break;
+        case Command::kHomePage:
+            OpenPage(HomePage());
+            break;
     }
 }
 

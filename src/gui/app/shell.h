@@ -22,6 +22,7 @@ class QSystemTrayIcon;
 namespace vornik::gui {
 
 class FloatWindow;
+class LocalPagePanel;
 class LogCommands;
 class LogJobRunner;
 class MainWindow;
@@ -78,6 +79,7 @@ class Shell : public QObject, public UserInterface {
     FloatWindow& Float() { return *float_; }
     SkinMenu& Skins() { return *skins_; }
     QSystemTrayIcon* Tray() const { return tray_; }
+    LocalPagePanel* Panel() const { return panel_; }
     QString TrayToolTip() const { return trayToolTip_; }
     RuleFileCommands& RuleFiles() { return *ruleFiles_; }
     LogCommands& LogFiles() { return *logCommands_; }
@@ -114,12 +116,17 @@ class Shell : public QObject, public UserInterface {
     void ToggleMainWindow();
     void ShowMainWindow();
     void WriteShownReport(ReportKind kind);
+    void OpenSearchDialog();
+    void OpenAboutDialog();
+    void OpenPage(const QUrl& page);
+    void RefreshPanel();
     bool OpenUrl(const QUrl& url);
 
     ShellParts parts_;
     std::unique_ptr<ResourceLocator> locator_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<FloatWindow> float_;
+    LocalPagePanel* panel_ = nullptr;
     std::unique_ptr<SoundPlayer> sounds_;
     QSystemTrayIcon* tray_ = nullptr;
     // Owned by the main window's skin menu.
