@@ -13,6 +13,8 @@
 #include "app/prompter.h"
 #include "app/resource_locator.h"
 #include "app/shell.h"
+#include "app/skin_menu.h"
+#include "app/skins.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
 #include "settings/options_dialog.h"
@@ -99,6 +101,16 @@ int main(int argc, char** argv) {
     QTest::qWait(300);
     for (gui::OptionsDialog* options : shell.Window().findChildren<gui::OptionsDialog*>()) {
         ok = Save(*options, out, QStringLiteral("options-dialog.png")) && ok;
+        options->reject();
+    }
+    // The same windows in the dark skin.
+    shell.Skins().Choose(gui::kDarkMetal);
+    QTest::qWait(300);
+    ok = Save(shell.Window(), out, QStringLiteral("main-window-dark-metal.png")) && ok;
+    shell.Run(gui::Command::kRuleSettings);
+    QTest::qWait(300);
+    for (gui::OptionsDialog* options : shell.Window().findChildren<gui::OptionsDialog*>()) {
+        ok = Save(*options, out, QStringLiteral("options-dialog-dark-metal.png")) && ok;
         options->reject();
     }
     shell.ExitApp();
