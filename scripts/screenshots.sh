@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders the main window, the floating window, the tray menu and the options
-# dialog under Xvfb into docs/screenshots/*.png, the pictures the README shows.
+# dialog, and the main window and the options dialog once more in the skin
+# 黑色金属, under Xvfb into docs/screenshots/*.png, the pictures the README shows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
