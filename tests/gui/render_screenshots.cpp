@@ -1,11 +1,19 @@
-// Renders the main window with its history, the floating window and the tray
-// menu into PNG files, in the middle of a simulated call: the pictures the README
-// shows. Run under a real X server (scripts/screenshots.sh uses Xvfb).
+// Renders the main window with its history, the floating window, the tray menu
+// and the options dialog into PNG files, in the middle of a simulated call, in the
+// skin 青涩年华 and again in 黑色金属, and the month's report by call as Qt's rich
+// text draws it: the pictures the README shows. Run under a real X server
+// (scripts/screenshots.sh uses Xvfb).
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QTest>
+#include <QTextDocument>
+#include <QUrl>
 #include <iostream>
 
 #include "app/float_window.h"
@@ -48,6 +56,51 @@ bool Save(QWidget& widget, const QDir& folder, const QString& name) {
     return true;
 }
 
+// The page as a browser would show it, near enough: white, 820 pixels wide.
+bool SavePage(const QUrl& page, const QDir& folder, const QString& name) {
+    QFile html(page.toLocalFile());
+    if (!html.open(QIODevice::ReadOnly)) {
+        std::cerr << "no report page at " << page.toString().toStdString() << '\n';
+        return false;
+    }
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(html.readAll()));
+    document.setTextWidth(820);
+    QImage image(document.size().toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    // A browser's black on white, not the skin's colours.
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, Qt::black);
+    document.documentLayout()->draw(&painter, context);
+    painter.end();
+    const QString file = folder.filePath(name);
+    if (!image.save(file)) {
+        std::cerr << "cannot write " << file.toStdString() << '\n';
+        return false;
+    }
+    std::cout << file.toStdString() << '\n';
+    return true;
+}
+
+// Both windows' pictures and the tray menu.
+bool SaveWindows(gui::Shell& shell, const QDir& out, const QString& suffix) {
+    bool ok = Save(shell.Window(), out, QStringLiteral("main-window%1.png").arg(suffix));
+    ok = Save(shell.Float(), out, QStringLiteral("floating-window%1.png").arg(suffix)) && ok;
+    QMenu* tray = shell.Window().TrayMenu();
+    tray->popup(QPoint(0, 0));
+    QTest::qWait(300);
+    ok = Save(*tray, out, QStringLiteral("tray-menu%1.png").arg(suffix)) && ok;
+    tray->close();
+    shell.Run(gui::Command::kRuleSettings);
+    QTest::qWait(300);
+    for (gui::OptionsDialog* options : shell.Window().findChildren<gui::OptionsDialog*>()) {
+        ok = Save(*options, out, QStringLiteral("options-dialog%1.png").arg(suffix)) && ok;
+        options->reject();
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +120,7 @@ int main(int argc, char** argv) {
     SimulatedDialer dialer(clock, folder / "simulated-phonebook.txt");
     testing::FakeProbe probe;
     gui::MessageBoxPrompter prompter;
+    QUrl opened;
     gui::Shell shell({{folder.Path()},
                       db,
                       log,
@@ -77,7 +131,10 @@ int main(int argc, char** argv) {
                       false,
                       QStringLiteral("模拟拨号（演示）：不会建立真实连接"),
                       false,
-                      {}});
+                      [&opened](const QUrl& page) {
+                          opened = page;
+                          return true;
+                      }});
     shell.Start();
     shell.Window().ToggleHistory();
     shell.Run(gui::Command::kDial);
@@ -90,29 +147,12 @@ int main(int argc, char** argv) {
         }
     }
     QTest::qWait(300);
-    bool ok = Save(shell.Window(), out, QStringLiteral("main-window.png"));
-    ok = Save(shell.Float(), out, QStringLiteral("floating-window.png")) && ok;
-    QMenu* tray = shell.Window().TrayMenu();
-    tray->popup(QPoint(0, 0));
-    QTest::qWait(300);
-    ok = Save(*tray, out, QStringLiteral("tray-menu.png")) && ok;
-    tray->close();
-    shell.Run(gui::Command::kRuleSettings);
-    QTest::qWait(300);
-    for (gui::OptionsDialog* options : shell.Window().findChildren<gui::OptionsDialog*>()) {
-        ok = Save(*options, out, QStringLiteral("options-dialog.png")) && ok;
-        options->reject();
-    }
-    // The same windows in the dark skin.
+    bool ok = SaveWindows(shell, out, QString());
     shell.Skins().Choose(gui::kDarkMetal);
     QTest::qWait(300);
-    ok = Save(shell.Window(), out, QStringLiteral("main-window-dark-metal.png")) && ok;
-    shell.Run(gui::Command::kRuleSettings);
-    QTest::qWait(300);
-    for (gui::OptionsDialog* options : shell.Window().findChildren<gui::OptionsDialog*>()) {
-        ok = Save(*options, out, QStringLiteral("options-dialog-dark-metal.png")) && ok;
-        options->reject();
-    }
+    ok = SaveWindows(shell, out, QStringLiteral("-dark-metal")) && ok;
+    shell.Run(gui::Command::kReportByCall);
+    ok = !opened.isEmpty() && SavePage(opened, out, QStringLiteral("report-page.png")) && ok;
     shell.ExitApp();
     return ok ? 0 : 1;
 }

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -28,11 +30,13 @@
 #include <QToolButton>
 #include <future>
 
+#include "app/column_label.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/skin_menu.h"
+#include "app/skins.h"
 #include "app/steady_label.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
@@ -426,6 +430,87 @@ TEST_F(ShellTest, OpenAndLaterDialogsFollowTheSkin) {
     prompt->reject();
 }
 
+// How a label or button reads as drawn: its most common colour is the background,
+// the one that stands out most from it is the text.
+double DrawnContrast(const QImage& window, const QWidget* widget) {
+    const QRect area(widget->mapTo(widget->window(), QPoint(0, 0)) * window.devicePixelRatio(),
+                     widget->size() * window.devicePixelRatio());
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            ++counts[window.pixel(x, y)];
+        }
+    }
+    const QRgb background =
+        std::max_element(counts.keyValueBegin(), counts.keyValueEnd(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; })
+            ->first;
+    double most = 1;
+    for (auto it = counts.keyBegin(); it != counts.keyEnd(); ++it) {
+        most = std::max(most, ContrastRatio(QColor(*it), QColor(background)));
+    }
+    return most;
+}
+
+// Every text of the main window, the floating window and the options dialog as
+// the user sees it, in each skin and the desktop's own look, on a light and on a
+// dark desktop.
+TEST_F(ShellTest, EveryLookReadsWellOnLightAndDarkDesktops) {
+    const QPalette usual = QApplication::palette();
+    const struct Restore {
+        QPalette palette;
+        ~Restore() { QApplication::setPalette(palette); }
+    } restore{usual};
+    QPalette dark(QColor(0x2d, 0x2d, 0x30), QColor(0x3a, 0x3a, 0x3d));
+    dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
+    dark.setColor(QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    for (const QPalette& desktop : {usual, dark}) {
+        QApplication::setPalette(desktop);
+        StartShell();
+        if (!shell_->Float().isVisible()) {
+            Window().TrayAction(Command::kFloatWindow)->trigger();
+        }
+        Connect();
+        shell_->Run(Command::kRuleSettings);
+        auto* options = Window().findChild<OptionsDialog*>();
+        ASSERT_NE(options, nullptr);
+        for (const int look : {kPlainStyle, kDarkMetal, kGreenYears, kBlueFantasy}) {
+            shell_->Skins().Choose(look);
+            QApplication::processEvents();
+            for (QWidget* window :
+                 {static_cast<QWidget*>(&Window()), static_cast<QWidget*>(&shell_->Float()),
+                  static_cast<QWidget*>(options)}) {
+                const QImage drawn = window->grab().toImage();
+                QList<QWidget*> texts;
+                for (QLabel* label : window->findChildren<QLabel*>()) {
+                    // Greyed text is meant to read as out of use.
+                    if (label->window() == window && label->isVisible() && label->isEnabled() &&
+                        !label->text().trimmed().isEmpty()) {
+                        texts << label;
+                    }
+                }
+                for (QToolButton* button : window->findChildren<QToolButton*>()) {
+                    texts << (button->window() == window && button->isVisible() ? button : nullptr);
+                }
+                texts.removeAll(nullptr);
+                EXPECT_GE(texts.size(), 3) << window->objectName().toStdString();
+                for (const QWidget* text : texts) {
+                    EXPECT_GE(DrawnContrast(drawn, text), 4.5)
+                        << window->objectName().toStdString() << "/"
+                        << text->objectName().toStdString() << " "
+                        << text->metaObject()->className() << " "
+                        << text->property("text").toString().toStdString() << " in look " << look
+                        << " on a " << (desktop == dark ? "dark" : "light") << " desktop";
+                }
+            }
+        }
+        options->reject();
+        shell_.reset();
+    }
+}
+
 // Counts the presses that reach the main window itself: each would start a move.
 class PressCounter : public QObject {
   public:
@@ -503,6 +588,26 @@ TEST_F(ShellTest, AtTwelvePointNothingIsCutAndNoBandIsLeft) {
                 ExpectWhole(label);
             }
         }
+    }
+    // The status lines show all their text in columns: captions end together,
+    // values and fee captions start together.
+    const auto placed = Window().DialMsg()->Placed();
+    const QStringList lines = StatusLines();
+    ASSERT_EQ(placed.size(), 6u);
+    for (std::size_t line = 0; line < placed.size(); ++line) {
+        const auto& cells = placed[line];
+        QString drawn;
+        for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+            drawn += cells[cell].text;
+            EXPECT_EQ(cells[cell].place.left(), placed[0][cell].place.left()) << line;
+            EXPECT_LE(Window().DialMsg()->fontMetrics().horizontalAdvance(cells[cell].text),
+                      cells[cell].place.width());
+            EXPECT_LE(cells[cell].place.right(), Window().DialMsg()->width());
+        }
+        EXPECT_EQ(drawn.remove(QLatin1Char(' ')),
+                  QString(lines[qsizetype(line)]).remove(QLatin1Char(' ')))
+            << line;
+        EXPECT_EQ(cells[0].alignment, Qt::AlignRight);
     }
     for (int i = 0; i < 7; ++i) {
         const QToolButton* button = Window().CommandButtonAt(i);

@@ -17,6 +17,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "app/column_label.h"
 #include "app/command_button.h"
 #include "app/history_view.h"
 #include "app/speed_graph.h"
@@ -183,7 +184,7 @@ void MainWindow::BuildLogMenu() {
 QWidget* MainWindow::BuildStatusFrame() {
     auto* frame = new QWidget(this);
     frame->setObjectName(QStringLiteral("frameMain"));
-    dialMsg_ = new SteadyLabel(frame);
+    dialMsg_ = new ColumnLabel(frame);
     dialMsg_->setObjectName(QStringLiteral("DialMsg"));
     dialMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     speedMsg_ = new SteadyLabel(frame);

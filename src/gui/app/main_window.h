@@ -22,6 +22,7 @@ namespace vornik::gui {
 class HistoryView;
 class SpeedGraph;
 class SteadyLabel;
+class ColumnLabel;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -39,7 +40,7 @@ class MainWindow : public QWidget {
     QMenu* StyleMenu() const { return styleMenu_; }
 
     // The status text and the speeds change every second: their sizes do not.
-    SteadyLabel* DialMsg() const { return dialMsg_; }
+    ColumnLabel* DialMsg() const { return dialMsg_; }
     QLabel* ConnectStatus() const { return connectStatus_; }
     SteadyLabel* SpeedMsg() const { return speedMsg_; }
     SpeedGraph* Graph() const { return graph_; }
@@ -105,7 +106,7 @@ class MainWindow : public QWidget {
     QMenu* trayMenu_ = nullptr;
     QMenu* logMenu_ = nullptr;
     QMenu* styleMenu_ = nullptr;
-    SteadyLabel* dialMsg_ = nullptr;
+    ColumnLabel* dialMsg_ = nullptr;
     QLabel* connectStatus_ = nullptr;
     SteadyLabel* speedMsg_ = nullptr;
     QLabel* backendNote_ = nullptr;

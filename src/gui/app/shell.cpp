@@ -19,7 +19,7 @@
 #include "app/sound_player.h"
 #include "app/speed_graph.h"
 #include "app/status_display.h"
-#include "app/steady_label.h"
+#include "app/column_label.h"
 #include "base/setting_keys.h"
 #include "maintenance/log_commands.h"
 #include "maintenance/log_job_runner.h"

@@ -45,6 +45,8 @@ class SteadyLabel : public QLabel {
     }
 
   protected:
+    const QString& WidestText() const { return widest_; }
+
     void changeEvent(QEvent* event) override {
         QLabel::changeEvent(event);
         if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
