@@ -93,6 +93,8 @@ void MainWindow::AddLogCommands(QMenu* menu, std::map<Command, QAction*>& action
     AddCommand(menu, actions, Command::kCompactLog, "压缩记录文件");
 }
 
+// The hidden colour-themes item (背景主题) of the reports and tray menus stays
+// out: the skins are all in the 风格 menu.
 void MainWindow::AddReportCommands(QMenu* menu, std::map<Command, QAction*>& actions) {
     AddCommand(menu, actions, Command::kReportByCall, "月报表(按拨号)");
     AddCommand(menu, actions, Command::kReportByDay, "月报表(按每天)");
