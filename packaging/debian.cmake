@@ -4,6 +4,9 @@
 # The dependencies on shared libraries come from dpkg-shlibdeps; what the program
 # loads by name (Qt's plugins, fonts, translations) is named below.
 set(CPACK_GENERATOR DEB)
+# cpack, `make install` and `make package` install what is built; without this
+# they would first build every target, the tests too.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_PACKAGE_NAME vornik)
 set(CPACK_PACKAGE_VENDOR "The Vornik developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "connection meter for metered dial-up links")
@@ -13,7 +16,7 @@ set(CPACK_PACKAGE_DESCRIPTION
     "monthly fees, with discount windows and holidays), warns or hangs up before a\n"
     "limit on time or traffic is passed, reports or hangs up an idle link, and keeps\n"
     "an encrypted log of every call with its history and reports.\n"
-    "Its windows are in Chinese; without a desktop it runs on the terminal.")
+    "Its windows are in Chinese. Without a desktop it runs on the terminal.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
