@@ -47,35 +47,49 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
 appstreamcli validate-tree --no-net "$prefix" > "$work/appstream.log" 2>&1 ||
     { cat "$work/appstream.log"; fail "appstreamcli validate-tree"; }
 grep -qx "Icon=$id" "$desktop" || fail "the desktop file does not name the icon $id"
-# The program's windows carry the class Vornik (its application name).
-grep -qx "StartupWMClass=Vornik" "$desktop" || fail "the desktop file's StartupWMClass"
 grep -qx "Exec=vornik" "$desktop" || fail "the desktop file does not start vornik"
 
 got=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u DISPLAY "$prefix/bin/vornik" --version)
 [[ "$got" == "vornik $version" ]] || fail "installed vornik --version said '$got'"
 
-# The installed program starts its desktop from the prefix: it finds its module in
-# lib/vornik and looks for its pictures in share/vornik. A broken picture put
-# there is named in the trace, which shows where it looked. Its data goes to the
-# user's data folder, never beside the executable.
+# The installed program starts its desktop from the prefix, on a private X
+# server: it finds its module in lib/vornik and looks for its pictures in
+# share/vornik (a broken picture put there is named in the trace, which shows
+# where it looked), its window carries the class the desktop file names, and its
+# data goes to the user's data folder, never beside the executable.
+if ! command -v Xvfb > /dev/null || ! command -v xprop > /dev/null; then
+    echo "not started on a display: Xvfb and xprop are missing (scripts/deps.sh --test)"
+    exit $status
+fi
 printf 'broken' > "$prefix/share/vornik/icon/app.svg"
 home="$work/home"
 mkdir -p "$home"
-run() {
-    env -u WAYLAND_DISPLAY -u DISPLAY -u XDG_DATA_HOME HOME="$home" QT_QPA_PLATFORM=offscreen \
-        "$prefix/bin/vornik" "$@"
-}
-run --dialer sim > "$work/desktop.out" 2>&1 &
-desktop=$!
-for _ in $(seq 600); do
-    run status --json 2> /dev/null | grep -q '"running":true' && break
-    kill -0 $desktop 2> /dev/null || break
+exec {number}> "$work/display"
+Xvfb -displayfd $number -nolisten tcp -screen 0 1024x768x24 > /dev/null 2>&1 &
+server=$!
+exec {number}>&-
+trap 'kill $server 2> /dev/null; wait $server; rm -rf "$work"' EXIT
+for _ in $(seq 300); do
+    [[ -s "$work/display" ]] && break
     sleep 0.1
 done
-kill -TERM $desktop 2> /dev/null
-wait $desktop
+display=":$(head -n 1 "$work/display")"
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_DATA_HOME HOME="$home" DISPLAY="$display" \
+    "$prefix/bin/vornik" --dialer sim > "$work/desktop.out" 2>&1 &
+program=$!
+class=""
+for _ in $(seq 600); do
+    class=$(xprop -display "$display" -name Vornik WM_CLASS 2> /dev/null)
+    [[ -n "$class" ]] && break
+    kill -0 $program 2> /dev/null || break
+    sleep 0.1
+done
+kill -TERM $program 2> /dev/null
+wait $program
 code=$?
 [[ $code -eq 0 ]] || fail "the installed desktop ended with $code: $(cat "$work/desktop.out")"
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+[[ "$class" == *", \"$wm_class\"" ]] || fail "the window's $class is not StartupWMClass=$wm_class"
 data="$home/.local/share/vornik"
 [[ -f "$data/db/diallog.db" ]] || fail "no log in the user's data folder $data"
 [[ ! -e "$prefix/bin/db" ]] || fail "the installed program made db/ beside itself"
