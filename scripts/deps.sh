@@ -9,6 +9,8 @@ if [[ "${1:-}" == "--test" ]]; then
     # clang-14 with its compiler runtime (libFuzzer and the sanitizers) builds the fuzz targets.
     packages+=(dbus python3-dbusmock iproute2 iputils-ping xvfb xauth x11-utils clang-14
                libclang-rt-14-dev)
+    # The desktop file, AppStream and manual page checks, and the Debian package.
+    packages+=(desktop-file-utils appstream dpkg-dev file groff-base)
 fi
 
 missing=()

@@ -460,16 +460,29 @@ std::string VersionText() {
     return std::string("vornik ") + VORNIK_VERSION + "\n";
 }
 
+namespace {
+
+// Help and version are the whole answer: when they cannot be written (a full
+// disk, a closed terminal), a script must not take the silence for them.
+int Written(std::ostream& out, const std::string& text, std::ostream& err) {
+    out << text << std::flush;
+    if (out) {
+        return 0;
+    }
+    err << "vornik: cannot write to standard output\n";
+    return 1;
+}
+
+}  // namespace
+
 std::optional<int> Answer(const ParseResult& result, std::ostream& out, std::ostream& err) {
     switch (result.action) {
         case ParseResult::Action::kRun:
             return std::nullopt;
         case ParseResult::Action::kHelp:
-            out << HelpText();
-            return 0;
+            return Written(out, HelpText(), err);
         case ParseResult::Action::kVersion:
-            out << VersionText();
-            return 0;
+            return Written(out, VersionText(), err);
         case ParseResult::Action::kError:
             err << "vornik: " << result.error << '\n' << UsageText();
             return 2;

@@ -47,6 +47,17 @@ expect 0 "$usage" "" DISPLAY=:4711 -- --help
 expect 2 "" "vornik: unknown dialer 'modem' (use networkmanager, pppd or sim)" DISPLAY=:4711 \
     -- --dialer modem
 
+# Help and version that cannot be written are a failure, not a silent success.
+for option in --help --version; do
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60 "$exe" $option \
+        > /dev/full 2> "$work/err" < /dev/null
+    got=$?
+    if [[ $got -ne 1 || "$(cat "$work/err")" != "vornik: cannot write to standard output" ]]; then
+        echo "FAILED: vornik $option > /dev/full, exit code $got: $(cat "$work/err")"
+        status=1
+    fi
+done
+
 # Without its desktop module, a start on a display says why and ends with 1.
 cp "$exe" "$work/alone"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work" XDG_DATA_HOME="$work" DISPLAY=:4711 \

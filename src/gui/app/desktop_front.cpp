@@ -80,6 +80,9 @@ int DesktopFront::Run(StartedParts& parts) {
 extern "C" __attribute__((visibility("default"))) int VornikRunDesktop(
     int& argc, char** argv, const vornik::cli::Options& options) {
     QApplication application(argc, argv);
+    // Lets the desktop match the windows to the installed desktop file: its icon
+    // and name in the task bar, and the application id on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VORNIK_APP_ID));
     vornik::gui::InitResources();
     vornik::gui::DesktopFront front;
     return vornik::gui::RunProgram(options, front);
