@@ -15,7 +15,7 @@ namespace vornik::gui {
 SearchDialog::SearchDialog(OpenUrl openUrl, QWidget* parent)
     : QDialog(parent), openUrl_(std::move(openUrl)) {
     setObjectName(QStringLiteral("frmSearch"));
-    setWindowTitle(QStringLiteral("快速搜索"));
+    setWindowTitle(tr("快速搜索"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
     siteList_ = new QComboBox(this);
@@ -25,7 +25,7 @@ SearchDialog::SearchDialog(OpenUrl openUrl, QWidget* parent)
     }
     keyWord_ = new QLineEdit(this);
     keyWord_->setObjectName(QStringLiteral("KeyWord"));
-    searchButton_ = new QPushButton(QStringLiteral("搜索"), this);
+    searchButton_ = new QPushButton(tr("搜索"), this);
     searchButton_->setObjectName(QStringLiteral("cmdSearch"));
     // Enter moves on through the fields; only the button searches.
     searchButton_->setAutoDefault(false);
@@ -34,8 +34,8 @@ SearchDialog::SearchDialog(OpenUrl openUrl, QWidget* parent)
     connect(searchButton_, &QPushButton::clicked, this, &SearchDialog::Search);
 
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("网站"), siteList_);
-    fields->addRow(QStringLiteral("关键词"), keyWord_);
+    fields->addRow(tr("网站"), siteList_);
+    fields->addRow(tr("关键词"), keyWord_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(searchButton_, 0, Qt::AlignRight);
