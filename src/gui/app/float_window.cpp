@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "app/core_text.h"
 #include "app/twips.h"
 #include "settings/options.h"
 

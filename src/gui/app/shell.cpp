@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <iostream>
 
+#include "app/core_text.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/locale_number.h"
