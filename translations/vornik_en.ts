@@ -87,7 +87,7 @@
     </message>
     <message>
         <source>用时%1,花费%2￥,流量%3MB</source>
-        <translation>%1, ¥%2, %3 MB</translation>
+        <translation>Time %1, fee ¥%2, %3 MB</translation>
     </message>
     <message>
         <source>%1年%2月共上网%3次,</source>
@@ -680,6 +680,422 @@
     <message>
         <source>拨号记录文件已损坏，已停止写入：请用“恢复拨号记录”从备份恢复</source>
         <translation>The call log is damaged and no longer written: restore a backup with &quot;Restore call log&quot;</translation>
+    </message>
+    <message>
+        <source>连接列表未能读取</source>
+        <translation>the list of entries could not be read</translation>
+    </message>
+    <message>
+        <source>连接列表未能更新</source>
+        <translation>the list of entries could not be updated</translation>
+    </message>
+    <message>
+        <source>连接的状态未能读取</source>
+        <translation>the state of the entry could not be read</translation>
+    </message>
+    <message>
+        <source>连接的地址未能读取</source>
+        <translation>the address of the entry could not be read</translation>
+    </message>
+    <message>
+        <source>连接未能断开</source>
+        <translation>the entry could not be hung up</translation>
+    </message>
+    <message>
+        <source>无法启动 nm-connection-editor。</source>
+        <translation>Cannot start nm-connection-editor.</translation>
+    </message>
+    <message>
+        <source>没有选择要拨号的连接。</source>
+        <translation>No entry chosen to dial.</translation>
+    </message>
+    <message>
+        <source>拨号已被用户取消</source>
+        <translation>Dialing was cancelled by the user</translation>
+    </message>
+    <message>
+        <source>设备已断开</source>
+        <translation>The device disconnected</translation>
+    </message>
+    <message>
+        <source>拨号服务已停止</source>
+        <translation>The dial-up service stopped</translation>
+    </message>
+    <message>
+        <source>未能取得有效的 IP 地址</source>
+        <translation>No valid IP address was obtained</translation>
+    </message>
+    <message>
+        <source>连接超时</source>
+        <translation>The connection timed out</translation>
+    </message>
+    <message>
+        <source>拨号服务启动超时</source>
+        <translation>The dial-up service took too long to start</translation>
+    </message>
+    <message>
+        <source>拨号服务启动失败</source>
+        <translation>The dial-up service failed to start</translation>
+    </message>
+    <message>
+        <source>缺少用户名或密码，无法拨号</source>
+        <translation>A user name or password is missing</translation>
+    </message>
+    <message>
+        <source>用户名或密码错误，登录失败</source>
+        <translation>Wrong user name or password; login failed</translation>
+    </message>
+    <message>
+        <source>连接配置已被删除</source>
+        <translation>The entry was removed</translation>
+    </message>
+    <message>
+        <source>所依赖的连接失败</source>
+        <translation>A connection it depends on failed</translation>
+    </message>
+    <message>
+        <source>设备已被移除</source>
+        <translation>The device was removed</translation>
+    </message>
+    <message>
+        <source>设备配置失败</source>
+        <translation>The device could not be configured</translation>
+    </message>
+    <message>
+        <source>未能取得 IP 地址</source>
+        <translation>No IP address was obtained</translation>
+    </message>
+    <message>
+        <source>IP 地址租期已过</source>
+        <translation>The IP address lease expired</translation>
+    </message>
+    <message>
+        <source>PPP 服务启动失败</source>
+        <translation>The PPP service failed to start</translation>
+    </message>
+    <message>
+        <source>PPP 连接已断开</source>
+        <translation>The PPP link went down</translation>
+    </message>
+    <message>
+        <source>PPP 连接失败，请检查用户名和密码</source>
+        <translation>The PPP link failed; check the user name and password</translation>
+    </message>
+    <message>
+        <source>调制解调器忙</source>
+        <translation>The modem is busy</translation>
+    </message>
+    <message>
+        <source>没有拨号音</source>
+        <translation>No dial tone</translation>
+    </message>
+    <message>
+        <source>没有载波信号</source>
+        <translation>No carrier</translation>
+    </message>
+    <message>
+        <source>调制解调器拨号超时</source>
+        <translation>The modem timed out dialing</translation>
+    </message>
+    <message>
+        <source>调制解调器拨号失败</source>
+        <translation>The modem failed to dial</translation>
+    </message>
+    <message>
+        <source>调制解调器初始化失败</source>
+        <translation>The modem could not be initialised</translation>
+    </message>
+    <message>
+        <source>无法选择移动网络接入点 (APN)</source>
+        <translation>Cannot select the mobile access point (APN)</translation>
+    </message>
+    <message>
+        <source>无法注册到移动网络</source>
+        <translation>Cannot register with the mobile network</translation>
+    </message>
+    <message>
+        <source>移动网络拒绝注册</source>
+        <translation>The mobile network refused registration</translation>
+    </message>
+    <message>
+        <source>注册移动网络超时</source>
+        <translation>Registering with the mobile network timed out</translation>
+    </message>
+    <message>
+        <source>SIM 卡 PIN 码验证失败</source>
+        <translation>The SIM PIN check failed</translation>
+    </message>
+    <message>
+        <source>设备缺少固件</source>
+        <translation>The device lacks firmware</translation>
+    </message>
+    <message>
+        <source>系统正在休眠</source>
+        <translation>The system is going to sleep</translation>
+    </message>
+    <message>
+        <source>网线未连接</source>
+        <translation>The cable is unplugged</translation>
+    </message>
+    <message>
+        <source>找不到调制解调器</source>
+        <translation>No modem found</translation>
+    </message>
+    <message>
+        <source>蓝牙连接失败</source>
+        <translation>The Bluetooth connection failed</translation>
+    </message>
+    <message>
+        <source>未插入 SIM 卡</source>
+        <translation>No SIM card inserted</translation>
+    </message>
+    <message>
+        <source>需要 SIM 卡 PIN 码</source>
+        <translation>The SIM PIN is needed</translation>
+    </message>
+    <message>
+        <source>需要 SIM 卡 PUK 码</source>
+        <translation>The SIM PUK is needed</translation>
+    </message>
+    <message>
+        <source>SIM 卡错误</source>
+        <translation>SIM card error</translation>
+    </message>
+    <message>
+        <source>ModemManager 未运行</source>
+        <translation>ModemManager is not running</translation>
+    </message>
+    <message>
+        <source>附属连接失败</source>
+        <translation>A secondary connection failed</translation>
+    </message>
+    <message>
+        <source>调制解调器故障</source>
+        <translation>Modem failure</translation>
+    </message>
+    <message>
+        <source>SIM 卡 PIN 码错误</source>
+        <translation>Wrong SIM PIN</translation>
+    </message>
+    <message>
+        <source>IP 地址与网络中的其他设备冲突</source>
+        <translation>The IP address conflicts with another device</translation>
+    </message>
+    <message>
+        <source>没有拨号的权限，NetworkManager 拒绝了请求</source>
+        <translation>No permission to dial: NetworkManager refused</translation>
+    </message>
+    <message>
+        <source>连接配置已不存在，无法拨号</source>
+        <translation>The entry no longer exists</translation>
+    </message>
+    <message>
+        <source>NetworkManager 没有运行，无法拨号</source>
+        <translation>NetworkManager is not running</translation>
+    </message>
+    <message>
+        <source>NetworkManager 没有响应，无法拨号</source>
+        <translation>NetworkManager does not answer</translation>
+    </message>
+    <message>
+        <source>当前用户不在 dip 组中，无法运行 pppd 拨号：请让管理员执行 adduser 用户名 dip 后重新登录</source>
+        <translation>You are not in the group dip and cannot dial with pppd: ask an administrator to run adduser USER dip, then log in again</translation>
+    </message>
+    <message>
+        <source>未找到 pppd：请安装软件包 ppp</source>
+        <translation>pppd was not found: install the package ppp</translation>
+    </message>
+    <message>
+        <source>没有选择要拨号的连接</source>
+        <translation>No entry chosen to dial</translation>
+    </message>
+    <message>
+        <source>pppd 发生致命错误</source>
+        <translation>pppd hit a fatal error</translation>
+    </message>
+    <message>
+        <source>pppd 选项错误：请检查该连接的 peers 文件</source>
+        <translation>pppd&apos;s options are wrong: check the entry&apos;s peers file</translation>
+    </message>
+    <message>
+        <source>pppd 没有 root 权限（未设置 setuid）</source>
+        <translation>pppd has no root rights (not setuid)</translation>
+    </message>
+    <message>
+        <source>内核不支持 PPP（缺少 ppp 驱动）</source>
+        <translation>The kernel does not support PPP (no ppp driver)</translation>
+    </message>
+    <message>
+        <source>pppd 被信号终止</source>
+        <translation>pppd was ended by a signal</translation>
+    </message>
+    <message>
+        <source>无法锁定串口（端口正被占用）</source>
+        <translation>Cannot lock the serial port (it is in use)</translation>
+    </message>
+    <message>
+        <source>无法打开端口（串口或设备不可用）</source>
+        <translation>Cannot open the port (serial port or device unavailable)</translation>
+    </message>
+    <message>
+        <source>连接脚本执行失败</source>
+        <translation>The connect script failed</translation>
+    </message>
+    <message>
+        <source>pty 命令执行失败</source>
+        <translation>The pty command failed</translation>
+    </message>
+    <message>
+        <source>链路协商失败</source>
+        <translation>Link negotiation failed</translation>
+    </message>
+    <message>
+        <source>对方未通过身份验证</source>
+        <translation>The peer failed to authenticate</translation>
+    </message>
+    <message>
+        <source>链路空闲超时，已断开</source>
+        <translation>The link was idle too long and was hung up</translation>
+    </message>
+    <message>
+        <source>已达到连接时间上限，已断开</source>
+        <translation>The connect time limit was reached; hung up</translation>
+    </message>
+    <message>
+        <source>已协商回呼，等待对方回拨</source>
+        <translation>Callback negotiated; waiting for the call back</translation>
+    </message>
+    <message>
+        <source>对方没有响应</source>
+        <translation>The peer does not answer</translation>
+    </message>
+    <message>
+        <source>调制解调器挂断</source>
+        <translation>The modem hung up</translation>
+    </message>
+    <message>
+        <source>检测到串行链路环回</source>
+        <translation>A looped-back serial line was detected</translation>
+    </message>
+    <message>
+        <source>初始化脚本执行失败</source>
+        <translation>The init script failed</translation>
+    </message>
+    <message>
+        <source>用户名或密码错误，验证失败</source>
+        <translation>Wrong user name or password; authentication failed</translation>
+    </message>
+    <message>
+        <source>用户名或密码中不能有换行，未保存</source>
+        <translation>A user name or password cannot hold a line break; not saved</translation>
+    </message>
+    <message>
+        <source>请先填写用户名，再保存密码</source>
+        <translation>Fill in the user name before saving the password</translation>
+    </message>
+    <message>
+        <source>pppd 意外终止</source>
+        <translation>pppd ended unexpectedly</translation>
+    </message>
+    <message>
+        <source>拨号失败（NetworkManager 原因代码 %1）</source>
+        <translation>Dialing failed (NetworkManager reason %1)</translation>
+    </message>
+    <message>
+        <source>拨号失败（NetworkManager 设备原因代码 %1）</source>
+        <translation>Dialing failed (NetworkManager device reason %1)</translation>
+    </message>
+    <message>
+        <source>拨号失败，NetworkManager 未说明原因</source>
+        <translation>Dialing failed; NetworkManager gave no reason</translation>
+    </message>
+    <message>
+        <source>NetworkManager 无法开始拨号：</source>
+        <translation>NetworkManager cannot start dialing: </translation>
+    </message>
+    <message>
+        <source>NetworkManager 没有响应，%1。</source>
+        <translation>NetworkManager does not answer: %1.</translation>
+    </message>
+    <message>
+        <source>连接“%1”的用户名和密码未能读取</source>
+        <translation>The user name and password of &quot;%1&quot; could not be read</translation>
+    </message>
+    <message>
+        <source>没有名为“%1”、可保存用户名和密码的拨号连接，用户名和密码未保存。</source>
+        <translation>There is no dial-up entry &quot;%1&quot; that can keep a user name and password; they were not saved.</translation>
+    </message>
+    <message>
+        <source>连接“%1”的用户名和密码未保存</source>
+        <translation>The user name and password of &quot;%1&quot; were not saved</translation>
+    </message>
+    <message>
+        <source>无法读取连接“%1”的设置，用户名和密码未保存。</source>
+        <translation>The settings of &quot;%1&quot; could not be read; the user name and password were not saved.</translation>
+    </message>
+    <message>
+        <source>无法保存连接“%1”的用户名和密码：</source>
+        <translation>Cannot save the user name and password of &quot;%1&quot;: </translation>
+    </message>
+    <message>
+        <source>没有名为“%1”的拨号连接。</source>
+        <translation>There is no dial-up entry &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>未找到 nm-connection-editor：请安装软件包 network-manager-gnome（Debian），或用系统设置新建连接。</source>
+        <translation>nm-connection-editor was not found: install the package network-manager-gnome (Debian), or make the entry in the system settings.</translation>
+    </message>
+    <message>
+        <source>未找到 nm-connection-editor：请安装软件包 network-manager-gnome（Debian），或用系统设置修改连接。</source>
+        <translation>nm-connection-editor was not found: install the package network-manager-gnome (Debian), or change the entry in the system settings.</translation>
+    </message>
+    <message>
+        <source>无法断开连接：</source>
+        <translation>Cannot hang up: </translation>
+    </message>
+    <message>
+        <source>pppd 异常退出（退出码 %1）</source>
+        <translation>pppd ended abnormally (exit code %1)</translation>
+    </message>
+    <message>
+        <source>保存账号需要管理员权限：请以 root 身份编辑 %1</source>
+        <translation>Saving the account needs administrator rights: edit %1 as root</translation>
+    </message>
+    <message>
+        <source>保存账号失败：%1（%2）</source>
+        <translation>Saving the account failed: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>pppd 的连接在 %1 中定义：请用 pppoeconf 或文本编辑器（需要 root）新建</source>
+        <translation>pppd&apos;s entries are defined in %1: make one with pppoeconf or a text editor (as root)</translation>
+    </message>
+    <message>
+        <source>pppd 的连接在 %1 中定义：请用 pppoeconf 或文本编辑器（需要 root）修改</source>
+        <translation>pppd&apos;s entries are defined in %1: change it with pppoeconf or a text editor (as root)</translation>
+    </message>
+    <message>
+        <source>无法启动 pppd（%1）：没有执行权限或文件已损坏</source>
+        <translation>Cannot start pppd (%1): no permission to run it, or the file is damaged</translation>
+    </message>
+    <message>
+        <source>无法读取</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>百度</source>
+        <translation>Baidu</translation>
+    </message>
+    <message>
+        <source>新浪</source>
+        <translation>Sina</translation>
+    </message>
+    <message>
+        <source>网易</source>
+        <translation>NetEase</translation>
+    </message>
+    <message>
+        <source>Yahoo中国</source>
+        <translation>Yahoo China</translation>
     </message>
 </context>
 <context>

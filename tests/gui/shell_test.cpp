@@ -608,6 +608,12 @@ TEST_F(ShellTest, InEnglishNoWindowShowsChineseAndNothingIsCut) {
                                         "模拟拨号（演示）：不会建立真实连接");
     ExpectNothingCutAtTwelvePoint();
     EXPECT_EQ(Window().CommandButtonAt(0)->text(), "Dial");
+    // The core's texts, composed with their figures, in English too.
+    EXPECT_EQ(Window().ConnectStatus()->text(), "Status: Link active");
+    EXPECT_TRUE(Window().DialMsg()->text().startsWith("This month: 00:00:03  Fee: 0.00\nToday: "));
+    EXPECT_TRUE(
+        Window().History()->Summary()->toolTip().startsWith("2006-5: 0 calls, Time 00:00:03"))
+        << Window().History()->Summary()->toolTip().toStdString();
     ExpectNoChinese(&Window());
     ExpectNoChinese(&shell_->Float());
     ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "0"));

@@ -10,8 +10,6 @@ namespace {
 
 // The parts the core (and the shell beside it) composes its texts of. A part
 // with %1, %2, ... stands for a whole phrase whose values may move in English.
-// The core's texts that are shown whole stand here as well: being in the
-// context "core" is all they need.
 constexpr const char* kParts[] = {
     // The status of the main window, the tray and the floating window.
     QT_TRANSLATE_NOOP("core", "拨号状态："),
@@ -113,6 +111,34 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "电话簿中没有连接“%1”，用户名和密码未保存"),
     QT_TRANSLATE_NOOP("core", "无法创建电话簿文件："),
     QT_TRANSLATE_NOOP("core", "无法写入电话簿文件："),
+    // The dialer back-ends.
+    QT_TRANSLATE_NOOP("core", "拨号失败（NetworkManager 原因代码 %1）"),
+    QT_TRANSLATE_NOOP("core", "拨号失败（NetworkManager 设备原因代码 %1）"),
+    QT_TRANSLATE_NOOP("core", "拨号失败，NetworkManager 未说明原因"),
+    QT_TRANSLATE_NOOP("core", "NetworkManager 无法开始拨号："),
+    QT_TRANSLATE_NOOP("core", "NetworkManager 没有响应，%1。"),
+    QT_TRANSLATE_NOOP("core", "连接“%1”的用户名和密码未能读取"),
+    QT_TRANSLATE_NOOP("core", "没有名为“%1”、可保存用户名和密码的拨号连接，用户名和密码未保存。"),
+    QT_TRANSLATE_NOOP("core", "连接“%1”的用户名和密码未保存"),
+    QT_TRANSLATE_NOOP("core", "无法读取连接“%1”的设置，用户名和密码未保存。"),
+    QT_TRANSLATE_NOOP("core", "无法保存连接“%1”的用户名和密码："),
+    QT_TRANSLATE_NOOP("core", "没有名为“%1”的拨号连接。"),
+    QT_TRANSLATE_NOOP("core",
+                      "未找到 nm-connection-editor：请安装软件包 "
+                      "network-manager-gnome（Debian），或用系统设置新建连接。"),
+    QT_TRANSLATE_NOOP("core",
+                      "未找到 nm-connection-editor：请安装软件包 "
+                      "network-manager-gnome（Debian），或用系统设置修改连接。"),
+    QT_TRANSLATE_NOOP("core", "无法断开连接："),
+    QT_TRANSLATE_NOOP("core", "pppd 异常退出（退出码 %1）"),
+    QT_TRANSLATE_NOOP("core", "保存账号需要管理员权限：请以 root 身份编辑 %1"),
+    QT_TRANSLATE_NOOP("core", "保存账号失败：%1（%2）"),
+    QT_TRANSLATE_NOOP("core",
+                      "pppd 的连接在 %1 中定义：请用 pppoeconf 或文本编辑器（需要 root）新建"),
+    QT_TRANSLATE_NOOP("core",
+                      "pppd 的连接在 %1 中定义：请用 pppoeconf 或文本编辑器（需要 root）修改"),
+    QT_TRANSLATE_NOOP("core", "无法启动 pppd（%1）：没有执行权限或文件已损坏"),
+    QT_TRANSLATE_NOOP("core", "无法读取"),
     // The dial status line: the link's states and the session's own news.
     QT_TRANSLATE_NOOP("core", "没有建立连接"),
     QT_TRANSLATE_NOOP("core", "正在打开端口"),
@@ -152,7 +178,11 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "超过每次最大使用时限"),
     QT_TRANSLATE_NOOP("core", "超过设定每月最大流量"),
     QT_TRANSLATE_NOOP("core", "没有选择要拨号的模拟连接"),
-    // Questions, menu captions and messages shown whole.
+};
+
+// The core's texts that are shown whole: being in the context "core" is all
+// they need, so they are only listed for the catalogue.
+[[maybe_unused]] constexpr const char* kWholeTexts[] = {
     QT_TRANSLATE_NOOP("core", "没有可拨号的连接：请用“新建”建立一个连接。"),
     QT_TRANSLATE_NOOP("core", "没有选择连接：请先在连接列表中选择要拨号的连接。"),
     QT_TRANSLATE_NOOP("core", "网络空闲超时，断开网络吗？"),
@@ -184,6 +214,10 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "本年没有拨号记录。"),
     QT_TRANSLATE_NOOP("core", "拨号记录没有打开"),
     QT_TRANSLATE_NOOP("core", "拨号记录文件已损坏，已停止写入：请用“恢复拨号记录”从备份恢复"),
+    QT_TRANSLATE_NOOP("core", "百度"),
+    QT_TRANSLATE_NOOP("core", "新浪"),
+    QT_TRANSLATE_NOOP("core", "网易"),
+    QT_TRANSLATE_NOOP("core", "Yahoo中国"),
 };
 
 struct Part {
@@ -197,7 +231,8 @@ const QRegularExpression& ValueMarker() {
     return marker;
 }
 
-// A phrase with values is found as a pattern; its values are carried over.
+// A phrase with values is found as a pattern; its values are carried over, and
+// a value that is itself a text of the catalogue (a reason) is translated.
 QString Replaced(const QString& text, const Part& part) {
     if (!part.pattern.isValid() || part.pattern.pattern().isEmpty()) {
         return QString(text).replace(part.source, part.english);
@@ -208,7 +243,9 @@ QString Replaced(const QString& text, const Part& part) {
         const QRegularExpressionMatch match = found.next();
         QString filled = part.english;
         for (int n = 1; n <= match.lastCapturedIndex(); ++n) {
-            filled.replace(QStringLiteral("%%1").arg(n), match.captured(n));
+            const QString value = match.captured(n);
+            filled.replace(QStringLiteral("%%1").arg(n),
+                           QCoreApplication::translate("core", value.toUtf8().constData()));
         }
         shown += text.mid(from, match.capturedStart() - from) + filled;
         from = match.capturedEnd();
@@ -255,6 +292,18 @@ QString CoreText(const std::string& text) {
     const QString whole = QCoreApplication::translate("core", text.c_str());
     if (whole != source) {
         return whole;
+    }
+    // A name before a colon (拨号状态：, a failed operation) and a text of the
+    // catalogue after it, such as a dialer's reason.
+    for (const Part& part : TranslatedParts()) {
+        if (part.pattern.pattern().isEmpty() && part.source.endsWith(QChar(u'：')) &&
+            source.startsWith(part.source)) {
+            const QByteArray rest = source.mid(part.source.size()).toUtf8();
+            const QString english = QCoreApplication::translate("core", rest.constData());
+            if (english != QString::fromUtf8(rest)) {
+                return part.english + english;
+            }
+        }
     }
     QString shown = source;
     for (const Part& part : TranslatedParts()) {

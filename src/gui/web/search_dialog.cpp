@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/centre_on_screen.h"
+#include "app/core_text.h"
 #include "base/search_address.h"
 
 namespace vornik::gui {
@@ -21,7 +22,7 @@ SearchDialog::SearchDialog(OpenUrl openUrl, QWidget* parent)
     siteList_ = new QComboBox(this);
     siteList_->setObjectName(QStringLiteral("SiteList"));
     for (const std::string& site : SearchSiteNames()) {
-        siteList_->addItem(QString::fromStdString(site));
+        siteList_->addItem(CoreText(site), QString::fromStdString(site));
     }
     keyWord_ = new QLineEdit(this);
     keyWord_->setObjectName(QStringLiteral("KeyWord"));
@@ -62,8 +63,8 @@ void SearchDialog::showEvent(QShowEvent* event) {
 
 // One search per opening: the dialog makes way for the browser.
 void SearchDialog::Search() {
-    const auto address =
-        SearchAddress(siteList_->currentText().toStdString(), keyWord_->text().toStdString());
+    const auto address = SearchAddress(siteList_->currentData().toString().toStdString(),
+                                       keyWord_->text().toStdString());
     if (!address) {
         return;
     }
