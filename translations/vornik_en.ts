@@ -1233,6 +1233,13 @@
     </message>
 </context>
 <context>
+    <name>vornik::gui::LocalPagePanel</name>
+    <message>
+        <source>adver</source>
+        <translation>adver_en</translation>
+    </message>
+</context>
+<context>
     <name>vornik::gui::MainWindow</name>
     <message>
         <source>显示历史记录</source>

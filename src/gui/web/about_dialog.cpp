@@ -39,10 +39,9 @@ AboutDialog::AboutDialog(const AboutFacts& facts, OpenUrl openUrl, QWidget* pare
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    homePageLink_ =
-        AddLink(tr("访问软件主页:"), facts.homePage, facts.homePage.toDisplayString());
-    mailLink_ = AddLink(tr("写信给作者："),
-                        QUrl(QStringLiteral("mailto:") + facts.mail), facts.mail);
+    homePageLink_ = AddLink(tr("访问软件主页:"), facts.homePage, facts.homePage.toDisplayString());
+    mailLink_ =
+        AddLink(tr("写信给作者："), QUrl(QStringLiteral("mailto:") + facts.mail), facts.mail);
     layout->addWidget(homePageLink_);
     layout->addWidget(mailLink_);
     auto* buttons = new QDialogButtonBox(this);
