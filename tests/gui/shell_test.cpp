@@ -31,6 +31,7 @@
 #include <QTranslator>
 #include <future>
 
+#include "app/core_text.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/language.h"
@@ -587,7 +588,11 @@ void ExpectNoChinese(const QWidget* window) {
         for (const QString& text : ShownTexts(widget)) {
             EXPECT_FALSE(text.contains(chinese))
                 << widget->metaObject()->className() << " " << widget->objectName().toStdString()
-                << ": " << text.toStdString();
+                << ": " << text.toStdString()
+                << " is shown in Chinese. Mark the text for translation (tr(), or QT_TR_NOOP where "
+                   "it is handed on as const char*), run `cmake --build build --target "
+                   "vornik_update_translations` and give it its English in "
+                   "translations/vornik_en.ts";
         }
     }
 }
@@ -621,6 +626,10 @@ TEST_F(ShellTest, InEnglishNoWindowShowsChineseAndNothingIsCut) {
     auto* dialog = Window().findChild<OptionsDialog*>();
     ASSERT_NE(dialog, nullptr);
     ExpectNoChinese(dialog);
+    // A reason after a name with a colon, and a value that ends the phrase.
+    EXPECT_EQ(CoreText("拨号状态：PPP 连接已断开"), "Status: The PPP link went down");
+    EXPECT_EQ(CoreText("保存账号需要管理员权限：请以 root 身份编辑 /etc/ppp/pap-secrets"),
+              "Saving the account needs administrator rights: edit /etc/ppp/pap-secrets as root");
     // A check of the core is shown in English as well.
     dialog->findChild<QLineEdit*>("FirstFeeDay")->setText(QStringLiteral("40"));
     dialog->SaveButton()->click();

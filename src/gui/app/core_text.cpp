@@ -275,6 +275,10 @@ const QList<Part>& TranslatedParts() {
             QString escaped = QRegularExpression::escape(source);
             escaped.replace(QRegularExpression(QStringLiteral("\\\\%\\d")),
                             QStringLiteral("(.+?)"));
+            // A value at the end takes the rest of the line (a path, say).
+            if (escaped.endsWith(QStringLiteral("(.+?)"))) {
+                escaped.replace(escaped.size() - 5, 5, QStringLiteral("(.+)"));
+            }
             pattern.setPattern(escaped);
         }
         parts.append({source, english, pattern});
