@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ pkg-config libsqlcipher-dev libssl-dev libgtest-dev fonts-wqy-microhei
-          qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n)
+          qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n
+          qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools)
 if [[ "${1:-}" == "--test" ]]; then
     # clang-14 with its compiler runtime (libFuzzer and the sanitizers) builds the fuzz targets.
     packages+=(dbus python3-dbusmock iproute2 iputils-ping xvfb xauth x11-utils clang-14

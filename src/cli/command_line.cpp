@@ -13,10 +13,11 @@ namespace vornik::cli {
 namespace {
 
 constexpr std::array<std::string_view, 3> kDialers = {"networkmanager", "pppd", "sim"};
+constexpr std::array<std::string_view, 2> kLanguages = {"zh_CN", "en"};
 constexpr std::array<std::string_view, 7> kFlags = {
     "--headless", "--json-lines", "--json", "--csv", "--days", "--months", "--replace"};
-constexpr std::array<std::string_view, 7> kValued = {"--root",   "--dialer", "--month", "--year",
-                                                     "--format", "--entry",  "-o"};
+constexpr std::array<std::string_view, 8> kValued = {"--root", "--dialer", "--lang",  "--month",
+                                                     "--year", "--format", "--entry", "-o"};
 
 // Thrown by the readers below and caught once, so that each check is one line.
 struct Refused {
@@ -275,13 +276,18 @@ Subcommand ReadSubcommand(const Given& given) {
 // The program itself: its own options, and none of a subcommand's.
 Options ReadRun(const Given& given, Options options) {
     for (const std::string& name : given.Named()) {
-        if (name != "--dialer" && name != "--headless" && name != "--json-lines") {
+        if (name != "--dialer" && name != "--lang" && name != "--headless" &&
+            name != "--json-lines") {
             Refuse(name + " belongs to a subcommand (see --help)");
         }
     }
     options.dialer = given.Value("--dialer").value_or("");
     if (!options.dialer.empty() && !OneOf(options.dialer, kDialers)) {
         Refuse("unknown dialer '" + options.dialer + "' (use networkmanager, pppd or sim)");
+    }
+    options.language = given.Value("--lang").value_or("");
+    if (!options.language.empty() && !OneOf(options.language, kLanguages)) {
+        Refuse("unknown language '" + options.language + "' (use zh_CN or en)");
     }
     options.jsonLines = given.Has("--json-lines");
     // One JSON object per line is for programs, which have no use for a window.
@@ -295,6 +301,9 @@ std::string MissingValue(std::string_view name) {
     }
     if (name == "--dialer") {
         return "--dialer needs a back-end name";
+    }
+    if (name == "--lang") {
+        return "--lang needs a language: zh_CN or en";
     }
     return std::string(name) + " needs a value";
 }
@@ -380,7 +389,7 @@ ParseResult ParseCommandLine(int argc, const char* const* argv) {
 
 std::string UsageText() {
     return "usage: vornik [--root DIR] [--dialer networkmanager|pppd|sim] [--headless]\n"
-           "              [--json-lines]\n"
+           "              [--json-lines] [--lang zh_CN|en]\n"
            "       vornik status [--json] [--root DIR]\n"
            "       vornik log [--month YYYY-MM] [--json|--csv] [--entry NAME] [--root DIR]\n"
            "       vornik log remove-old [--entry NAME] | compact | backup FILE [--replace] |\n"
@@ -409,6 +418,8 @@ std::string HelpText() {
            "  --headless       run on the terminal even when a display is available\n"
            "  --json-lines     run on the terminal and print one JSON object per event\n"
            "                   and per minute, for programs (implies --headless)\n"
+           "  --lang LANG      the windows' language: zh_CN (Chinese) or en (English);\n"
+           "                   by default English in an English locale, else Chinese\n"
            "  -h, --help       print this help and exit\n"
            "  --version        print the version and exit\n"
            "\n"

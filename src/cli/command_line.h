@@ -92,6 +92,7 @@ using Subcommand =
 struct Options {
     std::optional<std::filesystem::path> root;  // --root DIR
     std::string dialer;                         // --dialer NAME; empty: chosen at start
+    std::string language;                       // --lang zh_CN|en; empty: the locale's
     bool headless = false;                      // --headless, or implied by --json-lines
     bool jsonLines = false;                     // --json-lines
     Subcommand command;

@@ -42,10 +42,12 @@ TEST(CommandLineTest, OptionsAreReadWithTheirValueAfterASpaceOrAnEqualsSign) {
     EXPECT_EQ(spaced.options.dialer, "pppd");
     EXPECT_TRUE(spaced.options.headless);
 
-    const Outcome joined = Parse({"--dialer=sim", "--root=relative/folder"});
+    const Outcome joined = Parse({"--dialer=sim", "--root=relative/folder", "--lang=en"});
     EXPECT_EQ(joined.code, std::nullopt);
     EXPECT_EQ(joined.options.root, "relative/folder");
     EXPECT_EQ(joined.options.dialer, "sim");
+    EXPECT_EQ(joined.options.language, "en");
+    EXPECT_EQ(Parse({"--lang", "zh_CN"}).options.language, "zh_CN");
     EXPECT_FALSE(joined.options.headless);
     EXPECT_EQ(joined.out + joined.err, "");
 }
@@ -61,6 +63,9 @@ TEST(CommandLineTest, AMistakeIsNamedOnOneLineFollowedByTheUsage) {
         {{"--dialer"}, "--dialer needs a back-end name"},
         {{"--dialer", "modem"}, "unknown dialer 'modem' (use networkmanager, pppd or sim)"},
         {{"--dialer=SIM"}, "unknown dialer 'SIM' (use networkmanager, pppd or sim)"},
+        {{"--lang"}, "--lang needs a language: zh_CN or en"},
+        {{"--lang", "en_US"}, "unknown language 'en_US' (use zh_CN or en)"},
+        {{"status", "--lang=en"}, "'vornik status' does not take --lang"},
     };
     for (const auto& [args, reason] : mistakes) {
         const Outcome outcome = Parse(args);

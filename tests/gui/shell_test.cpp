@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QGroupBox>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
@@ -24,15 +25,19 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <future>
 
 #include "app/column_label.h"
+#include "app/core_text.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
+#include "app/language.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/skin_menu.h"
@@ -126,7 +131,7 @@ class ShellTest : public ::testing::Test {
                                                     clock_,
                                                     prompter_,
                                                     trayAvailable,
-                                                    QStringLiteral("模拟拨号"),
+                                                    note_,
                                                     false,
                                                     [this](const QUrl& url) {
                                                         opened_.push_back(url);
@@ -151,6 +156,7 @@ class ShellTest : public ::testing::Test {
         Tick(1);
         ASSERT_TRUE(shell_->CoreSession().Call().isConnected);
     }
+    void ExpectNothingCutAtTwelvePoint();
     QStringList StatusLines() { return Window().DialMsg()->text().split(QLatin1Char('\n')); }
     void LogCalls(int count) {
         for (int i = 0; i < count; ++i) {
@@ -172,6 +178,7 @@ class ShellTest : public ::testing::Test {
     ScriptedPrompter prompter_;
     std::vector<QUrl> opened_;
     bool openSucceeds_ = true;
+    QString note_ = QStringLiteral("模拟拨号");
     std::unique_ptr<Shell> shell_;
 };
 
@@ -567,7 +574,7 @@ void ExpectNoEmptyBand(QWidget* window) {
     EXPECT_LE(window->height() - 1 - lowest, window->layout()->contentsMargins().bottom());
 }
 
-TEST_F(ShellTest, AtTwelvePointNothingIsCutAndNoBandIsLeft) {
+void ShellTest::ExpectNothingCutAtTwelvePoint() {
     const struct Restore {
         QFont usual = QApplication::font();
         ~Restore() { QApplication::setFont(usual); }
@@ -639,6 +646,99 @@ TEST_F(ShellTest, AtTwelvePointNothingIsCutAndNoBandIsLeft) {
         right += grid->columnWidth(column);
     }
     EXPECT_LE(right, grid->viewport()->width());
+}
+
+TEST_F(ShellTest, AtTwelvePointNothingIsCutAndNoBandIsLeft) {
+    ExpectNothingCutAtTwelvePoint();
+}
+
+// What a widget shows as its own words: its text, title or caption, its items
+// and headers; not what the user typed or named (entries, user names).
+QStringList ShownTexts(const QWidget* widget) {
+    if (qobject_cast<const QComboBox*>(widget) || qobject_cast<const QLineEdit*>(widget)) {
+        return {};
+    }
+    QStringList texts{widget->isWindow() ? widget->windowTitle() : QString(), widget->toolTip()};
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        texts << label->text();
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+        texts << button->text();
+    } else if (const auto* group = qobject_cast<const QGroupBox*>(widget)) {
+        texts << group->title();
+    } else if (const auto* tabs = qobject_cast<const QTabWidget*>(widget)) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            texts << tabs->tabText(i);
+        }
+    } else if (const auto* table = qobject_cast<const QTableView*>(widget)) {
+        for (int i = 0; i < table->model()->columnCount(); ++i) {
+            texts << table->model()->headerData(i, Qt::Horizontal).toString();
+        }
+    } else if (const auto* menu = qobject_cast<const QMenu*>(widget)) {
+        texts << menu->title();
+    }
+    for (const QAction* action : widget->actions()) {
+        texts << action->text() << action->toolTip();
+    }
+    return texts;
+}
+
+void ExpectNoChinese(const QWidget* window) {
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    QList<const QWidget*> widgets{window};
+    for (const QWidget* child : window->findChildren<QWidget*>()) {
+        widgets << child;
+    }
+    for (const QWidget* widget : widgets) {
+        for (const QString& text : ShownTexts(widget)) {
+            EXPECT_FALSE(text.contains(chinese))
+                << widget->metaObject()->className() << " " << widget->objectName().toStdString()
+                << ": " << text.toStdString()
+                << " is shown in Chinese. Mark the text for translation (tr(), or QT_TR_NOOP where "
+                   "it is handed on as const char*), run `cmake --build build --target "
+                   "vornik_update_translations` and give it its English in "
+                   "translations/vornik_en.ts";
+        }
+    }
+}
+
+// In English every word of the main window, its menus, the floating window and
+// the options dialog is English, and still nothing is cut at 12 pt.
+TEST_F(ShellTest, InEnglishNoWindowShowsChineseAndNothingIsCut) {
+    QTranslator* english = InstallEnglish(log_);
+    ASSERT_NE(english, nullptr) << testing::ReadFile(log_.File());
+    const struct Remove {
+        QTranslator* translator;
+        ~Remove() {
+            QApplication::removeTranslator(translator);
+            delete translator;
+        }
+    } remove{english};
+    note_ = QCoreApplication::translate("vornik::gui::BackendChoice",
+                                        "模拟拨号（演示）：不会建立真实连接");
+    ExpectNothingCutAtTwelvePoint();
+    EXPECT_EQ(Window().CommandButtonAt(0)->text(), "Dial");
+    // The core's texts, composed with their figures, in English too.
+    EXPECT_EQ(Window().ConnectStatus()->text(), "Status: Link active");
+    EXPECT_TRUE(Window().DialMsg()->text().startsWith("This month: 00:00:03  Fee: 0.00\nToday: "));
+    EXPECT_TRUE(
+        Window().History()->Summary()->toolTip().startsWith("2006-5: 0 calls, Time 00:00:03"))
+        << Window().History()->Summary()->toolTip().toStdString();
+    ExpectNoChinese(&Window());
+    ExpectNoChinese(&shell_->Float());
+    ASSERT_TRUE(db_.SaveConfig(kPwdProtected, "0"));
+    shell_->Run(Command::kRuleSettings);
+    auto* dialog = Window().findChild<OptionsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    ExpectNoChinese(dialog);
+    // A reason after a name with a colon, and a value that ends the phrase.
+    EXPECT_EQ(CoreText("拨号状态：PPP 连接已断开"), "Status: The PPP link went down");
+    EXPECT_EQ(CoreText("保存账号需要管理员权限：请以 root 身份编辑 /etc/ppp/pap-secrets"),
+              "Saving the account needs administrator rights: edit /etc/ppp/pap-secrets as root");
+    // A check of the core is shown in English as well.
+    dialog->findChild<QLineEdit*>("FirstFeeDay")->setText(QStringLiteral("40"));
+    dialog->SaveButton()->click();
+    EXPECT_EQ(prompter_.asked.back(), "Please enter a whole number from 1 to 28.");
 }
 
 TEST_F(ShellTest, RuleSettingsOpenTheOptionsDialogBehindThePassword) {

@@ -9,6 +9,7 @@
 #include <QMetaObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QtGlobal>
 #include <algorithm>
 #include <iterator>
 #include <memory>
@@ -38,11 +39,12 @@ const QString kNoObject = QStringLiteral("/");
 const QString kEditor = QStringLiteral("nm-connection-editor");
 
 // What was not done when NetworkManager left a call unanswered.
-constexpr const char* kListNotRead = "连接列表未能读取";
-constexpr const char* kListNotUpdated = "连接列表未能更新";
-constexpr const char* kStateNotRead = "连接的状态未能读取";
-constexpr const char* kAddressNotRead = "连接的地址未能读取";
-constexpr const char* kNotHungUp = "连接未能断开";
+// Marked for the desktop's English catalogue; they stay Chinese here.
+constexpr const char* kListNotRead = QT_TRANSLATE_NOOP("core", "连接列表未能读取");
+constexpr const char* kListNotUpdated = QT_TRANSLATE_NOOP("core", "连接列表未能更新");
+constexpr const char* kStateNotRead = QT_TRANSLATE_NOOP("core", "连接的状态未能读取");
+constexpr const char* kAddressNotRead = QT_TRANSLATE_NOOP("core", "连接的地址未能读取");
+constexpr const char* kNotHungUp = QT_TRANSLATE_NOOP("core", "连接未能断开");
 
 // NMActiveConnectionState.
 constexpr unsigned kActivating = 1;
@@ -439,7 +441,7 @@ void NetworkManagerDialer::StartEditor(const QStringList& arguments, const char*
     }
     if (!QProcess::startDetached(editor, arguments)) {
         Trace("cannot start " + editor.toStdString());
-        Notice("无法启动 nm-connection-editor。");
+        Notice(QT_TRANSLATE_NOOP("core", "无法启动 nm-connection-editor。"));
     }
 }
 
@@ -616,7 +618,8 @@ void NetworkManagerDialer::Connect() {
     const Profile* profile = FindProfile(selectedPath_);
     if (profile == nullptr) {
         QMetaObject::invokeMethod(
-            this, [this] { RaiseDialError("没有选择要拨号的连接。"); }, Qt::QueuedConnection);
+            this, [this] { RaiseDialError(QT_TRANSLATE_NOOP("core", "没有选择要拨号的连接。")); },
+            Qt::QueuedConnection);
         return;
     }
     link_ = Link{};

@@ -8,6 +8,7 @@
 #include <netinet/in.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QtGlobal>
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -36,32 +37,35 @@ constexpr std::array kDialSteps = {dial_state::kOpenPort, dial_state::kConnectDe
 constexpr int kStepCount = static_cast<int>(kDialSteps.size());
 constexpr std::size_t kOutputTail = 2000;
 
-constexpr char kNotInDip[] =
-    "当前用户不在 dip 组中，无法运行 pppd 拨号：请让管理员执行 adduser 用户名 dip 后重新登录";
-constexpr char kNoPppd[] = "未找到 pppd：请安装软件包 ppp";
-constexpr char kNoEntry[] = "没有选择要拨号的连接";
+// The marked texts stay Chinese here, as on the terminal; the desktop's English
+// catalogue translates them where it shows them.
+constexpr char kNotInDip[] = QT_TRANSLATE_NOOP(
+    "core",
+    "当前用户不在 dip 组中，无法运行 pppd 拨号：请让管理员执行 adduser 用户名 dip 后重新登录");
+constexpr char kNoPppd[] = QT_TRANSLATE_NOOP("core", "未找到 pppd：请安装软件包 ppp");
+constexpr char kNoEntry[] = QT_TRANSLATE_NOOP("core", "没有选择要拨号的连接");
 
 // pppd(8), EXIT STATUS, from 1 on.
 constexpr const char* kExitMessages[] = {
-    "pppd 发生致命错误",
-    "pppd 选项错误：请检查该连接的 peers 文件",
-    "pppd 没有 root 权限（未设置 setuid）",
-    "内核不支持 PPP（缺少 ppp 驱动）",
-    "pppd 被信号终止",
-    "无法锁定串口（端口正被占用）",
-    "无法打开端口（串口或设备不可用）",
-    "连接脚本执行失败",
-    "pty 命令执行失败",
-    "链路协商失败",
-    "对方未通过身份验证",
-    "链路空闲超时，已断开",
-    "已达到连接时间上限，已断开",
-    "已协商回呼，等待对方回拨",
-    "对方没有响应",
-    "调制解调器挂断",
-    "检测到串行链路环回",
-    "初始化脚本执行失败",
-    "用户名或密码错误，验证失败",
+    QT_TRANSLATE_NOOP("core", "pppd 发生致命错误"),
+    QT_TRANSLATE_NOOP("core", "pppd 选项错误：请检查该连接的 peers 文件"),
+    QT_TRANSLATE_NOOP("core", "pppd 没有 root 权限（未设置 setuid）"),
+    QT_TRANSLATE_NOOP("core", "内核不支持 PPP（缺少 ppp 驱动）"),
+    QT_TRANSLATE_NOOP("core", "pppd 被信号终止"),
+    QT_TRANSLATE_NOOP("core", "无法锁定串口（端口正被占用）"),
+    QT_TRANSLATE_NOOP("core", "无法打开端口（串口或设备不可用）"),
+    QT_TRANSLATE_NOOP("core", "连接脚本执行失败"),
+    QT_TRANSLATE_NOOP("core", "pty 命令执行失败"),
+    QT_TRANSLATE_NOOP("core", "链路协商失败"),
+    QT_TRANSLATE_NOOP("core", "对方未通过身份验证"),
+    QT_TRANSLATE_NOOP("core", "链路空闲超时，已断开"),
+    QT_TRANSLATE_NOOP("core", "已达到连接时间上限，已断开"),
+    QT_TRANSLATE_NOOP("core", "已协商回呼，等待对方回拨"),
+    QT_TRANSLATE_NOOP("core", "对方没有响应"),
+    QT_TRANSLATE_NOOP("core", "调制解调器挂断"),
+    QT_TRANSLATE_NOOP("core", "检测到串行链路环回"),
+    QT_TRANSLATE_NOOP("core", "初始化脚本执行失败"),
+    QT_TRANSLATE_NOOP("core", "用户名或密码错误，验证失败"),
 };
 
 std::string ExitMessage(int code) {
@@ -568,11 +572,11 @@ void PppdDialer::SaveEntry(const std::string& name) {
         return;
     }
     if (HasLineBreak(userName_) || HasLineBreak(password_)) {
-        Notice("用户名或密码中不能有换行，未保存");
+        Notice(QT_TRANSLATE_NOOP("core", "用户名或密码中不能有换行，未保存"));
         return;
     }
     if (passwordGiven && userName_.empty()) {
-        Notice("请先填写用户名，再保存密码");
+        Notice(QT_TRANSLATE_NOOP("core", "请先填写用户名，再保存密码"));
         return;
     }
     const fs::path peersFile = options_.peersFolder / name;
@@ -828,7 +832,8 @@ void PppdDialer::OnPppdEnded(int run, bool crashed, int exitCode) {
     if (requested || wasUp || (!linkWasUp_ && !crashed && exitCode == 0)) {
         RaiseStateChanged(dial_state::kDisconnected);
     } else if (!linkWasUp_) {
-        RaiseDialError(crashed ? "pppd 意外终止" : ExitMessage(exitCode));
+        RaiseDialError(crashed ? QT_TRANSLATE_NOOP("core", "pppd 意外终止")
+                               : ExitMessage(exitCode));
     }
 }
 

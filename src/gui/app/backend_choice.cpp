@@ -1,5 +1,6 @@
 #include "app/backend_choice.h"
 
+#include <QCoreApplication>
 #include <QFileSystemWatcher>
 
 #include "dialer/simulated_dialer.h"
@@ -33,7 +34,8 @@ ChosenDialer Simulated(const ProgramFolder& folder, const Clock& clock,
                      });
     chosen.companion = std::move(watcher);
     chosen.dialer = std::move(dialer);
-    chosen.note = QStringLiteral("模拟拨号（演示）：不会建立真实连接");
+    chosen.note = QCoreApplication::translate("vornik::gui::BackendChoice",
+                                              "模拟拨号（演示）：不会建立真实连接");
     return chosen;
 }
 
@@ -46,7 +48,7 @@ ChosenDialer NetworkManager(const BackendCallbacks& callbacks) {
     auto dialer = std::make_unique<NetworkManagerDialer>(
         NetworkManagerDialer::Options{.notice = callbacks.notice, .trace = callbacks.trace});
     chosen.dialer = std::move(dialer);
-    chosen.note = QStringLiteral("NetworkManager 拨号");
+    chosen.note = QCoreApplication::translate("vornik::gui::BackendChoice", "NetworkManager 拨号");
     return chosen;
 }
 
@@ -56,7 +58,8 @@ ChosenDialer Pppd(const BackendCallbacks& callbacks) {
     options.trace = callbacks.trace;
     ChosenDialer chosen;
     chosen.dialer = std::make_unique<PppdDialer>(std::move(options));
-    chosen.note = QStringLiteral("pppd 拨号（/etc/ppp/peers）");
+    chosen.note =
+        QCoreApplication::translate("vornik::gui::BackendChoice", "pppd 拨号（/etc/ppp/peers）");
     return chosen;
 }
 

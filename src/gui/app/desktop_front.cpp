@@ -6,12 +6,13 @@
 #include <QUrl>
 #include <iostream>
 
+#include "app/core_text.h"
 #include "app/desktop_loader.h"
 #include "app/exit_hook.h"
 #include "app/headless.h"
+#include "app/language.h"
 #include "app/program_start.h"
 #include "app/prompter.h"
-#include "app/qt_translations.h"
 #include "app/resource_locator.h"
 #include "app/shell.h"
 #include "commands/instance_requests.h"
@@ -21,8 +22,9 @@ namespace {
 
 class DesktopFront : public Front {
   public:
+    explicit DesktopFront(std::string language) : language_(std::move(language)) {}
     bool HasWindow() const override { return true; }
-    void Prepare(const ErrorLog& log) override { InstallQtTranslations(log); }
+    void Prepare(const ErrorLog& log) override { InstallLanguage(log, language_); }
     void ShowRefusal(const QString& text) override { MessageBoxPrompter().Warn(nullptr, text); }
     std::function<void(const std::filesystem::path&)> Editor() override {
         return [](const std::filesystem::path& file) {
@@ -30,6 +32,9 @@ class DesktopFront : public Front {
         };
     }
     int Run(StartedParts& parts) override;
+
+  private:
+    std::string language_;
 };
 
 int DesktopFront::Run(StartedParts& parts) {
@@ -61,7 +66,7 @@ int DesktopFront::Run(StartedParts& parts) {
     LeaveOnTerminationSignals(&shell, [&shell] { shell.ExitApp(); });
     // Why the log did not open, or that it is damaged, and what to do.
     if (const std::string failure = parts.db.OpenFailure(); !failure.empty()) {
-        prompter.ShowMessage(nullptr, QString::fromStdString(failure), [] {});
+        prompter.ShowMessage(nullptr, CoreText(failure), [] {});
     }
     shell.Start();
     // Qt's X11 platform calls exit() when the display connection breaks.
@@ -84,6 +89,6 @@ extern "C" __attribute__((visibility("default"))) int VornikRunDesktop(
     // and name in the task bar, and the application id on Wayland.
     QGuiApplication::setDesktopFileName(QStringLiteral(VORNIK_APP_ID));
     vornik::gui::InitResources();
-    vornik::gui::DesktopFront front;
+    vornik::gui::DesktopFront front(options.language);
     return vornik::gui::RunProgram(options, front);
 }

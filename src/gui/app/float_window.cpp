@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "app/core_text.h"
 #include "app/twips.h"
 #include "settings/options.h"
 
@@ -50,12 +51,12 @@ FloatWindow::FloatWindow(const ResourceLocator& locator, QWidget* parent)
     setFixedSize(Pixels(kWidthTwips), Pixels(kHeightTwips));
     ApplySkinColours(nullptr);
 
-    dialPicture_ = AddButtonPicture("Image1", "dial", "点击拨号", 120, 120, 240, 225);
+    dialPicture_ = AddButtonPicture("Image1", "dial", tr("点击拨号"), 120, 120, 240, 225);
     // The texts reach up to the next picture, so a long time or a fast speed is
     // not cut short.
     timeLabel_ = AddControl("lblStatus", 480, 120, 1700, 255);
     statusPicture_ = AddControl("Image2", 2200, 120, 240, 240);
-    hangUpPicture_ = AddButtonPicture("Image3", "hangup", "点击断开", 120, 480, 195, 195);
+    hangUpPicture_ = AddButtonPicture("Image3", "hangup", tr("点击断开"), 120, 480, 195, 195);
     downArrow_ = AddControl("downArrow", 360, 480, 240, 240);
     downSpeed_ = AddControl("lbDownSpeed", 720, 480, 840, 255);
     upArrow_ = AddControl("upArrow", 1560, 480, 240, 240);
@@ -147,9 +148,9 @@ QLabel* FloatWindow::AddButtonPicture(const char* name, const QString& picture, 
 void FloatWindow::FitFonts() {
     CurrentCall longest;
     longest.callSeconds = 999 * 3600 + 59 * 60 + 59;
-    const QString longestTime = QString::fromStdString(FloatTimeLine(longest, true));
+    const QString longestTime = CoreText(FloatTimeLine(longest, true));
     // Hundreds of KB/s: beyond the fastest link this window was drawn for.
-    const QString fastest = QString::fromStdString(FloatSpeedText(999.9));
+    const QString fastest = CoreText(FloatSpeedText(999.9));
     QFont timeFont = font();
     QFont speedFont = font();
     speedFont.setFamily("Arial");
@@ -175,7 +176,7 @@ void FloatWindow::SetPicture(QLabel* label, const QString& name) {
 }
 
 void FloatWindow::BuildMenu() {
-    menu_ = new QMenu("浮动窗口菜单", this);
+    menu_ = new QMenu(tr("浮动窗口菜单"), this);
     menu_->setObjectName("mnuFloatWin");
     const auto addItem = [this](const char* name, const QString& caption,
                                 void (FloatWindow::*signal)()) {
@@ -183,11 +184,11 @@ void FloatWindow::BuildMenu() {
         item->setObjectName(name);
         connect(item, &QAction::triggered, this, signal);
     };
-    addItem("mnuFloatWinConnect", "连接", &FloatWindow::dialRequested);
-    addItem("mnuFloatWinDisconnect", "挂断", &FloatWindow::hangUpRequested);
+    addItem("mnuFloatWinConnect", tr("连接"), &FloatWindow::dialRequested);
+    addItem("mnuFloatWinDisconnect", tr("挂断"), &FloatWindow::hangUpRequested);
     menu_->addSeparator();
-    addItem("mnuHideFloatWin", "隐藏浮动窗口", &FloatWindow::hideRequested);
-    addItem("mnuShowMainWin", "显示程序界面", &FloatWindow::showMainWindowRequested);
+    addItem("mnuHideFloatWin", tr("隐藏浮动窗口"), &FloatWindow::hideRequested);
+    addItem("mnuShowMainWin", tr("显示程序界面"), &FloatWindow::showMainWindowRequested);
 }
 
 void FloatWindow::PlaceTopCentre() {

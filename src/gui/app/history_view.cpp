@@ -85,19 +85,26 @@ QVariant CallTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant CallTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     static const std::array<const char*, kColumns> kHeaders{
-        "开始时间", "结束时间", "用时", "费用", "名称", "IP地址", "接收字节", "发送字节"};
+        QT_TRANSLATE_NOOP("vornik::gui::HistoryView", "开始时间"),
+        QT_TRANSLATE_NOOP("vornik::gui::HistoryView", "结束时间"),
+        QT_TRANSLATE_NOOP("vornik::gui::HistoryView", "用时"),
+        QT_TRANSLATE_NOOP("vornik::gui::HistoryView", "费用"),
+        QT_TRANSLATE_NOOP("vornik::gui::HistoryView", "名称"),
+        QT_TRANSLATE_NOOP("vornik::gui::HistoryView", "IP地址"),
+        QT_TRANSLATE_NOOP("vornik::gui::HistoryView", "接收字节"),
+        QT_TRANSLATE_NOOP("vornik::gui::HistoryView", "发送字节")};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kColumns) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    return QString::fromUtf8(kHeaders[static_cast<std::size_t>(section)]);
+    return HistoryView::tr(kHeaders[static_cast<std::size_t>(section)]);
 }
 
 HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frameDialLog"));
     picker_ = new QDateEdit(this);
     picker_->setObjectName(QStringLiteral("DTPicker1"));
-    picker_->setDisplayFormat(QStringLiteral("yyyy'年'M'月'"));
+    picker_->setDisplayFormat(tr("yyyy'年'M'月'"));
     picker_->setCalendarPopup(false);
     picker_->setCurrentSection(QDateTimeEdit::MonthSection);
     summary_ = new SteadyLabel(this);

@@ -19,6 +19,7 @@
 
 #include "app/column_label.h"
 #include "app/command_button.h"
+#include "app/core_text.h"
 #include "app/history_view.h"
 #include "app/speed_graph.h"
 #include "app/steady_label.h"
@@ -30,21 +31,23 @@ namespace {
 constexpr int kWidthTwips = 6400;
 constexpr int kHeightTwips = 4800;
 
-const char* const kShowHistoryCaption = "显示历史记录";
-const char* const kHideHistoryCaption = "隐藏历史记录";
+const char* const kShowHistoryCaption =
+    QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "显示历史记录");
+const char* const kHideHistoryCaption =
+    QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "隐藏历史记录");
 
 struct CommandLabel {
     Command command;
     const char* caption;
 };
 constexpr CommandLabel kCommandLabels[7] = {
-    {Command::kDial, "拨号"},
-    {Command::kHangUp, "挂断"},
-    {Command::kNewEntry, "新建"},
-    {Command::kEditEntry, "属性"},
-    {Command::kRuleSettings, "设置规则"},
-    {Command::kSearch, "搜索"},
-    {Command::kShowHistory, "历史记录"},
+    {Command::kDial, QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "拨号")},
+    {Command::kHangUp, QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "挂断")},
+    {Command::kNewEntry, QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "新建")},
+    {Command::kEditEntry, QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "属性")},
+    {Command::kRuleSettings, QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "设置规则")},
+    {Command::kSearch, QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "搜索")},
+    {Command::kShowHistory, QT_TRANSLATE_NOOP("vornik::gui::MainWindow", "历史记录")},
 };
 
 }  // namespace
@@ -76,7 +79,7 @@ MainWindow::MainWindow(bool trayAvailable, QWidget* parent)
 
 QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& actions, Command command,
                                 const char* caption) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    QAction* action = menu->addAction(tr(caption));
     connect(action, &QAction::triggered, this, [this, command] { emit commandTriggered(command); });
     actions[command] = action;
     return action;
@@ -85,90 +88,92 @@ QAction* MainWindow::AddCommand(QMenu* menu, std::map<Command, QAction*>& action
 // The six log items stand in three menus; only the removal's caption differs.
 void MainWindow::AddLogCommands(QMenu* menu, std::map<Command, QAction*>& actions,
                                 const char* removeCaption) {
-    AddCommand(menu, actions, Command::kBackupLog, "备份拨号记录");
-    AddCommand(menu, actions, Command::kRestoreLog, "恢复拨号记录");
-    AddCommand(menu, actions, Command::kExportLog, "导出拨号记录");
-    AddCommand(menu, actions, Command::kImportLog, "导入拨号记录");
+    AddCommand(menu, actions, Command::kBackupLog, QT_TR_NOOP("备份拨号记录"));
+    AddCommand(menu, actions, Command::kRestoreLog, QT_TR_NOOP("恢复拨号记录"));
+    AddCommand(menu, actions, Command::kExportLog, QT_TR_NOOP("导出拨号记录"));
+    AddCommand(menu, actions, Command::kImportLog, QT_TR_NOOP("导入拨号记录"));
     AddCommand(menu, actions, Command::kRemoveLog, removeCaption);
-    AddCommand(menu, actions, Command::kCompactLog, "压缩记录文件");
+    AddCommand(menu, actions, Command::kCompactLog, QT_TR_NOOP("压缩记录文件"));
 }
 
 // The hidden colour-themes item (背景主题) of the reports and tray menus stays
 // out: the skins are all in the 风格 menu.
 void MainWindow::AddReportCommands(QMenu* menu, std::map<Command, QAction*>& actions) {
-    AddCommand(menu, actions, Command::kReportByCall, "月报表(按拨号)");
-    AddCommand(menu, actions, Command::kReportByDay, "月报表(按每天)");
-    AddCommand(menu, actions, Command::kReportByMonth, "年报表(按每月)");
+    AddCommand(menu, actions, Command::kReportByCall, QT_TR_NOOP("月报表(按拨号)"));
+    AddCommand(menu, actions, Command::kReportByDay, QT_TR_NOOP("月报表(按每天)"));
+    AddCommand(menu, actions, Command::kReportByMonth, QT_TR_NOOP("年报表(按每月)"));
 }
 
 void MainWindow::BuildMainMenu() {
-    QMenu* commands = menuBar_->addMenu(QStringLiteral("命令"));
+    QMenu* commands = menuBar_->addMenu(tr("命令"));
     commands->setObjectName(QStringLiteral("mnuTop"));
-    AddCommand(commands, mainActions_, Command::kDial, "拨号");
-    AddCommand(commands, mainActions_, Command::kHangUp, "挂断");
-    AddCommand(commands, mainActions_, Command::kNewEntry, "新建");
-    AddCommand(commands, mainActions_, Command::kEditEntry, "属性");
+    AddCommand(commands, mainActions_, Command::kDial, QT_TR_NOOP("拨号"));
+    AddCommand(commands, mainActions_, Command::kHangUp, QT_TR_NOOP("挂断"));
+    AddCommand(commands, mainActions_, Command::kNewEntry, QT_TR_NOOP("新建"));
+    AddCommand(commands, mainActions_, Command::kEditEntry, QT_TR_NOOP("属性"));
     commands->addSeparator();
-    AddCommand(commands, mainActions_, Command::kRuleSettings, "设置规则");
-    AddCommand(commands, mainActions_, Command::kExportRules, "导出规则");
-    AddCommand(commands, mainActions_, Command::kImportRules, "导入规则");
+    AddCommand(commands, mainActions_, Command::kRuleSettings, QT_TR_NOOP("设置规则"));
+    AddCommand(commands, mainActions_, Command::kExportRules, QT_TR_NOOP("导出规则"));
+    AddCommand(commands, mainActions_, Command::kImportRules, QT_TR_NOOP("导入规则"));
     commands->addSeparator();
-    AddCommand(commands, mainActions_, Command::kSearch, "搜索");
+    AddCommand(commands, mainActions_, Command::kSearch, QT_TR_NOOP("搜索"));
     commands->addSeparator();
-    AddCommand(commands, mainActions_, Command::kExit, "退出");
+    AddCommand(commands, mainActions_, Command::kExit, QT_TR_NOOP("退出"));
 
-    QMenu* options = menuBar_->addMenu(QStringLiteral("选项"));
-    AddCommand(options, mainActions_, Command::kFloatWindow, "悬浮窗口")->setCheckable(true);
-    AddCommand(options, mainActions_, Command::kHideMainWindow, "隐藏主窗口");
+    QMenu* options = menuBar_->addMenu(tr("选项"));
+    AddCommand(options, mainActions_, Command::kFloatWindow, QT_TR_NOOP("悬浮窗口"))
+        ->setCheckable(true);
+    AddCommand(options, mainActions_, Command::kHideMainWindow, QT_TR_NOOP("隐藏主窗口"));
     AddCommand(options, mainActions_, Command::kShowHistory, kShowHistoryCaption);
-    AddCommand(options, mainActions_, Command::kSound, "关闭提示声音");
+    AddCommand(options, mainActions_, Command::kSound, QT_TR_NOOP("关闭提示声音"));
 
-    QMenu* reports = menuBar_->addMenu(QStringLiteral("报表"));
+    QMenu* reports = menuBar_->addMenu(tr("报表"));
     reports->setObjectName(QStringLiteral("mnuTopReport"));
     AddReportCommands(reports, mainActions_);
 
     // The shell fills it with the skins.
-    styleMenu_ = menuBar_->addMenu(QStringLiteral("风格"));
+    styleMenu_ = menuBar_->addMenu(tr("风格"));
     styleMenu_->setObjectName(QStringLiteral("mnuView"));
 
-    AddLogCommands(menuBar_->addMenu(QStringLiteral("拨号记录")), mainActions_, "清除三个月前记录");
+    AddLogCommands(menuBar_->addMenu(tr("拨号记录")), mainActions_, QT_TR_NOOP("清除三个月前记录"));
 
-    QMenu* help = menuBar_->addMenu(QStringLiteral("帮助"));
-    AddCommand(help, mainActions_, Command::kAbout, "关于");
-    AddCommand(help, mainActions_, Command::kHelp, "帮助");
-    AddCommand(help, mainActions_, Command::kHomePage, "访问主页");
+    QMenu* help = menuBar_->addMenu(tr("帮助"));
+    AddCommand(help, mainActions_, Command::kAbout, QT_TR_NOOP("关于"));
+    AddCommand(help, mainActions_, Command::kHelp, QT_TR_NOOP("帮助"));
+    AddCommand(help, mainActions_, Command::kHomePage, QT_TR_NOOP("访问主页"));
 }
 
 void MainWindow::BuildTrayMenu() {
     trayMenu_ = new QMenu(this);
     trayMenu_->setObjectName(QStringLiteral("mnuTray"));
-    AddCommand(trayMenu_, trayActions_, Command::kFloatWindow, "浮动窗口")->setCheckable(true);
-    AddCommand(trayMenu_, trayActions_, Command::kRestoreMainWindow, "显示主窗口");
-    AddCommand(trayMenu_, trayActions_, Command::kMinimizeMainWindow, "隐藏主窗口");
-    AddCommand(trayMenu_, trayActions_, Command::kSound, "关闭提示声音");
-    AddReportCommands(trayMenu_->addMenu(QStringLiteral("报表")), trayActions_);
+    AddCommand(trayMenu_, trayActions_, Command::kFloatWindow, QT_TR_NOOP("浮动窗口"))
+        ->setCheckable(true);
+    AddCommand(trayMenu_, trayActions_, Command::kRestoreMainWindow, QT_TR_NOOP("显示主窗口"));
+    AddCommand(trayMenu_, trayActions_, Command::kMinimizeMainWindow, QT_TR_NOOP("隐藏主窗口"));
+    AddCommand(trayMenu_, trayActions_, Command::kSound, QT_TR_NOOP("关闭提示声音"));
+    AddReportCommands(trayMenu_->addMenu(tr("报表")), trayActions_);
     trayMenu_->addSeparator();
-    AddLogCommands(trayMenu_->addMenu(QStringLiteral("拨号记录")), trayActions_, "清除3个月前记录");
+    AddLogCommands(trayMenu_->addMenu(tr("拨号记录")), trayActions_, QT_TR_NOOP("清除3个月前记录"));
     trayMenu_->addSeparator();
-    AddCommand(trayMenu_, trayActions_, Command::kHomePage, "访问主页");
-    AddCommand(trayMenu_, trayActions_, Command::kHelp, "帮助");
-    AddCommand(trayMenu_, trayActions_, Command::kAbout, "关于");
+    AddCommand(trayMenu_, trayActions_, Command::kHomePage, QT_TR_NOOP("访问主页"));
+    AddCommand(trayMenu_, trayActions_, Command::kHelp, QT_TR_NOOP("帮助"));
+    AddCommand(trayMenu_, trayActions_, Command::kAbout, QT_TR_NOOP("关于"));
     trayMenu_->addSeparator();
-    AddCommand(trayMenu_, trayActions_, Command::kSearch, "快速搜索");
+    AddCommand(trayMenu_, trayActions_, Command::kSearch, QT_TR_NOOP("快速搜索"));
     trayMenu_->addSeparator();
-    AddCommand(trayMenu_, trayActions_, Command::kRuleSettings, "设置规则");
-    AddCommand(trayMenu_, trayActions_, Command::kExportRules, "导出规则");
-    AddCommand(trayMenu_, trayActions_, Command::kImportRules, "导入规则");
+    AddCommand(trayMenu_, trayActions_, Command::kRuleSettings, QT_TR_NOOP("设置规则"));
+    AddCommand(trayMenu_, trayActions_, Command::kExportRules, QT_TR_NOOP("导出规则"));
+    AddCommand(trayMenu_, trayActions_, Command::kImportRules, QT_TR_NOOP("导入规则"));
     trayMenu_->addSeparator();
-    AddCommand(trayMenu_, trayActions_, Command::kHangUp, "挂断");
-    AddCommand(trayMenu_, trayActions_, Command::kDial, "拨号");
-    AddCommand(trayMenu_, trayActions_, Command::kExit, "退出");
+    AddCommand(trayMenu_, trayActions_, Command::kHangUp, QT_TR_NOOP("挂断"));
+    AddCommand(trayMenu_, trayActions_, Command::kDial, QT_TR_NOOP("拨号"));
+    AddCommand(trayMenu_, trayActions_, Command::kExit, QT_TR_NOOP("退出"));
 }
 
 void MainWindow::BuildLogMenu() {
     logMenu_ = new QMenu(this);
     logMenu_->setObjectName(QStringLiteral("mnuLog"));
-    AddLogCommands(logMenu_, logActions_, "清除3个月前记录");
+    AddLogCommands(logMenu_, logActions_, QT_TR_NOOP("清除3个月前记录"));
     // The grid is showing when its menu is used: removing and compacting first
     // run the history command, which hides it.
     for (const Command command : {Command::kRemoveLog, Command::kCompactLog}) {
@@ -180,7 +185,7 @@ void MainWindow::BuildLogMenu() {
         });
     }
     logMenu_->addSeparator();
-    AddCommand(logMenu_, logActions_, Command::kLogOrder, "降序排列");
+    AddCommand(logMenu_, logActions_, Command::kLogOrder, QT_TR_NOOP("降序排列"));
 }
 
 QWidget* MainWindow::BuildStatusFrame() {
@@ -225,9 +230,9 @@ QWidget* MainWindow::BuildEntryRow() {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(entryList_, 2);
-    layout->addWidget(new QLabel(QStringLiteral("用户名"), row));
+    layout->addWidget(new QLabel(tr("用户名"), row));
     layout->addWidget(userName_, 2);
-    layout->addWidget(new QLabel(QStringLiteral("密码"), row));
+    layout->addWidget(new QLabel(tr("密码"), row));
     layout->addWidget(password_, 2);
 
     connect(entryList_, &QComboBox::activated, this,
@@ -244,7 +249,7 @@ QWidget* MainWindow::BuildCommandRow() {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 7; ++i) {
-        auto* button = new CommandButton(QString::fromUtf8(kCommandLabels[i].caption), row);
+        auto* button = new CommandButton(tr(kCommandLabels[i].caption), row);
         button->setObjectName(QStringLiteral("Label3_%1").arg(i));
         const Command command = kCommandLabels[i].command;
         connect(button, &QToolButton::clicked, this,
@@ -268,13 +273,13 @@ void MainWindow::ApplyMenuStates(const MenuStates& states) {
     for (auto* actions : {&mainActions_, &trayActions_}) {
         actions->at(Command::kDial)->setEnabled(states.dialEnabled);
         actions->at(Command::kHangUp)->setEnabled(states.hangUpEnabled);
-        actions->at(Command::kSound)->setText(QString::fromStdString(states.soundCaption));
+        actions->at(Command::kSound)->setText(CoreText(states.soundCaption));
         for (const Command report :
              {Command::kReportByCall, Command::kReportByDay, Command::kReportByMonth}) {
             actions->at(report)->setEnabled(states.reportEnabled);
         }
     }
-    logActions_.at(Command::kLogOrder)->setText(QString::fromStdString(states.orderCaption));
+    logActions_.at(Command::kLogOrder)->setText(CoreText(states.orderCaption));
 }
 
 void MainWindow::SetBackendNote(const QString& note) {
@@ -295,7 +300,7 @@ void MainWindow::SetFloatWindowChecked(bool checked) {
 void MainWindow::ToggleHistory() {
     QAction* item = mainActions_.at(Command::kShowHistory);
     const bool show = !HistoryShown();
-    item->setText(QString::fromUtf8(show ? kHideHistoryCaption : kShowHistoryCaption));
+    item->setText(tr(show ? kHideHistoryCaption : kShowHistoryCaption));
     history_->setVisible(show);
     FitHeight();
 }

@@ -47,10 +47,11 @@ int RunProgram(const cli::Options& options, Front& front) {
     const bool window = front.HasWindow();
     std::string error;
     if (!PrepareProgramFolder(folder, error, trace)) {
-        return Refuse(
-            front,
-            QStringLiteral("Vornik 无法启动：无法建立程序文件夹：") + QString::fromStdString(error),
-            window, 1);
+        return Refuse(front,
+                      QCoreApplication::translate("vornik::gui::SingleInstance",
+                                                  "Vornik 无法启动：无法建立程序文件夹：") +
+                          QString::fromStdString(error),
+                      window, 1);
     }
     SingleInstance instance(QString::fromStdString(folder.root.string()), window, trace);
     using Outcome = SingleInstance::Outcome;

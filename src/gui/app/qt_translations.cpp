@@ -8,8 +8,8 @@
 namespace vornik::gui {
 
 QTranslator* InstallQtTranslations(const ErrorLog& log, const QString& folder) {
-    // The program speaks Chinese whatever the desktop's locale, so Qt's texts
-    // follow the program, not the system language.
+    // When the program speaks Chinese, Qt's texts follow the program, not the
+    // system language.
     const QString where =
         folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
     const QString catalogue = QStringLiteral("qtbase_zh_CN");

@@ -1,6 +1,6 @@
-// Qt's own texts, the standard buttons of every question among them, read in the
-// program's language only when Qt's Chinese catalogue is installed in the
-// application (Debian package qt6-translations-l10n).
+// Qt's own texts, the standard buttons of every question among them, read in
+// Chinese only when Qt's Chinese catalogue is installed in the application
+// (Debian package qt6-translations-l10n). In English Qt's own texts serve.
 #pragma once
 
 #include <QString>

@@ -14,6 +14,7 @@
 // linker would drop them.
 static void RegisterBuiltInResources() {
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(vornik_translations);
 }
 
 namespace vornik::gui {

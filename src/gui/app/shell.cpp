@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <iostream>
 
+#include "app/core_text.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/locale_number.h"
@@ -109,11 +110,12 @@ void Shell::SizeLiveLabels() {
     call.callIpAddress = "255.255.255.255";
     const UsageTotals none;
     window_->DialMsg()->SetWidestText(
-        Q(ComposeStatusText(call, kLargestFee, none, true, LocaleNumber).text));
-    window_->SpeedMsg()->SetWidestText(Q(SpeedText(kFastestKBps, kFastestKBps, LocaleNumber)));
+        CoreText(ComposeStatusText(call, kLargestFee, none, true, LocaleNumber).text));
+    window_->SpeedMsg()->SetWidestText(
+        CoreText(SpeedText(kFastestKBps, kFastestKBps, LocaleNumber)));
     UsageTotals month;
     month.shownMonthBytes = kMostBytes;
-    window_->History()->Summary()->SetWidestText(Q(
+    window_->History()->Summary()->SetWidestText(CoreText(
         ComposeMonthSummary({2000, 12}, 0, month, true, kLongestSeconds, kLargestFee, LocaleNumber)
             .text));
 }
@@ -360,8 +362,7 @@ void Shell::BringForward() {
 
 void Shell::ConfirmExit() {
     parts_.prompter.AskYesNo(
-        window_.get(), QStringLiteral("退出会造成计时计费不准确，继续使用吗？"),
-        [this](bool keepUsing) {
+        window_.get(), tr("退出会造成计时计费不准确，继续使用吗？"), [this](bool keepUsing) {
             if (keepUsing) {
                 return;
             }
@@ -370,7 +371,7 @@ void Shell::ConfirmExit() {
                 leave();
                 return;
             }
-            parts_.prompter.AskOkCancel(window_.get(), QStringLiteral("希望退出时断开连接吗？"),
+            parts_.prompter.AskOkCancel(window_.get(), tr("希望退出时断开连接吗？"),
                                         [this, leave](bool hangUp) {
                                             if (hangUp) {
                                                 session_.HangUpOnExit();
@@ -403,8 +404,7 @@ void Shell::ExitApp() {
     const Result<bool> saved = session_.CloseForExit();
     if (!saved) {
         // The program is going: this is the last chance to say it.
-        parts_.prompter.Warn(window_.get(),
-                             QString::fromStdString("拨号记录没有保存：" + saved.Error()));
+        parts_.prompter.Warn(window_.get(), tr("拨号记录没有保存：") + CoreText(saved.Error()));
     }
     float_->close();
     window_->AllowClose();
@@ -442,7 +442,7 @@ void Shell::ShowDialStatus(const std::string& line) {
     if (displayGone_) {
         return;
     }
-    window_->ConnectStatus()->setText(Q(line));
+    window_->ConnectStatus()->setText(CoreText(line));
 }
 
 void Shell::PlaySound(Sound sound) {
@@ -471,8 +471,8 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
     const CurrentCall& call = figures.call;
     const StatusText status = ComposeStatusText(call, figures.fee.callFee, figures.totals,
                                                 figures.connected, LocaleNumber);
-    window_->DialMsg()->ShowText(Q(status.text));
-    if (const QString tip = Q(status.trayTip); tip != trayToolTip_) {
+    window_->DialMsg()->ShowText(CoreText(status.text));
+    if (const QString tip = CoreText(status.trayTip); tip != trayToolTip_) {
         // Some notification areas are told of every new tooltip over D-Bus.
         trayToolTip_ = tip;
         if (tray_ != nullptr) {
@@ -484,12 +484,14 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
         ComposeMonthSummary({history->Year(), history->Month()}, history->RowCount(),
                             figures.totals, figures.connected && figures.callInShownMonth,
                             call.callSeconds, figures.fee.callFee, LocaleNumber);
-    history->SetSummary(Q(summary.text), Q(summary.toolTip));
+    history->SetSummary(CoreText(summary.text), CoreText(summary.toolTip));
     const SpeedMeter& speed = figures.speed;
-    window_->SpeedMsg()->ShowText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
+    window_->SpeedMsg()->ShowText(
+        CoreText(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
     window_->Graph()->SetColumns(speed.Columns(figures.maxSpeed));
-    float_->SetTimeLine(Q(FloatTimeLine(call, figures.connected)));
-    float_->SetSpeeds(Q(FloatSpeedText(speed.NewestDown())), Q(FloatSpeedText(speed.NewestUp())));
+    float_->SetTimeLine(CoreText(FloatTimeLine(call, figures.connected)));
+    float_->SetSpeeds(CoreText(FloatSpeedText(speed.NewestDown())),
+                      CoreText(FloatSpeedText(speed.NewestUp())));
 }
 
 void Shell::ShowEntryList(const std::vector<std::string>& names) {
@@ -517,11 +519,11 @@ void Shell::ShowMessage(const std::string& text, std::function<void()> closed) {
     if (displayGone_) {
         return;
     }
-    parts_.prompter.ShowMessage(window_.get(), Q(text), std::move(closed));
+    parts_.prompter.ShowMessage(window_.get(), CoreText(text), std::move(closed));
 }
 
 void Shell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
-    parts_.prompter.AskOkCancel(window_.get(), Q(question), std::move(answer));
+    parts_.prompter.AskOkCancel(window_.get(), CoreText(question), std::move(answer));
 }
 
 }  // namespace vornik::gui

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -49,7 +50,7 @@ QString ErrnoText(int error) {
 }
 
 QString CannotStart(const QString& why) {
-    return QStringLiteral("Vornik 无法启动：") + why;
+    return QCoreApplication::translate("vornik::gui::SingleInstance", "Vornik 无法启动：") + why;
 }
 
 // Why the lock file could not be opened or written, in the user's words.
@@ -57,29 +58,34 @@ QString LockFailureText(int error, const QString& folder, const QString& lockPat
     switch (error) {
         case EISDIR:
             return CannotStart(
-                QStringLiteral(
+                QCoreApplication::translate(
+                    "vornik::gui::SingleInstance",
                     "程序文件夹中的 %1 是一个文件夹，不是锁文件。请把它删除或改名后再启动。")
                     .arg(lockPath));
         case EROFS:
             return CannotStart(
-                QStringLiteral("程序文件夹 %1 在只读的文件系统上，无法写入锁文件和拨号"
-                               "记录。请用 --root 指定一个可写的文件夹。")
+                QCoreApplication::translate("vornik::gui::SingleInstance",
+                                            "程序文件夹 %1 在只读的文件系统上，无法写入锁文件和拨号"
+                                            "记录。请用 --root 指定一个可写的文件夹。")
                     .arg(folder));
         case EACCES:
         case EPERM:
-            return CannotStart(
-                QStringLiteral("没有写入程序文件夹 %1 的权限（%2），无法写入锁文件和拨号"
-                               "记录。请用 --root 指定一个可写的文件夹。")
-                    .arg(folder, ErrnoText(error)));
+            return CannotStart(QCoreApplication::translate(
+                                   "vornik::gui::SingleInstance",
+                                   "没有写入程序文件夹 %1 的权限（%2），无法写入锁文件和拨号"
+                                   "记录。请用 --root 指定一个可写的文件夹。")
+                                   .arg(folder, ErrnoText(error)));
         case ENOSPC:
         case EDQUOT:
-            return CannotStart(
-                QStringLiteral("程序文件夹 %1 所在的磁盘已满（%2），无法写入锁文件。请腾出"
-                               "空间后再启动。")
-                    .arg(folder, ErrnoText(error)));
+            return CannotStart(QCoreApplication::translate(
+                                   "vornik::gui::SingleInstance",
+                                   "程序文件夹 %1 所在的磁盘已满（%2），无法写入锁文件。请腾出"
+                                   "空间后再启动。")
+                                   .arg(folder, ErrnoText(error)));
         default:
             return CannotStart(
-                QStringLiteral("无法写入锁文件 %1：%2").arg(lockPath, ErrnoText(error)));
+                QCoreApplication::translate("vornik::gui::SingleInstance", "无法写入锁文件 %1：%2")
+                    .arg(lockPath, ErrnoText(error)));
     }
 }
 
@@ -238,22 +244,27 @@ SingleInstance::Claimed SingleInstance::Claim() {
         const QByteArray answer = AskOwner(static_cast<int>(deadline.remainingTime()));
         if (answer == "window") {
             return {Outcome::kAnotherRunning, true,
-                    QStringLiteral("Vornik 已在运行（程序文件夹 %1），已把它的窗口调到前面。")
+                    QCoreApplication::translate(
+                        "vornik::gui::SingleInstance",
+                        "Vornik 已在运行（程序文件夹 %1），已把它的窗口调到前面。")
                         .arg(folder_)};
         }
         if (!answer.isEmpty()) {
             return {Outcome::kAnotherRunning, false,
-                    QStringLiteral("Vornik 已在运行（程序文件夹 %1，%2），它在终端中运行，没有窗口"
-                                   "可以调到前面。要结束它，请在它的终端中按 Ctrl-C。")
+                    QCoreApplication::translate(
+                        "vornik::gui::SingleInstance",
+                        "Vornik 已在运行（程序文件夹 %1，%2），它在终端中运行，没有窗口"
+                        "可以调到前面。要结束它，请在它的终端中按 Ctrl-C。")
                         .arg(folder_, owner)};
         }
         if (deadline.hasExpired()) {
-            return {
-                Outcome::kCannotStart, false,
-                CannotStart(QStringLiteral("程序文件夹 %1 被另一个进程（%2）锁定，但它没有应答："
-                                           "它可能已停住，或在另一台计算机上使用这个文件夹。请"
-                                           "先结束它再启动。")
-                                .arg(folder_, owner))};
+            return {Outcome::kCannotStart, false,
+                    CannotStart(QCoreApplication::translate(
+                                    "vornik::gui::SingleInstance",
+                                    "程序文件夹 %1 被另一个进程（%2）锁定，但它没有应答："
+                                    "它可能已停住，或在另一台计算机上使用这个文件夹。请"
+                                    "先结束它再启动。")
+                                    .arg(folder_, owner))};
         }
         // The owner may be leaving, or just starting and not yet listening.
         QThread::msleep(200);
@@ -436,17 +447,20 @@ std::optional<std::string> SingleInstance::AskCommand(const QString& programFold
 QString SingleInstance::OwnerDescription() const {
     QFile file(lockPath_);
     if (!file.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("进程号不明");
+        return QCoreApplication::translate("vornik::gui::SingleInstance", "进程号不明");
     }
     const QList<QByteArray> lines = file.read(512).split('\n');
     bool isNumber = false;
     const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
     if (!isNumber) {
-        return QStringLiteral("进程号不明");
+        return QCoreApplication::translate("vornik::gui::SingleInstance", "进程号不明");
     }
     const QString host = QString::fromUtf8(lines.value(2).trimmed());
-    return host.isEmpty() ? QStringLiteral("进程 %1").arg(pid)
-                          : QStringLiteral("进程 %1，计算机 %2").arg(pid).arg(host);
+    return host.isEmpty()
+               ? QCoreApplication::translate("vornik::gui::SingleInstance", "进程 %1").arg(pid)
+               : QCoreApplication::translate("vornik::gui::SingleInstance", "进程 %1，计算机 %2")
+                     .arg(pid)
+                     .arg(host);
 }
 
 }  // namespace vornik::gui

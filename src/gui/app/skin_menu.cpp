@@ -30,14 +30,14 @@ void SkinEngine::ApplySkinColours() const {
 
 SkinMenu::SkinMenu(QMenu* menu, SkinHooks hooks) : QObject(menu), hooks_(std::move(hooks)) {
     // The plain style is shown, so that the desktop's own look can be had back.
-    AddItem(menu, kPlainStyle, QStringLiteral("系统风格"));
+    AddItem(menu, kPlainStyle, tr("系统风格"));
     menu->addSeparator();
     for (const int index : {kDarkMetal, kGreenYears, kBlueFantasy}) {
-        AddItem(menu, index, QString::fromUtf8(SkinAt(index)->caption));
+        AddItem(menu, index, tr(SkinAt(index)->caption));
     }
     // Customising has nothing to offer: the element keeps its rules but is not
     // shown.
-    AddItem(menu, kCustomise, QStringLiteral("定制..."));
+    AddItem(menu, kCustomise, tr("定制..."));
     items_.at(kCustomise)->setVisible(false);
 }
 

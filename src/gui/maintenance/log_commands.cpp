@@ -1,5 +1,6 @@
 #include "maintenance/log_commands.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "app/core_text.h"
 #include "app/file_chooser.h"
 #include "app/prompter.h"
 #include "app/session.h"
@@ -18,17 +20,17 @@ namespace vornik::gui {
 namespace {
 
 QString Q(const char* text) {
-    return QString::fromUtf8(text);
+    return CoreText(text);
 }
 
-const QString kFilter = QtFilter(Q(kLogFileFilter));
+QString LogFileFilter() {
+    return QtFilter(Q(kLogFileFilter));
+}
 
 // The core's text, written as the user reads it, with its one backslash.
 constexpr std::string_view kRestoreWarningRaw =
     R"(选定文件将要覆盖程序安装目录下拨号记录(db\DialLog.db))";
 static_assert(kRestoreWarningRaw == kRestoreWarningText);
-const QString kRestoreWarning =
-    QString::fromUtf8(kRestoreWarningRaw.data(), static_cast<qsizetype>(kRestoreWarningRaw.size()));
 
 // Saving never replaces silently: backup asks itself before it replaces a file,
 // and export adds to an existing log rather than replacing it.
@@ -41,7 +43,8 @@ bool SameFile(const QString& one, const QString& other) {
 
 // Shown while a job runs; the window's thread keeps metering behind it.
 QProgressDialog* ShowBusy(QWidget* window) {
-    auto* busy = new QProgressDialog(QStringLiteral("请稍候……"), QString(), 0, 0, window);
+    auto* busy = new QProgressDialog(QCoreApplication::translate("LogCommands", "请稍候……"),
+                                     QString(), 0, 0, window);
     busy->setObjectName(QStringLiteral("logJobBusy"));
     busy->setWindowTitle(kApplicationTitle);
     busy->setWindowModality(Qt::WindowModal);
@@ -76,12 +79,12 @@ QString LogCommands::LogFile() const {
 }
 
 void LogCommands::Tell(const std::string& text) {
-    prompter_.ShowMessage(window_, QString::fromStdString(text), [] {});
+    prompter_.ShowMessage(window_, CoreText(text), [] {});
 }
 
 void LogCommands::Run(const LogJob& job) {
     if (runner_.Busy()) {
-        Tell("另一项拨号记录操作还没有结束，请稍后再试。");
+        Tell(QT_TRANSLATE_NOOP("core", "另一项拨号记录操作还没有结束，请稍后再试。"));
         return;
     }
     QProgressDialog* busy = ShowBusy(window_);
@@ -114,12 +117,13 @@ void LogCommands::Compact() {
 }
 
 void LogCommands::Backup() {
-    const QString file = chooser_->SaveFileName(window_, Q(kBackupDialogTitle), LogFile(), kFilter);
+    const QString file =
+        chooser_->SaveFileName(window_, Q(kBackupDialogTitle), LogFile(), LogFileFilter());
     if (file.isEmpty()) {
         return;
     }
     if (SameFile(file, LogFile())) {
-        Tell("不能把拨号记录备份到它自己，请另选一个文件。");
+        Tell(QT_TRANSLATE_NOOP("core", "不能把拨号记录备份到它自己，请另选一个文件。"));
         return;
     }
     const LogJob job = JobOf(LogJobKind::kBackup, PathOf(file));
@@ -127,8 +131,9 @@ void LogCommands::Backup() {
         Run(job);
         return;
     }
-    const QString question = QStringLiteral("%1 已经存在，要用拨号记录的备份替换它吗？")
-                                 .arg(QDir::toNativeSeparators(file));
+    const QString question =
+        QCoreApplication::translate("LogCommands", "%1 已经存在，要用拨号记录的备份替换它吗？")
+            .arg(QDir::toNativeSeparators(file));
     prompter_.AskYesNo(window_, question, [this, job](bool yes) {
         if (yes) {
             Run(job);
@@ -138,17 +143,17 @@ void LogCommands::Backup() {
 
 void LogCommands::Restore() {
     const QString file =
-        chooser_->OpenFileName(window_, Q(kRestoreDialogTitle), DbFolder(), kFilter);
+        chooser_->OpenFileName(window_, Q(kRestoreDialogTitle), DbFolder(), LogFileFilter());
     if (file.isEmpty()) {
         return;
     }
     const LogJob job = JobOf(LogJobKind::kRestore, PathOf(file));
-    prompter_.ShowMessage(window_, kRestoreWarning, [this, job] { Run(job); });
+    prompter_.ShowMessage(window_, Q(kRestoreWarningText), [this, job] { Run(job); });
 }
 
 void LogCommands::Export() {
     const QString file =
-        chooser_->SaveFileName(window_, Q(kExportDialogTitle), DbFolder(), kFilter);
+        chooser_->SaveFileName(window_, Q(kExportDialogTitle), DbFolder(), LogFileFilter());
     if (file.isEmpty()) {
         return;
     }
@@ -167,7 +172,7 @@ void LogCommands::Export() {
 
 void LogCommands::Import() {
     const QString file =
-        chooser_->OpenFileName(window_, Q(kImportDialogTitle), DbFolder(), kFilter);
+        chooser_->OpenFileName(window_, Q(kImportDialogTitle), DbFolder(), LogFileFilter());
     if (file.isEmpty()) {
         return;
     }

@@ -28,8 +28,11 @@ void ShowTime(QTimeEdit* edit, const QString& cell) {
 }  // namespace
 
 DiscountTimeEditor::DiscountTimeEditor(Dbio& db, Prompter& prompter, QWidget* parent)
-    : TableEditor(QStringLiteral("设置优惠时段"),
-                  {{"开始时间", 0.33}, {"结束时间", 0.33}, {"折扣", 0.33}, {"序号", 0.24}},
+    : TableEditor(tr("设置优惠时段"),
+                  {{QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "开始时间"), 0.33},
+                   {QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "结束时间"), 0.33},
+                   {QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "折扣"), 0.33},
+                   {QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "序号"), 0.24}},
                   prompter, parent),
       table_(db) {
     setObjectName(QStringLiteral("frmDiscountTime"));
@@ -37,9 +40,9 @@ DiscountTimeEditor::DiscountTimeEditor(Dbio& db, Prompter& prompter, QWidget* pa
     end_ = NewTimeEdit(this, "endTime");
     discount_ = NewBox(this, "discount", "");
     QGridLayout* fields = Fields();
-    AddLabelled(fields, 0, 0, "从", begin_);
-    AddLabelled(fields, 0, 2, "到", end_);
-    AddLabelled(fields, 1, 0, "折扣", discount_);
+    AddLabelled(fields, 0, 0, QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "从"), begin_);
+    AddLabelled(fields, 0, 2, QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "到"), end_);
+    AddLabelled(fields, 1, 0, QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "折扣"), discount_);
     Grid()->setObjectName(QStringLiteral("discountTimeGrid"));
     RefreshGrid();
 }

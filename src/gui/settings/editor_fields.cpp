@@ -1,5 +1,6 @@
 #include "settings/editor_fields.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,7 +14,8 @@ QLineEdit* NewBox(QWidget* parent, const char* objectName, const char* text) {
 }
 
 void AddLabelled(QGridLayout* layout, int row, int column, const char* label, QWidget* field) {
-    auto* caption = new QLabel(QString::fromUtf8(label), field->parentWidget());
+    auto* caption = new QLabel(QCoreApplication::translate("vornik::gui::TableEditor", label),
+                               field->parentWidget());
     caption->setBuddy(field);
     layout->addWidget(caption, row, column);
     layout->addWidget(field, row, column + 1);

@@ -12,10 +12,13 @@
 namespace vornik::gui {
 
 HolidayEditor::HolidayEditor(Dbio& db, Prompter& prompter, QWidget* parent)
-    : TableEditor(
-          QStringLiteral("设置节假日"),
-          {{"节日名称", 0.25}, {"开始时间", 0.25}, {"天数", 0.25}, {"折扣", 0.24}, {"编号", 0.2}},
-          prompter, parent),
+    : TableEditor(tr("设置节假日"),
+                  {{QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "节日名称"), 0.25},
+                   {QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "开始时间"), 0.25},
+                   {QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "天数"), 0.25},
+                   {QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "折扣"), 0.24},
+                   {QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "编号"), 0.2}},
+                  prompter, parent),
       table_(db) {
     setObjectName(QStringLiteral("frmHoliday"));
     name_ = NewBox(this, "holidayName", "");
@@ -26,11 +29,13 @@ HolidayEditor::HolidayEditor(Dbio& db, Prompter& prompter, QWidget* parent)
     days_ = NewBox(this, "totalDays", "1");
     discount_ = NewBox(this, "discount", "0.5");
     QGridLayout* fields = Fields();
-    AddLabelled(fields, 0, 0, "节日名称:", name_);
-    AddLabelled(fields, 0, 2, "开始日期:", beginDate_);
-    AddLabelled(fields, 1, 0, "持续时间：", days_);
-    fields->addWidget(new QLabel(QStringLiteral("天"), this), 1, 2);
-    AddLabelled(fields, 2, 0, "享受折扣：", discount_);
+    AddLabelled(fields, 0, 0, QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "节日名称:"), name_);
+    AddLabelled(fields, 0, 2, QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "开始日期:"),
+                beginDate_);
+    AddLabelled(fields, 1, 0, QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "持续时间："), days_);
+    fields->addWidget(new QLabel(tr("天"), this), 1, 2);
+    AddLabelled(fields, 2, 0, QT_TRANSLATE_NOOP("vornik::gui::TableEditor", "享受折扣："),
+                discount_);
     Grid()->setObjectName(QStringLiteral("holidayGrid"));
     RefreshGrid();
 }

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/centre_on_screen.h"
+#include "app/core_text.h"
 #include "app/prompter.h"
 
 namespace vornik::gui {
@@ -29,21 +30,21 @@ OptionsDialog::OptionsDialog(SettingsStore& settings, Prompter& prompter, Option
                              QWidget* parent)
     : QDialog(parent), settings_(settings), prompter_(prompter), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("optionsDialog"));
-    setWindowTitle(QStringLiteral("设置拨号规则"));
+    setWindowTitle(tr("设置拨号规则"));
     setAttribute(Qt::WA_DeleteOnClose);
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabs"));
     // All six captions in view: the dialog is as wide as its tab row.
     tabs_->setUsesScrollButtons(false);
-    tabs_->addTab(BuildDialTab(), QStringLiteral("拨号设置"));
-    tabs_->addTab(BuildIdleTab(), QStringLiteral("空闲设置"));
-    tabs_->addTab(BuildFeeTab(), QStringLiteral("资费设置"));
-    tabs_->addTab(BuildPasswordTab(), QStringLiteral("密码设置"));
-    tabs_->addTab(BuildOtherTab(), QStringLiteral("其他选项"));
-    tabs_->addTab(BuildAutomaticTab(), QStringLiteral("自动开关"));
-    save_ = new QPushButton(QStringLiteral("保存"), this);
+    tabs_->addTab(BuildDialTab(), tr("拨号设置"));
+    tabs_->addTab(BuildIdleTab(), tr("空闲设置"));
+    tabs_->addTab(BuildFeeTab(), tr("资费设置"));
+    tabs_->addTab(BuildPasswordTab(), tr("密码设置"));
+    tabs_->addTab(BuildOtherTab(), tr("其他选项"));
+    tabs_->addTab(BuildAutomaticTab(), tr("自动开关"));
+    save_ = new QPushButton(tr("保存"), this);
     save_->setObjectName(QStringLiteral("saveButton"));
-    close_ = new QPushButton(QStringLiteral("关闭"), this);
+    close_ = new QPushButton(tr("关闭"), this);
     close_->setObjectName(QStringLiteral("closeButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -166,7 +167,7 @@ void OptionsDialog::SaveOptions(std::function<void()> then) {
     if (const auto problem = ValidateOptions(options)) {
         tabs_->setCurrentIndex(static_cast<int>(problem->tab));
         QLineEdit* box = numberBoxes_.at(problem->field);
-        prompter_.ShowMessage(this, Q(problem->message), [self, box, then] {
+        prompter_.ShowMessage(this, CoreText(problem->message), [self, box, then] {
             if (self) {
                 box->setFocus();
                 box->selectAll();
@@ -183,7 +184,7 @@ void OptionsDialog::SaveOptions(std::function<void()> then) {
         hooks_.rulesSaved();
     }
     if (!saved) {
-        prompter_.ShowMessage(this, Q(saved.Error()), std::move(then));
+        prompter_.ShowMessage(this, CoreText(saved.Error()), std::move(then));
         return;
     }
     then();
@@ -195,7 +196,7 @@ void OptionsDialog::SavePassword() {
                     password2_->text().toStdString()});
     savePassword_->setEnabled(false);
     if (message) {
-        prompter_.ShowMessage(this, Q(*message), [] {});
+        prompter_.ShowMessage(this, CoreText(*message), [] {});
     }
 }
 
@@ -209,7 +210,7 @@ void OptionsDialog::reject() {
     }
     asking_ = true;
     QPointer<OptionsDialog> self(this);
-    prompter_.AskYesNo(this, QStringLiteral("你修改了拨号规则，要保存吗？"), [self](bool yes) {
+    prompter_.AskYesNo(this, tr("你修改了拨号规则，要保存吗？"), [self](bool yes) {
         const auto close = [self] {
             if (self) {
                 self->QDialog::reject();

@@ -20,7 +20,7 @@ namespace {
 constexpr int kBoxWidth = 60;
 
 QGroupBox* Frame(const char* name, const char* caption, QWidget* parent) {
-    auto* frame = new QGroupBox(QString::fromUtf8(caption), parent);
+    auto* frame = new QGroupBox(OptionsDialog::tr(caption), parent);
     frame->setObjectName(QString::fromUtf8(name));
     new QVBoxLayout(frame);
     return frame;
@@ -60,7 +60,7 @@ QWidget* OptionsDialog::Row(std::initializer_list<RowPart> parts) {
     layout->setContentsMargins(0, 0, 0, 0);
     for (const RowPart& part : parts) {
         if (const auto* text = std::get_if<const char*>(&part)) {
-            layout->addWidget(new QLabel(QString::fromUtf8(*text)));
+            layout->addWidget(new QLabel(tr(*text)));
         } else {
             layout->addWidget(std::get<QWidget*>(part));
         }
@@ -85,7 +85,7 @@ QLineEdit* OptionsDialog::AddNumberBox(const char* name, std::string Options::*v
 }
 
 QCheckBox* OptionsDialog::AddSwitch(const char* name, const char* caption, bool Options::*value) {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), this);
+    auto* box = new QCheckBox(tr(caption), this);
     box->setObjectName(QString::fromUtf8(name));
     switches_.emplace_back(value, box);
     return box;
@@ -96,7 +96,7 @@ QButtonGroup* OptionsDialog::AddChoice(
     auto* group = new QButtonGroup(this);
     int id = 0;
     for (const auto& [name, caption] : buttons) {
-        auto* button = new QRadioButton(QString::fromUtf8(caption), this);
+        auto* button = new QRadioButton(tr(caption), this);
         button->setObjectName(QString::fromUtf8(name));
         group->addButton(button, id++);
     }
@@ -105,7 +105,7 @@ QButtonGroup* OptionsDialog::AddChoice(
 
 QPushButton* OptionsDialog::AddEditorButton(const char* name, const char* caption,
                                             void (OptionsDialog::*request)()) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), this);
+    auto* button = new QPushButton(tr(caption), this);
     button->setObjectName(QString::fromUtf8(name));
     connect(button, &QPushButton::clicked, this, request);
     return button;
@@ -114,7 +114,7 @@ QPushButton* OptionsDialog::AddEditorButton(const char* name, const char* captio
 QWidget* OptionsDialog::BuildDialTab() {
     QGroupBox* limits = Frame("dialFrame", "", this);
     Rows(limits)->addWidget(
-        Row({"每月计费开始日期",
+        Row({QT_TR_NOOP("每月计费开始日期"),
              AddNumberBox("FirstFeeDay", &Options::firstFeeDay, OptionField::kFirstFeeDay)}));
     struct Limit {
         const char* switchName;
@@ -126,14 +126,16 @@ QWidget* OptionsDialog::BuildDialTab() {
         const char* unit;
     };
     for (const Limit& limit : {
-             Limit{"chkMonthlyMaxTime", "每月上网时限", &Options::monthlyMaxTimeOn,
+             Limit{"chkMonthlyMaxTime", QT_TR_NOOP("每月上网时限"), &Options::monthlyMaxTimeOn,
                    "monthlyMaxTime", &Options::monthlyMaxTime, OptionField::kMonthlyMaxTime,
-                   "小时"},
-             Limit{"chkDailyMaxTime", "每日上网时限", &Options::dailyMaxTimeOn, "dailyMaxTime",
-                   &Options::dailyMaxTime, OptionField::kDailyMaxTime, "小时"},
-             Limit{"chkEachMaxTime", "每次上网时限", &Options::eachMaxTimeOn, "eachMaxTime",
-                   &Options::eachMaxTime, OptionField::kEachMaxTime, "小时"},
-             Limit{"chkMonthlyMaxVolume", "每月流量时限", &Options::monthlyMaxVolumeOn,
+                   QT_TR_NOOP("小时")},
+             Limit{"chkDailyMaxTime", QT_TR_NOOP("每日上网时限"), &Options::dailyMaxTimeOn,
+                   "dailyMaxTime", &Options::dailyMaxTime, OptionField::kDailyMaxTime,
+                   QT_TR_NOOP("小时")},
+             Limit{"chkEachMaxTime", QT_TR_NOOP("每次上网时限"), &Options::eachMaxTimeOn,
+                   "eachMaxTime", &Options::eachMaxTime, OptionField::kEachMaxTime,
+                   QT_TR_NOOP("小时")},
+             Limit{"chkMonthlyMaxVolume", QT_TR_NOOP("每月流量时限"), &Options::monthlyMaxVolumeOn,
                    "monthlyMaxVolume", &Options::monthlyMaxVolume, OptionField::kMonthlyMaxVolume,
                    "MB"},
          }) {
@@ -141,52 +143,58 @@ QWidget* OptionsDialog::BuildDialTab() {
             Row({AddSwitch(limit.switchName, limit.caption, limit.on),
                  AddNumberBox(limit.boxName, limit.value, limit.field), limit.unit}));
     }
-    QGroupBox* alerts = Frame("alertFrame", "超时警报", this);
+    QGroupBox* alerts = Frame("alertFrame", QT_TR_NOOP("超时警报"), this);
     Rows(alerts)->addWidget(
-        Row({AddSwitch("soundAlert", "报警声音", &Options::soundAlert),
-             AddSwitch("messageAlert", "弹出信息", &Options::messageAlert),
-             AddSwitch("disconnectAlert", "强制挂断", &Options::disconnectAlert)}));
+        Row({AddSwitch("soundAlert", QT_TR_NOOP("报警声音"), &Options::soundAlert),
+             AddSwitch("messageAlert", QT_TR_NOOP("弹出信息"), &Options::messageAlert),
+             AddSwitch("disconnectAlert", QT_TR_NOOP("强制挂断"), &Options::disconnectAlert)}));
     return Tab({limits, alerts});
 }
 
 QWidget* OptionsDialog::BuildIdleTab() {
     QGroupBox* idle = Frame("idleFrame", "", this);
     Rows(idle)->addWidget(Row(
-        {"当流量低于",
+        {QT_TR_NOOP("当流量低于"),
          AddNumberBox("MaxSpeedForIdle", &Options::maxSpeedForIdle, OptionField::kMaxSpeedForIdle),
-         "KB/秒 时为网络空闲"}));
+         QT_TR_NOOP("KB/秒 时为网络空闲")}));
     Rows(idle)->addWidget(
-        Row({"当空闲超过",
+        Row({QT_TR_NOOP("当空闲超过"),
              AddNumberBox("IdleTimeMax", &Options::idleTimeMax, OptionField::kIdleTimeMax),
-             "秒 时采取操作："}));
-    idleAction_ = AddChoice(
-        {{"idleHangUp", "自动断开"}, {"idleAsk", "弹出信息提醒"}, {"idleKeepAlive", "防止掉线"}});
+             QT_TR_NOOP("秒 时采取操作：")}));
+    idleAction_ = AddChoice({{"idleHangUp", QT_TR_NOOP("自动断开")},
+                             {"idleAsk", QT_TR_NOOP("弹出信息提醒")},
+                             {"idleKeepAlive", QT_TR_NOOP("防止掉线")}});
     Rows(idle)->addWidget(
         Row({idleAction_->button(0), idleAction_->button(1), idleAction_->button(2)}));
     return Tab({idle});
 }
 
 QWidget* OptionsDialog::BuildFeeTab() {
-    QGroupBox* phone = Frame("phoneFeeFrame", "电话费", this);
+    QGroupBox* phone = Frame("phoneFeeFrame", QT_TR_NOOP("电话费"), this);
     Rows(phone)->addWidget(
-        Row({AddNumberBox("PhoneFee", &Options::phoneFee, OptionField::kPhoneFee), "元/小时"}));
-    QGroupBox* method = Frame("feeTypeFrame", "上网计费方式", this);
-    feeType_ =
-        AddChoice({{"feeTypeBaoshi", "包时"}, {"feeTypeJishi", "计时"}, {"feeTypeBaoyue", "包月"}});
+        Row({AddNumberBox("PhoneFee", &Options::phoneFee, OptionField::kPhoneFee),
+             QT_TR_NOOP("元/小时")}));
+    QGroupBox* method = Frame("feeTypeFrame", QT_TR_NOOP("上网计费方式"), this);
+    feeType_ = AddChoice({{"feeTypeBaoshi", QT_TR_NOOP("包时")},
+                          {"feeTypeJishi", QT_TR_NOOP("计时")},
+                          {"feeTypeBaoyue", QT_TR_NOOP("包月")}});
     Rows(method)->addWidget(Row({feeType_->button(0), feeType_->button(1), feeType_->button(2)}));
     tariffFrames_ = {BuildBaoshiFrame(), BuildJishiFrame(), BuildBaoyueFrame()};
     return Tab({phone, method, tariffFrames_[0], tariffFrames_[1], tariffFrames_[2]});
 }
 
 QGroupBox* OptionsDialog::BuildBaoshiFrame() {
-    QGroupBox* frame = Frame("baoshiFrame", "包时选项", this);
-    Rows(frame)->addWidget(Row(
-        {"每月", AddNumberBox("BaoshiTime", &Options::baoshiTime, OptionField::kBaoshiTime),
-         "小时共", AddNumberBox("BaoshiFee", &Options::baoshiFee, OptionField::kBaoshiFee), "元"}));
-    Rows(frame)->addWidget(Row({"超时则",
+    QGroupBox* frame = Frame("baoshiFrame", QT_TR_NOOP("包时选项"), this);
+    Rows(frame)->addWidget(
+        Row({QT_TR_NOOP("每月"),
+             AddNumberBox("BaoshiTime", &Options::baoshiTime, OptionField::kBaoshiTime),
+             QT_TR_NOOP("小时共"),
+             AddNumberBox("BaoshiFee", &Options::baoshiFee, OptionField::kBaoshiFee),
+             QT_TR_NOOP("元")}));
+    Rows(frame)->addWidget(Row({QT_TR_NOOP("超时则"),
                                 AddNumberBox("BaoshiTimeOutFee", &Options::baoshiTimeOutFee,
                                              OptionField::kBaoshiTimeOutFee),
-                                "元/小时"}));
+                                QT_TR_NOOP("元/小时")}));
     AddDiscountRows(Rows(frame),
                     {"Baoshi", &Options::baoshiMinFeeUnit, &Options::baoshiHolidayDiscounted,
                      &Options::baoshiTimeDiscounted, &Options::baoshiWeekendDiscounted,
@@ -195,10 +203,11 @@ QGroupBox* OptionsDialog::BuildBaoshiFrame() {
 }
 
 QGroupBox* OptionsDialog::BuildJishiFrame() {
-    QGroupBox* frame = Frame("jishiFrame", "计时选项", this);
+    QGroupBox* frame = Frame("jishiFrame", QT_TR_NOOP("计时选项"), this);
     Rows(frame)->addWidget(
-        Row({"上网费：", AddNumberBox("JishiFee", &Options::jishiFee, OptionField::kJishiFee),
-             "元/小时"}));
+        Row({QT_TR_NOOP("上网费："),
+             AddNumberBox("JishiFee", &Options::jishiFee, OptionField::kJishiFee),
+             QT_TR_NOOP("元/小时")}));
     AddDiscountRows(Rows(frame),
                     {"Jishi", &Options::jishiMinFeeUnit, &Options::jishiHolidayDiscounted,
                      &Options::jishiTimeDiscounted, &Options::jishiWeekendDiscounted,
@@ -210,34 +219,40 @@ void OptionsDialog::AddDiscountRows(QVBoxLayout* frame, const TariffDiscounts& d
     const std::string prefix = d.prefix;
     const auto name = [&prefix](const char* rest) { return prefix + rest; };
     frame->addWidget(
-        Row({AddSwitch(name("MinFeeUnit").c_str(), "按分钟计费", d.minFeeUnit),
-             AddSwitch(name("HolidayDiscounted").c_str(), "节假日优惠", d.holidayDiscounted)}));
+        Row({AddSwitch(name("MinFeeUnit").c_str(), QT_TR_NOOP("按分钟计费"), d.minFeeUnit),
+             AddSwitch(name("HolidayDiscounted").c_str(), QT_TR_NOOP("节假日优惠"),
+                       d.holidayDiscounted)}));
     frame->addWidget(Row(
-        {AddSwitch(name("TimeDiscounted").c_str(), "特殊时段优惠", d.timeDiscounted),
-         AddSwitch(name("WeekendDiscounted").c_str(), "双休日优惠", d.weekendDiscounted), "折扣：",
+        {AddSwitch(name("TimeDiscounted").c_str(), QT_TR_NOOP("特殊时段优惠"), d.timeDiscounted),
+         AddSwitch(name("WeekendDiscounted").c_str(), QT_TR_NOOP("双休日优惠"),
+                   d.weekendDiscounted),
+         QT_TR_NOOP("折扣："),
          AddNumberBox(name("WeekendDiscount").c_str(), d.weekendDiscount,
                       d.weekendDiscountField)}));
-    frame->addWidget(Row({AddEditorButton(name("SetDiscountTime").c_str(), "设置优惠时段",
-                                          &OptionsDialog::discountTimeEditorRequested),
-                          AddEditorButton(name("SetHoliday").c_str(), "设置节假日",
-                                          &OptionsDialog::holidayEditorRequested)}));
+    frame->addWidget(
+        Row({AddEditorButton(name("SetDiscountTime").c_str(), QT_TR_NOOP("设置优惠时段"),
+                             &OptionsDialog::discountTimeEditorRequested),
+             AddEditorButton(name("SetHoliday").c_str(), QT_TR_NOOP("设置节假日"),
+                             &OptionsDialog::holidayEditorRequested)}));
 }
 
 QGroupBox* OptionsDialog::BuildBaoyueFrame() {
-    QGroupBox* frame = Frame("baoyueFrame", "包月选项", this);
+    QGroupBox* frame = Frame("baoyueFrame", QT_TR_NOOP("包月选项"), this);
     Rows(frame)->addWidget(
-        Row({"包月上网费用",
-             AddNumberBox("BaoyueFee", &Options::baoyueFee, OptionField::kBaoyueFee), "元/月"}));
+        Row({QT_TR_NOOP("包月上网费用"),
+             AddNumberBox("BaoyueFee", &Options::baoyueFee, OptionField::kBaoyueFee),
+             QT_TR_NOOP("元/月")}));
     baoyueBegin_ = new QDateEdit(QDate::currentDate(), this);
     baoyueBegin_->setObjectName(QStringLiteral("BaoyueBeginTime"));
     baoyueBegin_->setCalendarPopup(true);
-    Rows(frame)->addWidget(Row({"包月开始时间", baoyueBegin_}));
+    Rows(frame)->addWidget(Row({QT_TR_NOOP("包月开始时间"), baoyueBegin_}));
     return frame;
 }
 
 QWidget* OptionsDialog::BuildPasswordTab() {
     QGroupBox* frame = Frame("passwordFrame", "", this);
-    pwdProtected_ = AddSwitch("PwdProtected", "设置规则、退出程序输入密码", &Options::pwdProtected);
+    pwdProtected_ =
+        AddSwitch("PwdProtected", QT_TR_NOOP("设置规则、退出程序输入密码"), &Options::pwdProtected);
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("Password"));
     password2_ = new QLineEdit(this);
@@ -245,12 +260,12 @@ QWidget* OptionsDialog::BuildPasswordTab() {
     for (QLineEdit* box : {password_, password2_}) {
         box->setEchoMode(QLineEdit::Password);
     }
-    savePassword_ = new QPushButton(QStringLiteral("保存密码"), this);
+    savePassword_ = new QPushButton(tr("保存密码"), this);
     savePassword_->setObjectName(QStringLiteral("savePasswordButton"));
     savePassword_->setEnabled(false);
     Rows(frame)->addWidget(Row({pwdProtected_}));
-    Rows(frame)->addWidget(Row({"输入新密码", password_}));
-    Rows(frame)->addWidget(Row({"新密码确认", password2_, "(至少4位)"}));
+    Rows(frame)->addWidget(Row({QT_TR_NOOP("输入新密码"), password_}));
+    Rows(frame)->addWidget(Row({QT_TR_NOOP("新密码确认"), password2_, QT_TR_NOOP("(至少4位)")}));
     Rows(frame)->addWidget(Row({savePassword_}));
     connect(savePassword_, &QPushButton::clicked, this, &OptionsDialog::SavePassword);
     return Tab({frame});
@@ -258,24 +273,27 @@ QWidget* OptionsDialog::BuildPasswordTab() {
 
 QWidget* OptionsDialog::BuildOtherTab() {
     QGroupBox* frame = Frame("otherFrame", "", this);
-    showFloatWin_ = AddSwitch("chkShowFloatWin", "显示浮动状态窗口", &Options::showFloatWin);
+    showFloatWin_ =
+        AddSwitch("chkShowFloatWin", QT_TR_NOOP("显示浮动状态窗口"), &Options::showFloatWin);
     Rows(frame)->addWidget(Row({showFloatWin_}));
+    Rows(frame)->addWidget(Row({AddSwitch("WindowAutoHide", QT_TR_NOOP("程序启动时自动隐藏窗口"),
+                                          &Options::windowAutoHide)}));
     Rows(frame)->addWidget(
-        Row({AddSwitch("WindowAutoHide", "程序启动时自动隐藏窗口", &Options::windowAutoHide)}));
-    Rows(frame)->addWidget(Row({AddSwitch("CloseSound", "关闭提示声音", &Options::closeSound)}));
-    auto* speedLabel = new QLabel(QStringLiteral("网络最大流速:"), this);
-    speedLabel->setToolTip(QStringLiteral("此值的设定将影响窗口中绿色的网络流速图"));
+        Row({AddSwitch("CloseSound", QT_TR_NOOP("关闭提示声音"), &Options::closeSound)}));
+    auto* speedLabel = new QLabel(tr("网络最大流速:"), this);
+    speedLabel->setToolTip(tr("此值的设定将影响窗口中绿色的网络流速图"));
     QLineEdit* maxSpeed = AddNumberBox("maxspeed", &Options::maxSpeed, OptionField::kMaxSpeed);
     maxSpeed->setText(QStringLiteral("70"));
     Rows(frame)->addWidget(Row({speedLabel, maxSpeed, "KB/s"}));
-    logOrder_ = AddChoice({{"logOrderAscending", "升序"}, {"logOrderDescending", "降序"}});
+    logOrder_ = AddChoice(
+        {{"logOrderAscending", QT_TR_NOOP("升序")}, {"logOrderDescending", QT_TR_NOOP("降序")}});
     Rows(frame)->addWidget(
-        Row({"拨号历史记录存放顺序：", logOrder_->button(0), logOrder_->button(1)}));
+        Row({QT_TR_NOOP("拨号历史记录存放顺序："), logOrder_->button(0), logOrder_->button(1)}));
     opacity_ = new QSlider(Qt::Horizontal, this);
     opacity_->setObjectName(QStringLiteral("opacityBar"));
     opacity_->setRange(Options::kFaintestAlpha, Options::kOpaque);
     opacity_->setValue(Options::kDefaultAlpha);
-    Rows(frame)->addWidget(Row({"浮动窗口透明度：", opacity_}));
+    Rows(frame)->addWidget(Row({QT_TR_NOOP("浮动窗口透明度："), opacity_}));
     return Tab({frame});
 }
 
@@ -288,14 +306,17 @@ QWidget* OptionsDialog::BuildAutomaticTab() {
     for (QTimeEdit* picker : {autoDialAt_, autoDisconnectAt_}) {
         picker->setDisplayFormat(QStringLiteral("HH:mm"));
     }
-    Rows(frame)->addWidget(Row({AddSwitch("chkAutoDial", "开机自动拨号", &Options::autoDial)}));
-    Rows(frame)->addWidget(Row(
-        {AddSwitch("chkAutoDialTime", "每天自动拨号时间", &Options::autoDialTime), autoDialAt_}));
     Rows(frame)->addWidget(
-        Row({AddSwitch("chkAutoDisconnectTime", "每天自动断网时间", &Options::autoDisconnectTime),
-             autoDisconnectAt_}));
-    Rows(frame)->addWidget(Row({AddSwitch("chkautoredial", "断线自动重拨", &Options::autoReDial),
-                                AddTextBox("txtcheckip", &Options::checkIp)}));
+        Row({AddSwitch("chkAutoDial", QT_TR_NOOP("开机自动拨号"), &Options::autoDial)}));
+    Rows(frame)->addWidget(
+        Row({AddSwitch("chkAutoDialTime", QT_TR_NOOP("每天自动拨号时间"), &Options::autoDialTime),
+             autoDialAt_}));
+    Rows(frame)->addWidget(Row({AddSwitch("chkAutoDisconnectTime", QT_TR_NOOP("每天自动断网时间"),
+                                          &Options::autoDisconnectTime),
+                                autoDisconnectAt_}));
+    Rows(frame)->addWidget(
+        Row({AddSwitch("chkautoredial", QT_TR_NOOP("断线自动重拨"), &Options::autoReDial),
+             AddTextBox("txtcheckip", &Options::checkIp)}));
     return Tab({frame});
 }
 

@@ -28,14 +28,14 @@ PasswordPrompt::PasswordPrompt(Guarded guarded, std::function<bool(const QString
                                std::function<void()> onRight, QWidget* parent)
     : QDialog(parent), check_(std::move(check)), onRight_(std::move(onRight)) {
     setObjectName(NameOf(guarded));
-    setWindowTitle(QStringLiteral("输入密码"));
+    setWindowTitle(tr("输入密码"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlag(Qt::WindowStaysOnTopHint, guarded == Guarded::kLogRemoval);
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("passwordBox"));
     password_->setEchoMode(QLineEdit::Password);
-    auto* hint = new QLabel(QStringLiteral("(初始密码:qexor)"), this);
-    ok_ = new QPushButton(QStringLiteral("确定"), this);
+    auto* hint = new QLabel(tr("(初始密码:qexor)"), this);
+    ok_ = new QPushButton(tr("确定"), this);
     ok_->setObjectName(QStringLiteral("okButton"));
     // Enter in the box confirms through the default button, and only through it:
     // a second handler of the same key press would confirm twice.
@@ -56,7 +56,7 @@ void PasswordPrompt::showEvent(QShowEvent* event) {
 
 void PasswordPrompt::Confirm() {
     if (!check_(password_->text())) {
-        setWindowTitle(QStringLiteral("密码错误"));
+        setWindowTitle(tr("密码错误"));
         return;
     }
     auto onRight = onRight_;

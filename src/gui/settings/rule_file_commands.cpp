@@ -1,10 +1,12 @@
 #include "settings/rule_file_commands.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <filesystem>
 
+#include "app/core_text.h"
 #include "app/file_chooser.h"
 #include "app/prompter.h"
 #include "settings/rule_file.h"
@@ -12,7 +14,9 @@
 namespace vornik::gui {
 namespace {
 
-const QString kRuleFileFilter = QtFilter(QStringLiteral("Vornik规则文件(*.ini)|*.ini"));
+QString RuleFileFilter() {
+    return QtFilter(QCoreApplication::translate("RuleFileCommands", "Vornik规则文件(*.ini)|*.ini"));
+}
 
 }  // namespace
 
@@ -30,45 +34,46 @@ RuleFileCommands::~RuleFileCommands() = default;
 // A clean export says nothing, as it always did; rows it had to leave out and a
 // failure are told.
 void RuleFileCommands::ExportRules(QWidget* parent) {
-    const QString file =
-        chooser_->SaveFileName(parent, QStringLiteral("选择导出规则文件存放目录"),
-                               QDir(folder_).filePath(QStringLiteral("rule.ini")), kRuleFileFilter);
+    const QString file = chooser_->SaveFileName(
+        parent, QCoreApplication::translate("RuleFileCommands", "选择导出规则文件存放目录"),
+        QDir(folder_).filePath(QStringLiteral("rule.ini")), RuleFileFilter());
     if (file.isEmpty()) {
         return;
     }
     const Result<RuleExport> exported = vornik::ExportRules(db_, PathOf(file));
     if (!exported) {
-        prompter_.ShowMessage(parent, QString::fromStdString(exported.Error()), [] {});
+        prompter_.ShowMessage(parent, CoreText(exported.Error()), [] {});
     } else if (!exported->leftOut.empty()) {
-        prompter_.ShowMessage(
-            parent, QString::fromStdString(ExportReportText(PathOf(file), *exported)), [] {});
+        prompter_.ShowMessage(parent, CoreText(ExportReportText(PathOf(file), *exported)), [] {});
     }
 }
 
 void RuleFileCommands::ImportRules(QWidget* parent) {
-    const QString file = chooser_->OpenFileName(parent, QStringLiteral("选择导入规则文件存放目录"),
-                                                folder_, kRuleFileFilter);
+    const QString file = chooser_->OpenFileName(
+        parent, QCoreApplication::translate("RuleFileCommands", "选择导入规则文件存放目录"),
+        folder_, RuleFileFilter());
     if (file.isEmpty()) {
         return;
     }
-    prompter_.AskYesNo(parent,
-                       QStringLiteral("导入规则文件将导致当前定义的规则被覆盖，确认导入吗？"),
-                       [this, parent, file](bool yes) {
-                           if (yes) {
-                               Import(parent, file);
-                           }
-                       });
+    prompter_.AskYesNo(
+        parent,
+        QCoreApplication::translate("RuleFileCommands",
+                                    "导入规则文件将导致当前定义的规则被覆盖，确认导入吗？"),
+        [this, parent, file](bool yes) {
+            if (yes) {
+                Import(parent, file);
+            }
+        });
 }
 
 void RuleFileCommands::Import(QWidget* parent, const QString& file) {
     const Result<RuleImport> imported = vornik::ImportRules(db_, PathOf(file));
     if (!imported) {
-        prompter_.ShowMessage(parent, QString::fromStdString(imported.Error()), [] {});
+        prompter_.ShowMessage(parent, CoreText(imported.Error()), [] {});
         return;
     }
     rulesChanged_();
-    prompter_.ShowMessage(parent, QString::fromStdString(ImportReportText(PathOf(file), *imported)),
-                          [] {});
+    prompter_.ShowMessage(parent, CoreText(ImportReportText(PathOf(file), *imported)), [] {});
 }
 
 }  // namespace vornik::gui

@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/core_text.h"
 #include "app/prompter.h"
 
 namespace vornik::gui {
@@ -19,11 +20,11 @@ TableEditor::TableEditor(const QString& caption, std::vector<Column> columns, Pr
     : QDialog(parent), columns_(std::move(columns)), prompter_(prompter) {
     setWindowTitle(caption);
     fields_ = new QGridLayout;
-    addButton_ = new QPushButton(QStringLiteral("添加"), this);
+    addButton_ = new QPushButton(tr("添加"), this);
     addButton_->setObjectName(QStringLiteral("addButton"));
-    modifyButton_ = new QPushButton(QStringLiteral("修改"), this);
+    modifyButton_ = new QPushButton(tr("修改"), this);
     modifyButton_->setObjectName(QStringLiteral("modifyButton"));
-    deleteButton_ = new QPushButton(QStringLiteral("删除"), this);
+    deleteButton_ = new QPushButton(tr("删除"), this);
     deleteButton_->setObjectName(QStringLiteral("deleteButton"));
     // Enter in a field must not press a button the user did not choose.
     for (QPushButton* button : {addButton_, modifyButton_, deleteButton_}) {
@@ -32,7 +33,7 @@ TableEditor::TableEditor(const QString& caption, std::vector<Column> columns, Pr
     grid_ = new QTableWidget(0, static_cast<int>(columns_.size()), this);
     QStringList headers;
     for (const Column& column : columns_) {
-        headers << QString::fromUtf8(column.header);
+        headers << tr(column.header);
     }
     grid_->setHorizontalHeaderLabels(headers);
     grid_->verticalHeader()->hide();
@@ -95,7 +96,7 @@ void TableEditor::Apply(const EditResult& result) {
         return;
     }
     QPointer<QLineEdit> box = FieldBox(result.field);
-    prompter_.ShowMessage(this, QString::fromStdString(result.message), [box] {
+    prompter_.ShowMessage(this, CoreText(result.message), [box] {
         if (box) {
             box->setFocus();
             box->selectAll();

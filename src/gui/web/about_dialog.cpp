@@ -14,12 +14,12 @@ namespace vornik::gui {
 AboutDialog::AboutDialog(const AboutFacts& facts, OpenUrl openUrl, QWidget* parent)
     : QDialog(parent), openUrl_(std::move(openUrl)) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("programPicture"));
     picture->setPixmap(facts.picture);
-    auto* title = new QLabel(QStringLiteral("Vornik全免费版"), this);
+    auto* title = new QLabel(tr("Vornik全免费版"), this);
     title->setObjectName(QStringLiteral("Label1"));
     QFont large = title->font();
     large.setBold(true);
@@ -31,22 +31,21 @@ AboutDialog::AboutDialog(const AboutFacts& facts, OpenUrl openUrl, QWidget* pare
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(title);
-    texts->addWidget(new QLabel(QStringLiteral("版本 ") + VersionText(), this));
-    texts->addWidget(new QLabel(QStringLiteral("免费软件，可自由使用、复制和分发。"), this));
+    texts->addWidget(new QLabel(tr("版本 ") + VersionText(), this));
+    texts->addWidget(new QLabel(tr("免费软件，可自由使用、复制和分发。"), this));
     auto* top = new QHBoxLayout;
     top->addWidget(picture, 0, Qt::AlignTop);
     top->addLayout(texts, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    homePageLink_ =
-        AddLink(QStringLiteral("访问软件主页:"), facts.homePage, facts.homePage.toDisplayString());
-    mailLink_ = AddLink(QStringLiteral("写信给作者："),
-                        QUrl(QStringLiteral("mailto:") + facts.mail), facts.mail);
+    homePageLink_ = AddLink(tr("访问软件主页:"), facts.homePage, facts.homePage.toDisplayString());
+    mailLink_ =
+        AddLink(tr("写信给作者："), QUrl(QStringLiteral("mailto:") + facts.mail), facts.mail);
     layout->addWidget(homePageLink_);
     layout->addWidget(mailLink_);
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("关闭"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 }

@@ -22,8 +22,10 @@ LocalPagePanel::LocalPagePanel(const ResourceLocator& locator, QUrl link, OpenUr
     Refresh();
 }
 
+// The picture carries words, so each language has its own: the name of the
+// English one is the translation of the Chinese one's.
 void LocalPagePanel::Refresh() {
-    setPixmap(locator_.Picture(QStringLiteral("adver"), kPictureSize));
+    setPixmap(locator_.Picture(tr("adver"), kPictureSize));
 }
 
 // Taken here, so that a click on the link does not start a move of the window.

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/centre_on_screen.h"
+#include "app/core_text.h"
 #include "base/search_address.h"
 
 namespace vornik::gui {
@@ -15,17 +16,17 @@ namespace vornik::gui {
 SearchDialog::SearchDialog(OpenUrl openUrl, QWidget* parent)
     : QDialog(parent), openUrl_(std::move(openUrl)) {
     setObjectName(QStringLiteral("frmSearch"));
-    setWindowTitle(QStringLiteral("快速搜索"));
+    setWindowTitle(tr("快速搜索"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
     siteList_ = new QComboBox(this);
     siteList_->setObjectName(QStringLiteral("SiteList"));
     for (const std::string& site : SearchSiteNames()) {
-        siteList_->addItem(QString::fromStdString(site));
+        siteList_->addItem(CoreText(site), QString::fromStdString(site));
     }
     keyWord_ = new QLineEdit(this);
     keyWord_->setObjectName(QStringLiteral("KeyWord"));
-    searchButton_ = new QPushButton(QStringLiteral("搜索"), this);
+    searchButton_ = new QPushButton(tr("搜索"), this);
     searchButton_->setObjectName(QStringLiteral("cmdSearch"));
     // Enter moves on through the fields; only the button searches.
     searchButton_->setAutoDefault(false);
@@ -34,8 +35,8 @@ SearchDialog::SearchDialog(OpenUrl openUrl, QWidget* parent)
     connect(searchButton_, &QPushButton::clicked, this, &SearchDialog::Search);
 
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("网站"), siteList_);
-    fields->addRow(QStringLiteral("关键词"), keyWord_);
+    fields->addRow(tr("网站"), siteList_);
+    fields->addRow(tr("关键词"), keyWord_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(searchButton_, 0, Qt::AlignRight);
@@ -62,8 +63,8 @@ void SearchDialog::showEvent(QShowEvent* event) {
 
 // One search per opening: the dialog makes way for the browser.
 void SearchDialog::Search() {
-    const auto address =
-        SearchAddress(siteList_->currentText().toStdString(), keyWord_->text().toStdString());
+    const auto address = SearchAddress(siteList_->currentData().toString().toStdString(),
+                                       keyWord_->text().toStdString());
     if (!address) {
         return;
     }
