@@ -74,6 +74,7 @@ void Session::MinuteTick() {
     if (dialer_.IsConnected() && call_.isConnected) {
         RefreshCallFigures();
         AddMinute(fee_);
+        ChargeCallVolume();
         SaveDialLog();
     }
     const Moment now = clock_.Now();
@@ -256,6 +257,7 @@ void Session::CloseCall() {
     call_.isConnected = false;
     idle_.EndSpell();
     SettleCallFee(rules_, call_, fee_);
+    ChargeCallVolume();
     runningCallUnsaved_ = false;
     if (logHeld_) {
         unsaved_.push_back({call_, fee_.callFee});
@@ -334,6 +336,10 @@ void Session::UpdateMinuteFee() {
     if (const auto minuteFee = MinuteFee(rules_, totals_.billingMonthSeconds, clock_.Now())) {
         fee_.minuteFee = *minuteFee;
     }
+}
+
+void Session::ChargeCallVolume() {
+    ChargeVolume(rules_, totals_.billingMonthBytes, call_.callBytesIn + call_.callBytesOut, fee_);
 }
 
 void Session::WriteRunningCall() {

@@ -96,6 +96,8 @@ void MainWindow::AddReportCommands(QMenu* menu, std::map<Command, QAction*>& act
     AddCommand(menu, actions, Command::kReportByCall, "月报表(按拨号)");
     AddCommand(menu, actions, Command::kReportByDay, "月报表(按每天)");
     AddCommand(menu, actions, Command::kReportByMonth, "年报表(按每月)");
+    menu->addSeparator();
+    AddCommand(menu, actions, Command::kCompareTariffs, "资费比较");
 }
 
 void MainWindow::BuildMainMenu() {

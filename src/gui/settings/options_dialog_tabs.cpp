@@ -171,11 +171,16 @@ QWidget* OptionsDialog::BuildFeeTab() {
     Rows(phone)->addWidget(
         Row({AddNumberBox("PhoneFee", &Options::phoneFee, OptionField::kPhoneFee), "元/小时"}));
     QGroupBox* method = Frame("feeTypeFrame", "上网计费方式", this);
-    feeType_ =
-        AddChoice({{"feeTypeBaoshi", "包时"}, {"feeTypeJishi", "计时"}, {"feeTypeBaoyue", "包月"}});
-    Rows(method)->addWidget(Row({feeType_->button(0), feeType_->button(1), feeType_->button(2)}));
-    tariffFrames_ = {BuildBaoshiFrame(), BuildJishiFrame(), BuildBaoyueFrame()};
-    return Tab({phone, method, tariffFrames_[0], tariffFrames_[1], tariffFrames_[2]});
+    feeType_ = AddChoice({{"feeTypeBaoshi", "包时"},
+                          {"feeTypeJishi", "计时"},
+                          {"feeTypeBaoyue", "包月"},
+                          {"feeTypeLiuliang", "流量"}});
+    Rows(method)->addWidget(
+        Row({feeType_->button(0), feeType_->button(1), feeType_->button(2), feeType_->button(3)}));
+    tariffFrames_ = {BuildBaoshiFrame(), BuildJishiFrame(), BuildBaoyueFrame(),
+                     BuildLiuliangFrame()};
+    return Tab(
+        {phone, method, tariffFrames_[0], tariffFrames_[1], tariffFrames_[2], tariffFrames_[3]});
 }
 
 QGroupBox* OptionsDialog::BuildBaoshiFrame() {
@@ -232,6 +237,21 @@ QGroupBox* OptionsDialog::BuildBaoyueFrame() {
     baoyueBegin_->setObjectName(QStringLiteral("BaoyueBeginTime"));
     baoyueBegin_->setCalendarPopup(true);
     Rows(frame)->addWidget(Row({"包月开始时间", baoyueBegin_}));
+    return frame;
+}
+
+// Charged by the megabyte beyond a monthly volume; the monthly fee may be 0.
+QGroupBox* OptionsDialog::BuildLiuliangFrame() {
+    QGroupBox* frame = Frame("liuliangFrame", "流量选项", this);
+    Rows(frame)->addWidget(
+        Row({"每月",
+             AddNumberBox("LiuliangVolume", &Options::liuliangVolume, OptionField::kLiuliangVolume),
+             "MB共", AddNumberBox("LiuliangFee", &Options::liuliangFee, OptionField::kLiuliangFee),
+             "元"}));
+    Rows(frame)->addWidget(
+        Row({"超出则",
+             AddNumberBox("LiuliangMBFee", &Options::liuliangMBFee, OptionField::kLiuliangMBFee),
+             "元/MB"}));
     return frame;
 }
 

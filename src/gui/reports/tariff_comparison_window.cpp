@@ -1,0 +1,166 @@
+#include "reports/tariff_comparison_window.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/locale_number.h"
+#include "app/session.h"
+#include "reports/report_forms.h"
+#include "settings/rule_file.h"
+
+namespace vornik::gui {
+namespace {
+
+// The rule file is the entry after the four tariffs.
+constexpr int kRuleFileChoice = std::size(kAllFeeTypes);
+constexpr int kLongestStretch = 120;
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QTableWidgetItem* Cell(const QString& text) {
+    auto* cell = new QTableWidgetItem(text);
+    cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return cell;
+}
+
+void FillRow(QTableWidget* table, int row, const QString& label, const CostComparison& cost) {
+    table->setItem(row, 0, Cell(label));
+    table->setItem(row, 1, Cell(QString::number(cost.calls)));
+    table->setItem(row, 2, Cell(Q(LocaleNumber(cost.recorded, 2))));
+    table->setItem(row, 3, Cell(Q(LocaleNumber(cost.compared, 2))));
+    table->setItem(row, 4, Cell(Q(LocaleNumber(cost.Difference(), 2))));
+}
+
+// The first tariff other than the one in force: comparing with itself says
+// nothing new.
+int OtherTariff(const TimeRules& inForce) {
+    return inForce.feeType == static_cast<int>(FeeType::kBaoshi) ? 1 : 0;
+}
+
+}  // namespace
+
+TariffComparisonWindow::TariffComparisonWindow(Session& session, Dbio& db, QString programFolder,
+                                               QWidget* parent)
+    : QDialog(parent),
+      session_(session),
+      db_(db),
+      folder_(std::move(programFolder)),
+      dialogs_(std::make_unique<DialogFileChooser>()),
+      chooser_(dialogs_.get()) {
+    setObjectName(QStringLiteral("frmCompare"));
+    setWindowTitle(QStringLiteral("资费比较"));
+    source_ = new QComboBox(this);
+    source_->setObjectName(QStringLiteral("compareSource"));
+    for (const FeeType type : kAllFeeTypes) {
+        source_->addItem(
+            QStringLiteral("%1（现有费率）").arg(QString::fromUtf8(FeeTypeName(type))));
+    }
+    auto* chooseFile = new QPushButton(QStringLiteral("选择规则文件..."), this);
+    chooseFile->setObjectName(QStringLiteral("compareRuleFile"));
+    months_ = new QSpinBox(this);
+    months_->setObjectName(QStringLiteral("compareMonths"));
+    months_->setRange(1, kLongestStretch);
+    months_->setValue(3);
+    table_ = new QTableWidget(0, 5, this);
+    table_->setObjectName(QStringLiteral("compareTable"));
+    table_->setHorizontalHeaderLabels({QStringLiteral("账单月"), QStringLiteral("次数"),
+                                       QStringLiteral("记录费用"), QStringLiteral("比较费用"),
+                                       QStringLiteral("差额")});
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    note_ = new QLabel(this);
+    note_->setWordWrap(true);
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(new QLabel(QStringLiteral("比较："), this));
+    choices->addWidget(source_, 1);
+    choices->addWidget(chooseFile);
+    choices->addWidget(new QLabel(QStringLiteral("月数："), this));
+    choices->addWidget(months_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(choices);
+    layout->addWidget(note_);
+    layout->addWidget(table_, 1);
+    layout->addLayout(buttons);
+    resize(560, 360);
+
+    source_->setCurrentIndex(OtherTariff(session_.Rules()));
+    connect(source_, &QComboBox::currentIndexChanged, this, &TariffComparisonWindow::Refresh);
+    connect(months_, &QSpinBox::valueChanged, this, &TariffComparisonWindow::Refresh);
+    connect(chooseFile, &QPushButton::clicked, this, &TariffComparisonWindow::ChooseRuleFile);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    Refresh();
+}
+
+TariffComparisonWindow::~TariffComparisonWindow() = default;
+
+void TariffComparisonWindow::ChooseRuleFile() {
+    const QString file = chooser_->OpenFileName(this, QStringLiteral("选择规则文件"), folder_,
+                                                QtFilter(QStringLiteral("Vornik规则文件(*.ini)")));
+    if (file.isEmpty()) {
+        return;
+    }
+    ruleFile_ = PathOf(file);
+    const QString caption = QStringLiteral("规则文件 %1").arg(file);
+    if (source_->count() == kRuleFileChoice) {
+        source_->addItem(caption);
+    } else {
+        source_->setItemText(kRuleFileChoice, caption);
+    }
+    if (source_->currentIndex() == kRuleFileChoice) {
+        Refresh();
+    } else {
+        source_->setCurrentIndex(kRuleFileChoice);
+    }
+}
+
+std::optional<TimeRules> TariffComparisonWindow::ChosenRules() {
+    if (source_->currentIndex() != kRuleFileChoice) {
+        return session_.RulesWithTariff(kAllFeeTypes[source_->currentIndex()]);
+    }
+    const Result<TimeRules> rules = RulesOfRuleFile(db_, ruleFile_);
+    if (!rules) {
+        note_->setText(Q(rules.Error()));
+        return std::nullopt;
+    }
+    return *rules;
+}
+
+void TariffComparisonWindow::Refresh() {
+    table_->setRowCount(0);
+    const std::optional<TimeRules> rules = ChosenRules();
+    if (!rules) {
+        return;
+    }
+    const TariffComparison comparison = session_.CompareTariff(*rules, months_->value());
+    note_->setText(
+        QStringLiteral("%1 的拨号记录：记录费用是记录中的费用，比较费用是按%2计算的费用。")
+            .arg(Q(comparison.entryName),
+                 QString::fromUtf8(FeeTypeName(static_cast<FeeType>(rules->feeType)))));
+    ShowComparison(comparison);
+}
+
+void TariffComparisonWindow::ShowComparison(const TariffComparison& comparison) {
+    const int months = static_cast<int>(comparison.months.size());
+    table_->setRowCount(months + 1);
+    for (int row = 0; row < months; ++row) {
+        const MonthCostComparison& month = comparison.months[static_cast<std::size_t>(row)];
+        FillRow(table_, row, Q(BillingMonthText(month.month)), month.cost);
+    }
+    FillRow(table_, months, QStringLiteral("合计"), comparison.total);
+}
+
+}  // namespace vornik::gui
