@@ -146,11 +146,13 @@ class RuleReader {
     std::string refusals_;
 };
 
-void LoadBillingDay(RuleReader& read, TimeRules& rules) {
+void LoadBillingDay(RuleReader& read, TimeRules& rules, bool repair) {
     read.Whole(kFirstFeeDay, rules.firstFeeDay);
     if (rules.firstFeeDay < 1 || rules.firstFeeDay > 28) {
         rules.firstFeeDay = static_cast<std::int16_t>(FallbackNumber(kFirstFeeDay));
-        read.Save(kFirstFeeDay, kFirstFeeDay.fallback);
+        if (repair) {
+            read.Save(kFirstFeeDay, kFirstFeeDay.fallback);
+        }
     }
 }
 
@@ -262,7 +264,7 @@ ValueRange UsableRange(const SettingKey& key) {
 
 void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks) {
     RuleReader read(db);
-    LoadBillingDay(read, rules);
+    LoadBillingDay(read, rules, hooks.repairBillingDay);
     LoadLimits(read, rules);
     LoadIdle(read, rules);
     LoadTariff(read, rules);

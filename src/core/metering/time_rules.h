@@ -117,6 +117,10 @@ struct RuleReloadHooks {
     // Stored values that no tariff or limit can have were refused: `text` names
     // each setting, in words for the user. Called once per load at most.
     std::function<void(const std::string& text)> refused;
+    // Off where the rules are only looked at inside a transaction that will be
+    // rolled back: an out-of-range billing day is then read as 21 but not
+    // written back.
+    bool repairBillingDay = true;
 };
 
 // Loads the rules in the fixed order of their keys, then the discount tables. A

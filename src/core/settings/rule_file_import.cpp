@@ -249,7 +249,10 @@ Result<RuleImport> ImportRules(Dbio& db, const fs::path& file) {
 
 Result<TimeRules> RulesOfRuleFile(Dbio& db, const fs::path& file) {
     TimeRules rules;
-    const Result<RuleImport> read = TakeRuleFile(db, file, false, [&] { InitTimeRule(db, rules); });
+    RuleReloadHooks lookOnly;
+    lookOnly.repairBillingDay = false;
+    const Result<RuleImport> read =
+        TakeRuleFile(db, file, false, [&] { InitTimeRule(db, rules, lookOnly); });
     if (!read) {
         return Result<TimeRules>::Failure(read.Error());
     }
