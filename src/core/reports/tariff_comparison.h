@@ -5,6 +5,7 @@
 // read.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,7 +21,13 @@ struct CostComparison {
     std::int64_t calls = 0;
     double recorded = 0;  // what the log holds
     double compared = 0;  // under the other rules
-    double Difference() const { return compared - recorded; }
+    // What the other rules would have cost more (less when negative). Sums of
+    // the same fees added in another order may differ in their last bits: such
+    // a difference is none.
+    double Difference() const {
+        const double difference = compared - recorded;
+        return std::abs(difference) < 1e-9 ? 0.0 : difference;
+    }
 };
 
 struct MonthCostComparison {

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 
 #include "app/locale_number.h"
+#include "app/main_window.h"
 #include "app/shell.h"
 #include "reports/tariff_comparison_window.h"
 
