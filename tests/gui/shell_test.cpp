@@ -41,8 +41,8 @@
 #include "dialer/simulated_dialer.h"
 #include "gui/scripted_prompter.h"
 #include "maintenance/log_commands.h"
-#include "reports/tariff_comparison_window.h"
 #include "maintenance/log_job_runner.h"
+#include "reports/tariff_comparison_window.h"
 #include "settings/options_dialog.h"
 #include "settings/password_prompt.h"
 #include "settings/rule_file_commands.h"
@@ -951,11 +951,13 @@ TEST_F(ShellTest, TheTariffComparisonShowsRecordedAndComparedCostsPerMonth) {
     };
     const auto money = [](double value) { return QString::fromStdString(LocaleNumber(value, 2)); };
     ASSERT_EQ(window->Table()->rowCount(), 2);
-    EXPECT_EQ(cells(0), (QStringList{"2006-05", "3", money(0.375), money(0.45), money(0.075)}));
-    EXPECT_EQ(cells(1), (QStringList{"合计", "3", money(0.375), money(0.45), money(0.075)}));
+    EXPECT_EQ(cells(0),
+              (QStringList{"2006-05", "3", money(0.375), money(0.45), money(0.45 - 0.375)}));
+    EXPECT_EQ(cells(1), (QStringList{"合计", "3", money(0.375), money(0.45), money(0.45 - 0.375)}));
 
-    testing::WriteFile(folder_ / "baoyue.ini", "[Config]\r\nglobal,Fee,FeeType,2\r\n"
-                                               "global,Fee,BaoyueFee,50\r\n");
+    testing::WriteFile(folder_ / "baoyue.ini",
+                       "[Config]\r\nglobal,Fee,FeeType,2\r\n"
+                       "global,Fee,BaoyueFee,50\r\n");
     chooser.file = QString::fromStdString((folder_ / "baoyue.ini").string());
     window->ChooseRuleFile();
     EXPECT_EQ(chooser.shown.last(), "Vornik规则文件(*.ini)");
