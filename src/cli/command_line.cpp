@@ -264,7 +264,7 @@ int ReadMonthCount(const Given& given) {
 
 CompareCommand ReadCompare(const Given& given) {
     AllowOnly(given, "compare",
-              {"--rules", "--type", "--all-types", "--months", "--json", "--entry"});
+              {"--rules", "--type", "--all-types", "--months", "--month", "--json", "--entry"});
     using Source = CompareCommand::Source;
     CompareCommand command;
     command.months = ReadMonthCount(given);
@@ -286,7 +286,7 @@ CompareCommand ReadCompare(const Given& given) {
         command.type = static_cast<int>(found - kTariffWords.begin());
     }
     command.json = given.Has("--json");
-    command.entry = given.Value("--entry").value_or("");
+    command.selection = ReadSelection(given);
     return command;
 }
 
@@ -461,7 +461,7 @@ std::string UsageText() {
            "       vornik report calls|days|year [--month YYYY-MM | --year YYYY]\n"
            "              [--format html|csv|json] [-o FILE] [--entry NAME] [--root DIR]\n"
            "       vornik compare --rules FILE | --type TYPE | --all-types [--months N]\n"
-           "              [--json] [--entry NAME] [--root DIR]\n"
+           "              [--month YYYY-MM] [--json] [--entry NAME] [--root DIR]\n"
            "       vornik dial [ENTRY] [--root DIR]\n"
            "       vornik hangup [--root DIR]\n"
            "       vornik rules export FILE [--root DIR]\n"
@@ -497,8 +497,9 @@ std::string HelpText() {
            "                   write the report page (--format html, csv or json) into\n"
            "                   the program folder's report/ and print its path; -o FILE\n"
            "                   writes it there instead, -o - prints it\n"
-           "  compare          what the calls of the last N billing months (--months N,\n"
-           "                   default 3) cost, and what they would have cost under the\n"
+           "  compare          what the calls of N billing months (--months N, default 3)\n"
+           "                   up to this one or to --month YYYY-MM cost, and what they\n"
+           "                   would have cost under the\n"
            "                   rules of a rule file (--rules FILE), under your own values\n"
            "                   for another tariff (--type baoshi|jishi|baoyue|liuliang),\n"
            "                   or under each of the four in turn (--all-types); per\n"

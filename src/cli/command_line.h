@@ -84,8 +84,8 @@ struct DialCommand {
 // vornik hangup
 struct HangUpCommand {};
 
-// vornik compare --rules FILE | --type TYPE | --all-types [--months N] [--json]
-// [--entry NAME]
+// vornik compare --rules FILE | --type TYPE | --all-types [--months N]
+// [--month YYYY-MM] [--json] [--entry NAME]
 struct CompareCommand {
     enum class Source { kRuleFile, kType, kAllTypes };
     // The tariff types by their numbers in the settings: baoshi 0, jishi 1,
@@ -94,9 +94,9 @@ struct CompareCommand {
     Source source = Source::kAllTypes;
     std::filesystem::path rules;  // kRuleFile
     int type = 0;                 // kType
-    int months = 3;               // the billing months up to the current one
+    int months = 3;  // the billing months up to the one chosen (unset: the current one)
     bool json = false;
-    std::string entry;  // empty: the entry used last
+    Selection selection;  // the entry and the last month; never a year
 };
 
 // Nothing (the program runs) or the one subcommand that runs instead and ends.

@@ -219,6 +219,10 @@ TEST(CommandLineTest, CompareTakesOneSourceAndACountOfMonths) {
         EXPECT_EQ(command.json, c.json);
     }
     EXPECT_EQ(std::get<CompareCommand>(Parse(read[0].args).options.command).rules, "rule.ini");
+    const auto until = std::get<CompareCommand>(
+        Parse({"compare", "--all-types", "--month", "2006-05", "--entry", "GPRS"}).options.command);
+    EXPECT_EQ(until.selection.month, (YearMonth{2006, 5}));
+    EXPECT_EQ(until.selection.entry, "GPRS");
 
     const std::vector<std::pair<std::vector<const char*>, std::string>> mistakes = {
         {{"compare"}, "'vornik compare' needs one of --rules FILE, --type TYPE or --all-types"},
@@ -231,6 +235,7 @@ TEST(CommandLineTest, CompareTakesOneSourceAndACountOfMonths) {
         {{"compare", "--all-types", "--months=0"},
          "--months needs a number of billing months from 1 to 999"},
         {{"compare", "--all-types", "--csv"}, "'vornik compare' does not take --csv"},
+        {{"compare", "--all-types", "--year", "2006"}, "'vornik compare' does not take --year"},
         {{"totals", "--months", "3"}, "'vornik totals --months' takes no count, not '3'"},
     };
     for (const auto& [args, reason] : mistakes) {

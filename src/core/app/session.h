@@ -92,9 +92,9 @@ class Session {
     // A report of the month the history shows (of its year, by month), for the
     // entry the dialer holds.
     Report LoadShownReport(ReportKind kind);
-    // What the calls of the entry the dialer holds cost in the last `months`
-    // billing months, and what they would have cost under `rules`.
-    TariffComparison CompareTariff(const TimeRules& rules, int months);
+    // What the calls of the entry the dialer holds cost in the `months` billing
+    // months up to `last`, and what they would have cost under `rules`.
+    TariffComparison CompareTariff(const TimeRules& rules, const BillingMonth& last, int months);
     // The rules in force with another tariff, at the values stored for it.
     TimeRules RulesWithTariff(FeeType type);
     // The sound and order menu items: flip, store, and show.

@@ -142,11 +142,10 @@ Report Session::LoadShownReport(ReportKind kind) {
     return LoadReport(usage_, kind, shownMonth_, rules_.firstFeeDay, dialer_.EntryName());
 }
 
-TariffComparison Session::CompareTariff(const TimeRules& rules, int months) {
-    const Moment today = clock_.Now();
-    return vornik::CompareTariff(db_, dialer_.EntryName(),
-                                 FirstOfLastMonths(today, rules_.firstFeeDay, months),
-                                 CurrentBillingMonth(), rules_.firstFeeDay, rules);
+TariffComparison Session::CompareTariff(const TimeRules& rules, const BillingMonth& last,
+                                        int months) {
+    return vornik::CompareTariff(db_, dialer_.EntryName(), FirstOfMonths(last, months), last,
+                                 rules_.firstFeeDay, rules);
 }
 
 TimeRules Session::RulesWithTariff(FeeType type) {

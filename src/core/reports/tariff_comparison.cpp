@@ -110,9 +110,8 @@ TariffComparison CompareTariff(Dbio& db, const std::string& entryName, const Bil
     return comparison;
 }
 
-BillingMonth FirstOfLastMonths(const Moment& today, int firstFeeDay, int count) {
-    const BillingMonth current = BillingMonthOf(today, firstFeeDay);
-    const Moment inFirst = AddMonths(Moment{current.year, current.month, 1}, 1 - count);
+BillingMonth FirstOfMonths(const BillingMonth& last, int count) {
+    const Moment inFirst = AddMonths(Moment{last.year, last.month, 1}, 1 - count);
     return {inFirst.year, inFirst.month};
 }
 

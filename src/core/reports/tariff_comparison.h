@@ -50,7 +50,7 @@ struct TariffComparison {
 TariffComparison CompareTariff(Dbio& db, const std::string& entryName, const BillingMonth& first,
                                const BillingMonth& last, int firstFeeDay, const TimeRules& rules);
 
-// The `count` billing months up to and including the one of `today`.
-BillingMonth FirstOfLastMonths(const Moment& today, int firstFeeDay, int count);
+// The first of `count` billing months that end with `last`.
+BillingMonth FirstOfMonths(const BillingMonth& last, int count);
 
 }  // namespace vornik

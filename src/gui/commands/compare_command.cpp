@@ -3,7 +3,6 @@
 #include <ostream>
 #include <vector>
 
-#include "base/clock.h"
 #include "base/json_writer.h"
 #include "base/number_text.h"
 #include "commands/log_reading.h"
@@ -138,9 +137,9 @@ int RunCompareCommand(const cli::Options& options, const cli::CompareCommand& co
         return 1;
     }
     const int firstFeeDay = reading.FirstFeeDay();
-    const BillingMonth last = BillingMonthOf(SystemClock().Now(), firstFeeDay);
-    const BillingMonth first = FirstOfLastMonths(SystemClock().Now(), firstFeeDay, command.months);
-    const std::string entry = reading.Entry(command.entry);
+    const BillingMonth last = reading.Month(command.selection);
+    const BillingMonth first = FirstOfMonths(last, command.months);
+    const std::string entry = reading.Entry(command.selection.entry);
     for (Compared& compared : *all) {
         compared.comparison =
             CompareTariff(reading.Db(), entry, first, last, firstFeeDay, compared.rules);

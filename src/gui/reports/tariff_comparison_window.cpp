@@ -1,6 +1,7 @@
 #include "reports/tariff_comparison_window.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -57,18 +58,66 @@ TariffComparisonWindow::TariffComparisonWindow(Session& session, Dbio& db, QStri
       chooser_(dialogs_.get()) {
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(QStringLiteral("资费比较"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(BuildChoices());
+    note_ = new QLabel(this);
+    note_->setWordWrap(true);
+    layout->addWidget(note_);
+    layout->addWidget(BuildTable(), 1);
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    resize(560, 380);
+    Refresh();
+    connect(source_, &QComboBox::currentIndexChanged, this, &TariffComparisonWindow::Refresh);
+    connect(months_, &QSpinBox::valueChanged, this, &TariffComparisonWindow::Refresh);
+    connect(lastMonth_, &QDateEdit::dateChanged, this, &TariffComparisonWindow::Refresh);
+}
+
+// What to compare with, on one row; which months, on the next.
+QLayout* TariffComparisonWindow::BuildChoices() {
     source_ = new QComboBox(this);
     source_->setObjectName(QStringLiteral("compareSource"));
     for (const FeeType type : kAllFeeTypes) {
         source_->addItem(
             QStringLiteral("%1（现有费率）").arg(QString::fromUtf8(FeeTypeName(type))));
     }
+    source_->setCurrentIndex(OtherTariff(session_.Rules()));
     auto* chooseFile = new QPushButton(QStringLiteral("选择规则文件..."), this);
     chooseFile->setObjectName(QStringLiteral("compareRuleFile"));
+    connect(chooseFile, &QPushButton::clicked, this, &TariffComparisonWindow::ChooseRuleFile);
+    const BillingMonth current = session_.CurrentBillingMonth();
+    lastMonth_ = new QDateEdit(QDate(current.year, current.month, 1), this);
+    lastMonth_->setObjectName(QStringLiteral("compareLastMonth"));
+    lastMonth_->setDisplayFormat(QStringLiteral("yyyy'年'M'月'"));
     months_ = new QSpinBox(this);
     months_->setObjectName(QStringLiteral("compareMonths"));
     months_->setRange(1, kLongestStretch);
     months_->setValue(3);
+
+    auto* source = new QHBoxLayout;
+    source->addWidget(new QLabel(QStringLiteral("比较："), this));
+    source->addWidget(source_, 1);
+    source->addWidget(chooseFile);
+    auto* months = new QHBoxLayout;
+    for (QWidget* part : {static_cast<QWidget*>(new QLabel(QStringLiteral("截至"), this)),
+                          static_cast<QWidget*>(lastMonth_),
+                          static_cast<QWidget*>(new QLabel(QStringLiteral("共"), this)),
+                          static_cast<QWidget*>(months_),
+                          static_cast<QWidget*>(new QLabel(QStringLiteral("个账单月"), this))}) {
+        months->addWidget(part);
+    }
+    months->addStretch(1);
+    auto* rows = new QVBoxLayout;
+    rows->addLayout(source);
+    rows->addLayout(months);
+    return rows;
+}
+
+QTableWidget* TariffComparisonWindow::BuildTable() {
     table_ = new QTableWidget(0, 5, this);
     table_->setObjectName(QStringLiteral("compareTable"));
     table_->setHorizontalHeaderLabels({QStringLiteral("账单月"), QStringLiteral("次数"),
@@ -77,32 +126,7 @@ TariffComparisonWindow::TariffComparisonWindow(Session& session, Dbio& db, QStri
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    note_ = new QLabel(this);
-    note_->setWordWrap(true);
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
-
-    auto* choices = new QHBoxLayout;
-    choices->addWidget(new QLabel(QStringLiteral("比较："), this));
-    choices->addWidget(source_, 1);
-    choices->addWidget(chooseFile);
-    choices->addWidget(new QLabel(QStringLiteral("月数："), this));
-    choices->addWidget(months_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(choices);
-    layout->addWidget(note_);
-    layout->addWidget(table_, 1);
-    layout->addLayout(buttons);
-    resize(560, 360);
-
-    source_->setCurrentIndex(OtherTariff(session_.Rules()));
-    connect(source_, &QComboBox::currentIndexChanged, this, &TariffComparisonWindow::Refresh);
-    connect(months_, &QSpinBox::valueChanged, this, &TariffComparisonWindow::Refresh);
-    connect(chooseFile, &QPushButton::clicked, this, &TariffComparisonWindow::ChooseRuleFile);
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
-    Refresh();
+    return table_;
 }
 
 TariffComparisonWindow::~TariffComparisonWindow() = default;
@@ -145,7 +169,9 @@ void TariffComparisonWindow::Refresh() {
     if (!rules) {
         return;
     }
-    const TariffComparison comparison = session_.CompareTariff(*rules, months_->value());
+    const QDate last = lastMonth_->date();
+    const TariffComparison comparison =
+        session_.CompareTariff(*rules, {last.year(), last.month()}, months_->value());
     note_->setText(
         QStringLiteral("%1 的拨号记录：记录费用是记录中的费用，比较费用是按%2计算的费用。")
             .arg(Q(comparison.entryName),

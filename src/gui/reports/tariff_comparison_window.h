@@ -13,7 +13,9 @@
 #include "metering/time_rules.h"
 
 class QComboBox;
+class QDateEdit;
 class QLabel;
+class QLayout;
 class QSpinBox;
 class QTableWidget;
 
@@ -35,6 +37,8 @@ class TariffComparisonWindow : public QDialog {
     void SetFileChooser(FileChooser& chooser) { chooser_ = &chooser; }
     QComboBox* Source() const { return source_; }
     QSpinBox* Months() const { return months_; }
+    // The last billing month compared; at first the current one.
+    QDateEdit* LastMonth() const { return lastMonth_; }
     QTableWidget* Table() const { return table_; }
     QLabel* Note() const { return note_; }
 
@@ -44,6 +48,8 @@ class TariffComparisonWindow : public QDialog {
     void ChooseRuleFile();
 
   private:
+    QLayout* BuildChoices();
+    QTableWidget* BuildTable();
     // The rules of the chosen source; nothing, with the reason shown, when the
     // rule file cannot be read.
     std::optional<TimeRules> ChosenRules();
@@ -57,6 +63,7 @@ class TariffComparisonWindow : public QDialog {
     std::filesystem::path ruleFile_;
     QComboBox* source_ = nullptr;
     QSpinBox* months_ = nullptr;
+    QDateEdit* lastMonth_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* note_ = nullptr;
 };

@@ -389,7 +389,8 @@ TEST_F(SessionTest, RecordedCallsPricedAgainUnderTheirOwnRulesCostWhatWasRecorde
         }
         Run(c.seconds - 1 - at);
         HangUpAndWait();
-        const TariffComparison comparison = session_.CompareTariff(session_.Rules(), 1);
+        const TariffComparison comparison =
+            session_.CompareTariff(session_.Rules(), session_.CurrentBillingMonth(), 1);
         EXPECT_NEAR(comparison.total.recorded, c.fee, 1e-9);
         EXPECT_NEAR(comparison.total.compared, comparison.total.recorded, 1e-12);
     }
@@ -426,7 +427,8 @@ TEST_F(SessionTest, TheVolumeTariffChargesTheBytesBeyondTheMonthsVolume) {
     ASSERT_EQ(fees.size(), 2u);
     EXPECT_NEAR(fees[0][0].NumberOr0(), first, 1e-9);
     EXPECT_NEAR(fees[1][0].NumberOr0(), second, 1e-9);
-    const TariffComparison comparison = session_.CompareTariff(session_.Rules(), 1);
+    const TariffComparison comparison =
+        session_.CompareTariff(session_.Rules(), session_.CurrentBillingMonth(), 1);
     EXPECT_NEAR(comparison.total.compared, first + second, 1e-9);
 }
 
