@@ -1,6 +1,8 @@
 #include "commands/compare_command.h"
 
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "base/json_writer.h"
@@ -31,7 +33,7 @@ FeeType TypeOf(const TimeRules& rules) {
 std::string Heading(const Compared& compared) {
     const std::string tariff = FeeTypeName(TypeOf(compared.rules));
     if (compared.file.empty()) {
-        return "按现有费率改为" + tariff + "：";
+        return "按现有费率（" + tariff + "）：";
     }
     return "按规则文件 " + compared.file + "（" + tariff + "）：";
 }
