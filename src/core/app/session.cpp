@@ -1,5 +1,6 @@
 #include "app/session.h"
 
+#include "base/saturating.h"
 #include "base/setting_keys.h"
 #include "dialer/state_text.h"
 #include "metering/pricing.h"
@@ -339,7 +340,8 @@ void Session::UpdateMinuteFee() {
 }
 
 void Session::ChargeCallVolume() {
-    ChargeVolume(rules_, totals_.billingMonthBytes, call_.callBytesIn + call_.callBytesOut, fee_);
+    ChargeVolume(rules_, totals_.billingMonthBytes,
+                 SaturatingAdd(call_.callBytesIn, call_.callBytesOut), fee_);
 }
 
 void Session::WriteRunningCall() {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/saturating.h"
+
 namespace vornik {
 namespace {
 
@@ -198,7 +200,7 @@ double VolumeFee(const TimeRules& rules, std::int64_t billingMonthBytesBefore,
     const auto beyondIncluded = [included](std::int64_t bytes) {
         return std::max(0.0, static_cast<double>(bytes) - included);
     };
-    const double chargedBytes = beyondIncluded(billingMonthBytesBefore + callBytes) -
+    const double chargedBytes = beyondIncluded(SaturatingAdd(billingMonthBytesBefore, callBytes)) -
                                 beyondIncluded(billingMonthBytesBefore);
     return chargedBytes / kBytesPerMB * rules.liuliangMBFee;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/saturating.h"
 #include "metering/pricing.h"
 #include "store/dbio.h"
 
@@ -55,7 +56,7 @@ void PriceInOrder(std::vector<PricedRecord>& calls, const TimeRules& rules) {
             const PricedRecord& earlier = calls[j];
             if (earlier.begin >= month.start && earlier.end <= month.end) {
                 monthSeconds += earlier.seconds;
-                monthBytes += earlier.bytes;
+                monthBytes = SaturatingAdd(monthBytes, earlier.bytes);
             }
             firstOfPeriod = firstOfPeriod && !(earlier.begin > periodStart);
         }
