@@ -14,10 +14,14 @@ namespace {
 
 constexpr std::array<std::string_view, 3> kDialers = {"networkmanager", "pppd", "sim"};
 constexpr std::array<std::string_view, 2> kLanguages = {"zh_CN", "en"};
-constexpr std::array<std::string_view, 7> kFlags = {
-    "--headless", "--json-lines", "--json", "--csv", "--days", "--months", "--replace"};
-constexpr std::array<std::string_view, 8> kValued = {"--root", "--dialer", "--lang",  "--month",
-                                                     "--year", "--format", "--entry", "-o"};
+constexpr std::array<std::string_view, 8> kFlags = {"--headless",  "--json-lines", "--json",
+                                                    "--csv",       "--days",       "--replace",
+                                                    "--all-types", "--months"};
+constexpr std::array<std::string_view, 10> kValued = {"--root",  "--dialer", "--lang",  "--month",
+                                                      "--year",  "--format", "--entry", "-o",
+                                                      "--rules", "--type"};
+constexpr std::array<std::string_view, CompareCommand::kTypeCount> kTariffWords = {
+    "baoshi", "jishi", "baoyue", "liuliang"};
 
 // Thrown by the readers below and caught once, so that each check is one line.
 struct Refused {
@@ -76,6 +80,10 @@ void NoMoreWords(const Given& given, std::size_t expected) {
 bool AllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+bool IsCount(std::string_view text) {
+    return !text.empty() && AllDigits(text);
 }
 
 std::optional<int> ParseYear(std::string_view text) {
@@ -187,6 +195,9 @@ TotalsCommand ReadTotals(const Given& given) {
     AllowOnly(given, "totals",
               {"--days", "--months", "--month", "--year", "--json", "--csv", "--entry"});
     NoMoreWords(given, 1);
+    if (const auto count = given.Value("--months")) {
+        Refuse("'vornik totals --months' takes no count, not '" + *count + "'");
+    }
     if (given.Has("--days") && given.Has("--months")) {
         Refuse("--days and --months exclude each other");
     }
@@ -240,6 +251,47 @@ ReportCommand ReadReport(const Given& given) {
     return command;
 }
 
+// --months alone chooses the listing of totals; with a count it says how many
+// billing months compare takes.
+int ReadMonthCount(const Given& given) {
+    const auto count = given.Value("--months");
+    if (!given.Has("--months")) {
+        return CompareCommand{}.months;
+    }
+    if (!count || count->size() > 3 || std::stoi(*count) < 1) {
+        Refuse("--months needs a number of billing months from 1 to 999");
+    }
+    return std::stoi(*count);
+}
+
+CompareCommand ReadCompare(const Given& given) {
+    AllowOnly(given, "compare",
+              {"--rules", "--type", "--all-types", "--months", "--month", "--json", "--entry"});
+    using Source = CompareCommand::Source;
+    CompareCommand command;
+    command.months = ReadMonthCount(given);
+    NoMoreWords(given, 1);
+    const auto rules = given.Value("--rules");
+    const auto type = given.Value("--type");
+    if ((rules ? 1 : 0) + (type ? 1 : 0) + (given.Has("--all-types") ? 1 : 0) != 1) {
+        Refuse("'vornik compare' needs one of --rules FILE, --type TYPE or --all-types");
+    }
+    if (rules) {
+        command.source = Source::kRuleFile;
+        command.rules = *rules;
+    } else if (type) {
+        const auto found = std::find(kTariffWords.begin(), kTariffWords.end(), *type);
+        if (found == kTariffWords.end()) {
+            Refuse("unknown tariff type '" + *type + "' (use baoshi, jishi, baoyue or liuliang)");
+        }
+        command.source = Source::kType;
+        command.type = static_cast<int>(found - kTariffWords.begin());
+    }
+    command.json = given.Has("--json");
+    command.selection = ReadSelection(given);
+    return command;
+}
+
 // The subcommand named by the first word, with what it was given.
 Subcommand ReadSubcommand(const Given& given) {
     const std::string& name = given.words[0];
@@ -254,6 +306,9 @@ Subcommand ReadSubcommand(const Given& given) {
     }
     if (name == "report") {
         return ReadReport(given);
+    }
+    if (name == "compare") {
+        return ReadCompare(given);
     }
     if (name == "status") {
         AllowOnly(given, name, {"--json"});
@@ -322,6 +377,19 @@ Given ReadGiven(int argc, const char* const* argv, ParseResult::Action& action) 
         }
         if (OneOf(arg, kFlags)) {
             given.flags.emplace_back(arg);
+            // A count may follow --months (compare), written either way.
+            if (arg == "--months" && i + 1 < argc && IsCount(argv[i + 1])) {
+                given.values[std::string(arg)] = argv[++i];
+            }
+            continue;
+        }
+        if (arg.starts_with("--months=")) {
+            given.flags.emplace_back("--months");
+            const std::string_view count = arg.substr(std::string_view("--months=").size());
+            if (!IsCount(count)) {
+                Refuse("--months needs a number of billing months from 1 to 999");
+            }
+            given.values["--months"] = std::string(count);
             continue;
         }
         // The options with a value take it as "--name VALUE" or "--name=VALUE".
@@ -351,6 +419,10 @@ Given ReadGiven(int argc, const char* const* argv, ParseResult::Action& action) 
 }
 
 }  // namespace
+
+const char* TariffTypeWord(int type) {
+    return type >= 0 && type < CompareCommand::kTypeCount ? kTariffWords[type].data() : "";
+}
 
 std::optional<YearMonth> ParseYearMonth(const std::string& text) {
     if (text.size() != 7 || text[4] != '-' || !AllDigits(text.substr(5))) {
@@ -398,6 +470,8 @@ std::string UsageText() {
            "              [--json|--csv] [--entry NAME] [--root DIR]\n"
            "       vornik report calls|days|year [--month YYYY-MM | --year YYYY]\n"
            "              [--format html|csv|json] [-o FILE] [--entry NAME] [--root DIR]\n"
+           "       vornik compare --rules FILE | --type TYPE | --all-types [--months N]\n"
+           "              [--month YYYY-MM] [--json] [--entry NAME] [--root DIR]\n"
            "       vornik dial [ENTRY] [--root DIR]\n"
            "       vornik hangup [--root DIR]\n"
            "       vornik rules export FILE [--root DIR]\n"
@@ -435,6 +509,13 @@ std::string HelpText() {
            "                   write the report page (--format html, csv or json) into\n"
            "                   the program folder's report/ and print its path; -o FILE\n"
            "                   writes it there instead, -o - prints it\n"
+           "  compare          what the calls of N billing months (--months N, default 3)\n"
+           "                   up to this one or to --month YYYY-MM cost, and what they\n"
+           "                   would have cost under the\n"
+           "                   rules of a rule file (--rules FILE), under your own values\n"
+           "                   for another tariff (--type baoshi|jishi|baoyue|liuliang),\n"
+           "                   or under each of the four in turn (--all-types); per\n"
+           "                   billing month and in total; --json as one JSON object\n"
            "\n"
            "Looking after the call log (one line for scripts: removed N, compacted\n"
            "BYTES -> BYTES, backed-up FILE, restored FILE, exported|imported N copied M\n"

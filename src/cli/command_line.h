@@ -84,10 +84,28 @@ struct DialCommand {
 // vornik hangup
 struct HangUpCommand {};
 
+// vornik compare --rules FILE | --type TYPE | --all-types [--months N]
+// [--month YYYY-MM] [--json] [--entry NAME]
+struct CompareCommand {
+    enum class Source { kRuleFile, kType, kAllTypes };
+    // The tariff types by their numbers in the settings: baoshi 0, jishi 1,
+    // baoyue 2, liuliang 3.
+    static constexpr int kTypeCount = 4;
+    Source source = Source::kAllTypes;
+    std::filesystem::path rules;  // kRuleFile
+    int type = 0;                 // kType
+    int months = 3;  // the billing months up to the one chosen (unset: the current one)
+    bool json = false;
+    Selection selection;  // the entry and the last month; never a year
+};
+
 // Nothing (the program runs) or the one subcommand that runs instead and ends.
 using Subcommand =
     std::variant<std::monostate, RulesCommand, LogCommand, TotalsCommand, ReportCommand,
-                 StatusCommand, DialCommand, HangUpCommand, LogMaintenanceCommand>;
+                 StatusCommand, DialCommand, HangUpCommand, LogMaintenanceCommand, CompareCommand>;
+
+// "baoshi", "jishi", "baoyue", "liuliang": the tariff type's name on the command line.
+const char* TariffTypeWord(int type);
 
 struct Options {
     std::optional<std::filesystem::path> root;  // --root DIR

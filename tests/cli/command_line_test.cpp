@@ -201,5 +201,54 @@ TEST(CommandLineTest, LogVerbsTakeAFileOrTheirOneOption) {
     EXPECT_NE(Parse({"--help"}).out.find("log restore FILE"), std::string::npos);
 }
 
+TEST(CommandLineTest, CompareTakesOneSourceAndACountOfMonths) {
+    using Source = CompareCommand::Source;
+    struct Case {
+        std::vector<const char*> args;
+        Source source;
+        int type;
+        int months;
+        bool json;
+    } const read[] = {
+        {{"compare", "--rules", "rule.ini"}, Source::kRuleFile, 0, 3, false},
+        {{"compare", "--type=liuliang", "--months", "12", "--json"}, Source::kType, 3, 12, true},
+        {{"compare", "--all-types", "--months=1"}, Source::kAllTypes, 0, 1, false},
+    };
+    for (const Case& c : read) {
+        const Outcome outcome = Parse(c.args);
+        ASSERT_EQ(outcome.code, std::nullopt) << outcome.err;
+        const auto& command = std::get<CompareCommand>(outcome.options.command);
+        EXPECT_EQ(command.source, c.source);
+        EXPECT_EQ(command.type, c.type);
+        EXPECT_EQ(command.months, c.months);
+        EXPECT_EQ(command.json, c.json);
+    }
+    EXPECT_EQ(std::get<CompareCommand>(Parse(read[0].args).options.command).rules, "rule.ini");
+    const auto until = std::get<CompareCommand>(
+        Parse({"compare", "--all-types", "--month", "2006-05", "--entry", "GPRS"}).options.command);
+    EXPECT_EQ(until.selection.month, (YearMonth{2006, 5}));
+    EXPECT_EQ(until.selection.entry, "GPRS");
+
+    const std::vector<std::pair<std::vector<const char*>, std::string>> mistakes = {
+        {{"compare"}, "'vornik compare' needs one of --rules FILE, --type TYPE or --all-types"},
+        {{"compare", "--all-types", "--type", "jishi"},
+         "'vornik compare' needs one of --rules FILE, --type TYPE or --all-types"},
+        {{"compare", "--type", "daily"},
+         "unknown tariff type 'daily' (use baoshi, jishi, baoyue or liuliang)"},
+        {{"compare", "--all-types", "--months"},
+         "--months needs a number of billing months from 1 to 999"},
+        {{"compare", "--all-types", "--months=0"},
+         "--months needs a number of billing months from 1 to 999"},
+        {{"compare", "--all-types", "--csv"}, "'vornik compare' does not take --csv"},
+        {{"compare", "--all-types", "--year", "2006"}, "'vornik compare' does not take --year"},
+        {{"totals", "--months", "3"}, "'vornik totals --months' takes no count, not '3'"},
+    };
+    for (const auto& [args, reason] : mistakes) {
+        const Outcome outcome = Parse(args);
+        EXPECT_EQ(outcome.code, 2);
+        EXPECT_EQ(outcome.err.substr(0, outcome.err.find('\n')), "vornik: " + reason);
+    }
+}
+
 }  // namespace
 }  // namespace vornik::cli

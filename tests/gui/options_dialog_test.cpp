@@ -169,6 +169,27 @@ TEST_F(OptionsDialogTest, TheTariffButtonsShowTheirFrameAlone) {
     EXPECT_EQ(windows.count(), 1);
 }
 
+// The fourth tariff: its frame alone, its boxes checked and saved with it.
+TEST_F(OptionsDialogTest, TheVolumeTariffIsChosenCheckedAndSavedWithItsFrame) {
+    Open();
+    dialog_->Tabs()->setCurrentIndex(2);
+    Click("feeTypeLiuliang");
+    EXPECT_FALSE(Control<QGroupBox>("liuliangFrame")->isHidden());
+    EXPECT_TRUE(Control<QGroupBox>("jishiFrame")->isHidden());
+    QTest::keyClicks(Box("LiuliangVolume"), "500");
+    QTest::keyClicks(Box("LiuliangFee"), "10");
+    QTest::keyClicks(Box("LiuliangMBFee"), "x");
+    dialog_->SaveButton()->click();
+    EXPECT_EQ(prompter_.asked, QStringList{"请输入数字。"});
+    EXPECT_EQ(dialog_->focusWidget(), Box("LiuliangMBFee"));
+    Box("LiuliangMBFee")->setText(QStringLiteral("0.05"));
+    dialog_->SaveButton()->click();
+    EXPECT_EQ(db_.GetConfig(kFeeType), "3");
+    EXPECT_EQ(db_.GetConfig(kLiuliangVolume), "500");
+    EXPECT_EQ(db_.GetConfig(kLiuliangFee), "10");
+    EXPECT_EQ(db_.GetConfig(kLiuliangMBFee), "0.05");
+}
+
 TEST_F(OptionsDialogTest, ThePasswordIsCheckedAndSavedOnItsOwn) {
     Open();
     dialog_->Tabs()->setCurrentIndex(3);

@@ -25,8 +25,10 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -38,6 +40,7 @@
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/language.h"
+#include "app/locale_number.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/skin_menu.h"
@@ -48,6 +51,7 @@
 #include "gui/scripted_prompter.h"
 #include "maintenance/log_commands.h"
 #include "maintenance/log_job_runner.h"
+#include "reports/tariff_comparison_window.h"
 #include "settings/options_dialog.h"
 #include "settings/password_prompt.h"
 #include "settings/rule_file_commands.h"
@@ -1127,6 +1131,48 @@ TEST_F(ShellTest, RuleFilesFromTheMenusReplaceTheRulesInForceAtOnce) {
     Window().TrayAction(Command::kImportRules)->trigger();
     EXPECT_TRUE(prompter_.asked.back().contains("missing.ini"));
     EXPECT_EQ(shell_->CoreSession().Rules().jishiFee, 6);
+}
+
+// 资费比较 from the reports menu: the calls of the months chosen, priced again
+// under another tariff at the stored values or under a rule file.
+TEST_F(ShellTest, TheTariffComparisonShowsRecordedAndComparedCostsPerMonth) {
+    ASSERT_TRUE(db_.SaveConfig(kFeeType, "1"));
+    ASSERT_TRUE(db_.SaveConfig(kJishiFee, "6"));  // 0.1 a minute
+    StartShell();
+    LogCalls(3);  // 90 seconds each, recorded at 0.125
+    Window().MainAction(Command::kCompareTariffs)->trigger();
+    auto* window = Window().findChild<TariffComparisonWindow*>();
+    ASSERT_NE(window, nullptr);
+    ChosenFile chooser;
+    window->SetFileChooser(chooser);
+    window->Months()->setValue(1);
+    window->Source()->setCurrentIndex(static_cast<int>(FeeType::kJishi));
+    const auto cells = [window](int row) {
+        QStringList texts;
+        for (int column = 0; column < window->Table()->columnCount(); ++column) {
+            texts << window->Table()->item(row, column)->text();
+        }
+        return texts;
+    };
+    const auto money = [](double value) { return QString::fromStdString(LocaleNumber(value, 2)); };
+    ASSERT_EQ(window->Table()->rowCount(), 2);
+    EXPECT_EQ(cells(0),
+              (QStringList{"2006-05", "3", money(0.375), money(0.45), money(0.45 - 0.375)}));
+    EXPECT_EQ(cells(1), (QStringList{"合计", "3", money(0.375), money(0.45), money(0.45 - 0.375)}));
+
+    testing::WriteFile(folder_ / "baoyue.ini",
+                       "[Config]\r\nglobal,Fee,FeeType,2\r\n"
+                       "global,Fee,BaoyueFee,50\r\n");
+    chooser.file = QString::fromStdString((folder_ / "baoyue.ini").string());
+    window->ChooseRuleFile();
+    EXPECT_EQ(chooser.shown.last(), "Vornik规则文件(*.ini)");
+    EXPECT_EQ(cells(1).mid(3), (QStringList{money(50), money(50 - 0.375)}));
+    EXPECT_EQ(db_.GetConfig(kFeeType), "1");
+
+    chooser.file = QString::fromStdString((folder_ / "missing.ini").string());
+    window->ChooseRuleFile();
+    EXPECT_EQ(window->Table()->rowCount(), 0);
+    EXPECT_TRUE(window->Note()->text().contains("missing.ini"));
 }
 
 // The six log commands through their menu items, with a call up for part of the

@@ -53,6 +53,46 @@ void RecordCalls(ProgramFolderFixture& folder) {
     }
 }
 
+// The ADSL calls of May 2006 (12.5 recorded) under each tariff at the values
+// stored, and under a rule file; the log keeps its rules.
+TEST(CliCommands, CompareSaysWhatTheCallsWouldHaveCost) {
+    ProgramFolderFixture folder;
+    RecordCalls(folder);
+    folder.SaveSettings({{keys::kFeeType, "1"},
+                         {keys::kJishiFee, "6"},
+                         {keys::kBaoyueFee, "50"},
+                         {keys::kLiuliangFee, "10"}});
+    const Finished all =
+        Vornik(folder, {"compare", "--all-types", "--month", "2006-05", "--months", "2", "--json"});
+    ASSERT_EQ(all.code, 0) << all.err;
+    const QJsonObject json = Json(all);
+    EXPECT_EQ(json["firstMonth"].toString(), "2006-04");
+    const QJsonArray comparisons = json["comparisons"].toArray();
+    ASSERT_EQ(comparisons.size(), 4);
+    const auto totals = [&comparisons](int type) { return comparisons[type]["totals"]; };
+    EXPECT_EQ(comparisons[1]["feeType"].toString(), "jishi");
+    EXPECT_EQ(comparisons[1]["months"][1]["calls"].toInt(), 3);
+    EXPECT_DOUBLE_EQ(totals(1)["recordedFee"].toDouble(), 12.5);
+    EXPECT_DOUBLE_EQ(totals(1)["comparedFee"].toDouble(), 6 + 3 + 1);  // 100 minutes at 0.1
+    EXPECT_DOUBLE_EQ(totals(2)["comparedFee"].toDouble(), 100);  // April's and May's first call
+    EXPECT_DOUBLE_EQ(totals(3)["difference"].toDouble(), 10 - 12.5);
+
+    WriteFile(folder.Scratch() / "rule.ini", "[Config]\r\nglobal,Fee,FeeType,2\r\n");
+    const Finished file =
+        Vornik(folder, {"compare", "--rules", (folder.Scratch() / "rule.ini").string(),
+                        "--month=2006-05", "--months=1"});
+    ASSERT_EQ(file.code, 0) << file.err;
+    EXPECT_NE(file.out.find("（包月）"), std::string::npos) << file.out;
+    // The file names the tariff only: the stored 50 a month holds, as after an import.
+    EXPECT_NE(file.out.find("  100.00     87.50\n"), std::string::npos) << file.out;
+    const vornik::ErrorLog log(folder.Scratch() / "test-error.log");
+    Dbio db(folder.Root() / "db" / "diallog.db", log);
+    db.OpenDatabase();
+    EXPECT_EQ(db.GetConfig(keys::kFeeType), "1");
+    const Finished missing = Vornik(folder, {"compare", "--rules", "missing.ini"});
+    EXPECT_EQ(missing.code, 1);
+}
+
 TEST(CliCommands, LogTotalsAndReportsReadTheBillingMonth) {
     ProgramFolderFixture folder;
     RecordCalls(folder);

@@ -1,5 +1,6 @@
 #include "app/session.h"
 
+#include "base/saturating.h"
 #include "base/setting_keys.h"
 #include "dialer/state_text.h"
 #include "metering/pricing.h"
@@ -74,6 +75,7 @@ void Session::MinuteTick() {
     if (dialer_.IsConnected() && call_.isConnected) {
         RefreshCallFigures();
         AddMinute(fee_);
+        ChargeCallVolume();
         SaveDialLog();
     }
     const Moment now = clock_.Now();
@@ -256,6 +258,7 @@ void Session::CloseCall() {
     call_.isConnected = false;
     idle_.EndSpell();
     SettleCallFee(rules_, call_, fee_);
+    ChargeCallVolume();
     runningCallUnsaved_ = false;
     if (logHeld_) {
         unsaved_.push_back({call_, fee_.callFee});
@@ -334,6 +337,11 @@ void Session::UpdateMinuteFee() {
     if (const auto minuteFee = MinuteFee(rules_, totals_.billingMonthSeconds, clock_.Now())) {
         fee_.minuteFee = *minuteFee;
     }
+}
+
+void Session::ChargeCallVolume() {
+    ChargeVolume(rules_, totals_.billingMonthBytes,
+                 SaturatingAdd(call_.callBytesIn, call_.callBytesOut), fee_);
 }
 
 void Session::WriteRunningCall() {

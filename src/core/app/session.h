@@ -22,6 +22,7 @@
 #include "metering/speed_meter.h"
 #include "metering/time_rules.h"
 #include "reports/month_report.h"
+#include "reports/tariff_comparison.h"
 #include "reports/usage_totals.h"
 #include "store/call_log_writer.h"
 #include "store/dbio.h"
@@ -91,6 +92,11 @@ class Session {
     // A report of the month the history shows (of its year, by month), for the
     // entry the dialer holds.
     Report LoadShownReport(ReportKind kind);
+    // What the calls of the entry the dialer holds cost in the `months` billing
+    // months up to `last`, and what they would have cost under `rules`.
+    TariffComparison CompareTariff(const TimeRules& rules, const BillingMonth& last, int months);
+    // The rules in force with another tariff, at the values stored for it.
+    TimeRules RulesWithTariff(FeeType type);
     // The sound and order menu items: flip, store, and show.
     void ToggleSound();
     void ToggleLogOrder();
@@ -151,6 +157,9 @@ class Session {
     void UpdateMenuStates();
     void ShowShownMonth();
     void UpdateMinuteFee();
+    // The volume tariff charges the call's bytes so far, beyond what the current
+    // billing month includes.
+    void ChargeCallVolume();
     void SaveDialLog();
     // A failed write shows at once and is retried; a write after failures says
     // that the records are in again.

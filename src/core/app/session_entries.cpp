@@ -142,6 +142,18 @@ Report Session::LoadShownReport(ReportKind kind) {
     return LoadReport(usage_, kind, shownMonth_, rules_.firstFeeDay, dialer_.EntryName());
 }
 
+TariffComparison Session::CompareTariff(const TimeRules& rules, const BillingMonth& last,
+                                        int months) {
+    return vornik::CompareTariff(db_, dialer_.EntryName(), FirstOfMonths(last, months), last,
+                                 rules_.firstFeeDay, rules);
+}
+
+TimeRules Session::RulesWithTariff(FeeType type) {
+    TimeRules rules = rules_;
+    LoadTariffAs(db_, rules, type);
+    return rules;
+}
+
 void Session::ShowShownMonth() {
     ui_.ShowHistory({shownMonth_,
                      usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, dialer_.EntryName()),

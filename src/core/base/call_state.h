@@ -30,6 +30,7 @@ struct CallFee {
     double callFee = 0;    // fee of the current call so far
     double minuteFee = 0;  // one minute at the current tariff and moment, phone charge included
     std::int32_t callMinutes = 0;  // minute ticks counted while the call is up
+    double volumeFee = 0;          // the part of callFee charged for its bytes so far
 };
 
 struct UsageTotals {

@@ -79,6 +79,11 @@ inline constexpr SettingKey kJishiWeekendDiscount{"Fee", "JishiWeekendDiscount",
 inline constexpr SettingKey kJishiHolidayDiscounted{"Fee", "JishiHolidayDiscounted", kNumber};
 inline constexpr SettingKey kBaoyueFee{"Fee", "BaoyueFee", kNumber};
 inline constexpr SettingKey kBaoyueBeginTime{"Fee", "BaoyueBeginTime", kNumber};
+// The volume tariff: an optional fee per billing month, the megabytes it
+// includes, and the fee per megabyte beyond them.
+inline constexpr SettingKey kLiuliangFee{"Fee", "LiuliangFee", kNumber};
+inline constexpr SettingKey kLiuliangVolume{"Fee", "LiuliangVolume", kNumber};
+inline constexpr SettingKey kLiuliangMBFee{"Fee", "LiuliangMBFee", kNumber};
 // global: sounds, display, start-up, schedule, link check, password, skin, entry
 inline constexpr SettingKey kCloseSound{"global", "CloseSound", kOnWhenOne};
 inline constexpr SettingKey kMaxSpeed{"global", "MaxSpeed", kNumberNotZero, "70"};

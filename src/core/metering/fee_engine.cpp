@@ -8,6 +8,7 @@ namespace vornik {
 void FeeEngine::StartCallFee(const TimeRules& rules, const std::string& callEntryName,
                              const Moment& now, CallFee& fee) {
     fee.callFee = 0;
+    fee.volumeFee = 0;
     const auto chargeFlatFeeToFirstCall = [&](int periodStartDay) {
         if (HasNoCallSince(callEntryName, BillingPeriodStart(periodStartDay, now))) {
             fee.callFee = FlatFee(rules);
@@ -15,6 +16,7 @@ void FeeEngine::StartCallFee(const TimeRules& rules, const std::string& callEntr
     };
     switch (static_cast<FeeType>(rules.feeType)) {
         case FeeType::kBaoshi:
+        case FeeType::kLiuliang:
             chargeFlatFeeToFirstCall(rules.firstFeeDay);
             break;
         case FeeType::kBaoyue:

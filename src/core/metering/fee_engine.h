@@ -17,7 +17,7 @@ class FeeEngine {
   public:
     explicit FeeEngine(Dbio& db) : db_(db) {}
 
-    // callFee = 0, or the flat fee of the billing period (Baoshi, Baoyue) when
+    // callFee = 0, or the flat fee of the billing period (Baoshi, Baoyue, Liuliang) when
     // this is the entry's first call begun after the period's start.
     void StartCallFee(const TimeRules& rules, const std::string& callEntryName, const Moment& now,
                       CallFee& fee);

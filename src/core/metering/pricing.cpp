@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/saturating.h"
+
 namespace vornik {
 namespace {
 
@@ -83,6 +85,7 @@ std::optional<double> MinuteFee(const TimeRules& rules, std::int64_t billingMont
         case FeeType::kJishi:
             return JishiMinuteFee(rules, now);
         case FeeType::kBaoyue:
+        case FeeType::kLiuliang:
             return BaoyueMinuteFee(rules);
     }
     return std::nullopt;
@@ -144,7 +147,8 @@ void SettleCallFee(const TimeRules& rules, CurrentCall& call, CallFee& fee) {
     const bool partMinuteTicked = fee.callMinutes > wholeMinutes;
     const auto type = static_cast<FeeType>(rules.feeType);
 
-    if (partSeconds >= 1 && type == FeeType::kBaoyue && !partMinuteTicked) {
+    const bool phoneChargeOnly = type == FeeType::kBaoyue || type == FeeType::kLiuliang;
+    if (partSeconds >= 1 && phoneChargeOnly && !partMinuteTicked) {
         fee.callFee += minuteFee;
     }
     if (partSeconds >= 1 && (type == FeeType::kBaoshi || type == FeeType::kJishi)) {
@@ -179,14 +183,42 @@ double FlatFee(const TimeRules& rules) {
             return rules.baoshiFee;
         case FeeType::kBaoyue:
             return rules.baoyueFee;
+        case FeeType::kLiuliang:
+            return rules.liuliangFee;
         case FeeType::kJishi:
             break;
     }
     return 0;
 }
 
+double VolumeFee(const TimeRules& rules, std::int64_t billingMonthBytesBefore,
+                 std::int64_t callBytes) {
+    if (static_cast<FeeType>(rules.feeType) != FeeType::kLiuliang) {
+        return 0;
+    }
+    const double included = rules.liuliangVolume * kBytesPerMB;
+    const auto beyondIncluded = [included](std::int64_t bytes) {
+        return std::max(0.0, static_cast<double>(bytes) - included);
+    };
+    const double chargedBytes = beyondIncluded(SaturatingAdd(billingMonthBytesBefore, callBytes)) -
+                                beyondIncluded(billingMonthBytesBefore);
+    return chargedBytes / kBytesPerMB * rules.liuliangMBFee;
+}
+
+void ChargeVolume(const TimeRules& rules, std::int64_t billingMonthBytesBefore,
+                  std::int64_t callBytes, CallFee& fee) {
+    // Rules changed to another tariff during the call keep what was charged.
+    if (static_cast<FeeType>(rules.feeType) != FeeType::kLiuliang) {
+        return;
+    }
+    const double volumeFee = VolumeFee(rules, billingMonthBytesBefore, callBytes);
+    fee.callFee += volumeFee - fee.volumeFee;
+    fee.volumeFee = volumeFee;
+}
+
 PricedCall PriceCall(const TimeRules& rules, const Moment& begin, std::int64_t seconds,
-                     std::int64_t billingMonthSecondsBefore, bool firstCallOfPeriod) {
+                     std::int64_t billingMonthSecondsBefore, bool firstCallOfPeriod,
+                     std::int64_t callBytes, std::int64_t billingMonthBytesBefore) {
     CallFee fee;
     fee.callFee = firstCallOfPeriod ? FlatFee(rules) : 0;
     const auto minuteAt = [&](const Moment& moment) {
@@ -201,6 +233,7 @@ PricedCall PriceCall(const TimeRules& rules, const Moment& begin, std::int64_t s
     call.callBeginTime = MomentText(begin);
     call.callSeconds = seconds;
     SettleCallFee(rules, call, fee);
+    ChargeVolume(rules, billingMonthBytesBefore, callBytes, fee);
     return {fee.callFee, call.callSeconds};
 }
 

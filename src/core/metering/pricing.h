@@ -19,7 +19,19 @@ std::optional<double> MinuteFee(const TimeRules& rules, std::int64_t billingMont
                                 const Moment& now);
 double BaoshiMinuteFee(const TimeRules& rules, std::int64_t billingMonthSeconds, const Moment& now);
 double JishiMinuteFee(const TimeRules& rules, const Moment& now);
+// Also the minute of the volume tariff, which charges the phone charge by the
+// minute and the bytes by the megabyte.
 double BaoyueMinuteFee(const TimeRules& rules);
+
+// The volume tariff's charge for a call of `callBytes` when the entry's billing
+// month held `billingMonthBytesBefore` without it: the megabytes beyond the
+// month's included volume that this call adds, at the rate per megabyte. 0
+// under the other tariffs.
+double VolumeFee(const TimeRules& rules, std::int64_t billingMonthBytesBefore,
+                 std::int64_t callBytes);
+// Brings the call's fee up to the volume charge of its bytes so far.
+void ChargeVolume(const TimeRules& rules, std::int64_t billingMonthBytesBefore,
+                  std::int64_t callBytes, CallFee& fee);
 
 // The smallest factor of the time windows and of the holidays that hold `now`;
 // nothing when none does.
@@ -47,9 +59,10 @@ struct PricedCall {
 };
 
 // What a call of `seconds` from `begin` costs when a minute tick falls on each of
-// its whole minutes: its start fee, each minute at its moment, and the part
-// minute, exactly as a running call is charged.
+// its whole minutes: its start fee, each minute at its moment, the part minute
+// and its bytes, exactly as a running call is charged.
 PricedCall PriceCall(const TimeRules& rules, const Moment& begin, std::int64_t seconds,
-                     std::int64_t billingMonthSecondsBefore, bool firstCallOfPeriod);
+                     std::int64_t billingMonthSecondsBefore, bool firstCallOfPeriod,
+                     std::int64_t callBytes = 0, std::int64_t billingMonthBytesBefore = 0);
 
 }  // namespace vornik

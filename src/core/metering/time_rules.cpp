@@ -66,6 +66,9 @@ constexpr std::array kBounds{
     Bounds{&kJishiFee, "计时费用（元/小时）", kFee},
     Bounds{&kJishiWeekendDiscount, "计时周末折扣", kFactor},
     Bounds{&kBaoyueFee, "包月费用（元/月）", kFee},
+    Bounds{&kLiuliangFee, "流量月费（元/月）", kFee},
+    Bounds{&kLiuliangVolume, "流量包含（MB/月）", kAmount},
+    Bounds{&kLiuliangMBFee, "流量超出费用（元/MB）", kFee},
     Bounds{&kMaxSpeed, "速度图满刻度（KB/s）", kAmount},
 };
 
@@ -143,11 +146,13 @@ class RuleReader {
     std::string refusals_;
 };
 
-void LoadBillingDay(RuleReader& read, TimeRules& rules) {
+void LoadBillingDay(RuleReader& read, TimeRules& rules, bool repair) {
     read.Whole(kFirstFeeDay, rules.firstFeeDay);
     if (rules.firstFeeDay < 1 || rules.firstFeeDay > 28) {
         rules.firstFeeDay = static_cast<std::int16_t>(FallbackNumber(kFirstFeeDay));
-        read.Save(kFirstFeeDay, kFirstFeeDay.fallback);
+        if (repair) {
+            read.Save(kFirstFeeDay, kFirstFeeDay.fallback);
+        }
     }
 }
 
@@ -168,11 +173,8 @@ void LoadIdle(RuleReader& read, TimeRules& rules) {
     read.Whole(kIdleTimeOutAction, rules.idleTimeOutAction);
 }
 
-// Only the selected tariff's keys are read; the others keep what they had.
-void LoadTariff(RuleReader& read, TimeRules& rules) {
-    read.Real(kPhoneFee, rules.phoneFee);
-    read.Whole(kFeeType, rules.feeType);
-    switch (static_cast<FeeType>(rules.feeType)) {
+void LoadTariffValues(RuleReader& read, TimeRules& rules, FeeType type) {
+    switch (type) {
         case FeeType::kBaoshi:
             read.Real(kBaoshiFee, rules.baoshiFee);
             read.Real(kBaoshiTime, rules.baoshiTime);
@@ -195,7 +197,19 @@ void LoadTariff(RuleReader& read, TimeRules& rules) {
             read.Real(kBaoyueFee, rules.baoyueFee);
             read.Whole(kBaoyueBeginTime, rules.baoyueBeginTime);
             break;
+        case FeeType::kLiuliang:
+            read.Real(kLiuliangFee, rules.liuliangFee);
+            read.Real(kLiuliangVolume, rules.liuliangVolume);
+            read.Real(kLiuliangMBFee, rules.liuliangMBFee);
+            break;
     }
+}
+
+// Only the selected tariff's keys are read; the others keep what they had.
+void LoadTariff(RuleReader& read, TimeRules& rules) {
+    read.Real(kPhoneFee, rules.phoneFee);
+    read.Whole(kFeeType, rules.feeType);
+    LoadTariffValues(read, rules, static_cast<FeeType>(rules.feeType));
 }
 
 void LoadDisplay(RuleReader& read, TimeRules& rules, const RuleReloadHooks& hooks) {
@@ -229,6 +243,20 @@ std::optional<double> FactorOf(const Field& field, const ErrorLog& log, const st
 
 }  // namespace
 
+const char* FeeTypeName(FeeType type) {
+    switch (type) {
+        case FeeType::kJishi:
+            return "计时";
+        case FeeType::kBaoyue:
+            return "包月";
+        case FeeType::kLiuliang:
+            return "流量";
+        case FeeType::kBaoshi:
+            break;
+    }
+    return "包时";
+}
+
 ValueRange UsableRange(const SettingKey& key) {
     const Bounds* bounds = BoundsOf(key);
     return bounds != nullptr ? bounds->range : ValueRange{};
@@ -236,7 +264,7 @@ ValueRange UsableRange(const SettingKey& key) {
 
 void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks) {
     RuleReader read(db);
-    LoadBillingDay(read, rules);
+    LoadBillingDay(read, rules, hooks.repairBillingDay);
     LoadLimits(read, rules);
     LoadIdle(read, rules);
     LoadTariff(read, rules);
@@ -248,6 +276,12 @@ void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks) {
     if (!read.Refusals().empty() && hooks.refused) {
         hooks.refused("设置中有不合理的值，已忽略，仍使用原来的值：" + read.Refusals());
     }
+}
+
+void LoadTariffAs(Dbio& db, TimeRules& rules, FeeType type) {
+    RuleReader read(db);
+    rules.feeType = static_cast<std::int16_t>(type);
+    LoadTariffValues(read, rules, type);
 }
 
 DiscountTables LoadDiscountTables(Dbio& db) {

@@ -15,7 +15,17 @@ namespace vornik {
 
 class Dbio;
 
-enum class FeeType : std::int16_t { kBaoshi = 0, kJishi = 1, kBaoyue = 2 };
+enum class FeeType : std::int16_t { kBaoshi = 0, kJishi = 1, kBaoyue = 2, kLiuliang = 3 };
+
+// Every tariff, in the order of their numbers.
+inline constexpr FeeType kAllFeeTypes[] = {FeeType::kBaoshi, FeeType::kJishi, FeeType::kBaoyue,
+                                           FeeType::kLiuliang};
+
+// The tariff's name as the options dialog calls it: "包时", "计时", "包月", "流量".
+const char* FeeTypeName(FeeType type);
+
+// Megabytes are counted as the program shows them: 1024 × 1024 bytes.
+inline constexpr double kBytesPerMB = 1024.0 * 1024.0;
 
 // A daily window from its begin up to its end (seconds since midnight).
 struct DiscountWindow {
@@ -69,6 +79,9 @@ struct TimeRules {
     std::int16_t jishiHolidayDiscounted = 0;
     double baoyueFee = 0;              // per month
     std::int16_t baoyueBeginTime = 0;  // day of month
+    double liuliangFee = 0;            // per billing month
+    double liuliangVolume = 0;         // megabytes per billing month
+    double liuliangMBFee = 0;          // per megabyte beyond them
     bool soundOn = true;
     // Starts at full scale rather than 0 so the speed graph never divides by zero,
     // even when the stored value cannot be read.
@@ -104,6 +117,10 @@ struct RuleReloadHooks {
     // Stored values that no tariff or limit can have were refused: `text` names
     // each setting, in words for the user. Called once per load at most.
     std::function<void(const std::string& text)> refused;
+    // Off where the rules are only looked at inside a transaction that will be
+    // rolled back: an out-of-range billing day is then read as 21 but not
+    // written back.
+    bool repairBillingDay = true;
 };
 
 // Loads the rules in the fixed order of their keys, then the discount tables. A
@@ -112,6 +129,11 @@ struct RuleReloadHooks {
 // `refused`; an out-of-range firstfeeday becomes 21 and "21" is written back;
 // only the selected tariff's keys are read.
 void InitTimeRule(Dbio& db, TimeRules& rules, const RuleReloadHooks& hooks = {});
+
+// The rules with `type` as their tariff and that tariff's stored values, the
+// others' values as they were: what the calls would cost under the user's own
+// figures for another tariff.
+void LoadTariffAs(Dbio& db, TimeRules& rules, FeeType type);
 
 // Rows whose factor lies outside 0..kMaxDiscountFactor are left out and traced.
 DiscountTables LoadDiscountTables(Dbio& db);

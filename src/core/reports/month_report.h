@@ -65,6 +65,10 @@ std::string ComposeReport(const Report& report, ReportFormat format, const Numbe
 // totals, with plain numbers.
 std::string ComposeReportTable(const Report& report);
 
+// Rows for the terminal, the first holding the column titles: each column
+// right-aligned by the width a terminal gives its characters.
+std::string AlignedTable(const std::vector<std::vector<std::string>>& rows);
+
 // Writes the report into `folder`/report/ (created when missing) under its
 // file name, atomically, and returns the file's path.
 Result<std::filesystem::path> WriteReport(const std::filesystem::path& programFolder,

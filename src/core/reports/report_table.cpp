@@ -25,7 +25,9 @@ std::size_t ColumnWidth(const std::string& text) {
     return width;
 }
 
-std::string Aligned(const std::vector<TableRow>& rows) {
+}  // namespace
+
+std::string AlignedTable(const std::vector<std::vector<std::string>>& rows) {
     std::vector<std::size_t> widths;
     for (const TableRow& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
@@ -43,6 +45,8 @@ std::string Aligned(const std::vector<TableRow>& rows) {
     }
     return text;
 }
+
+namespace {
 
 TableRow Figures(std::int64_t calls, std::int64_t seconds, double fee, std::int64_t bytesIn,
                  std::int64_t bytesOut) {
@@ -97,13 +101,13 @@ std::string ComposeReportTable(const Report& report) {
                        " 至 " + DateText(report.period.end) + "）\n";
     switch (report.kind) {
         case ReportKind::kByCall:
-            text += Aligned(CallRows(report));
+            text += AlignedTable(CallRows(report));
             break;
         case ReportKind::kByDay:
-            text += Aligned(DayRows(report));
+            text += AlignedTable(DayRows(report));
             break;
         case ReportKind::kByMonth:
-            text += Aligned(MonthRows(report));
+            text += AlignedTable(MonthRows(report));
             break;
     }
     return text + "合计：" + std::to_string(report.callCount) + " 次，" +

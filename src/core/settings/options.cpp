@@ -104,6 +104,11 @@ std::vector<Check> ChecksInOrder(const Options& o) {
         case FeeType::kBaoyue:
             checks.push_back({F::kBaoyueFee, kFee, kBaoyueFee, o.baoyueFee});
             break;
+        case FeeType::kLiuliang:
+            checks.push_back({F::kLiuliangVolume, kFee, kLiuliangVolume, o.liuliangVolume});
+            checks.push_back({F::kLiuliangFee, kFee, kLiuliangFee, o.liuliangFee});
+            checks.push_back({F::kLiuliangMBFee, kFee, kLiuliangMBFee, o.liuliangMBFee});
+            break;
     }
     checks.push_back({F::kMaxSpeed, OptionsTab::kOther, kMaxSpeed, o.maxSpeed});
     return checks;
@@ -185,6 +190,11 @@ void SaveTariff(Writer& write, const Options& o) {
             write(kBaoyueFee, o.baoyueFee);
             write(kBaoyueBeginTime, o.baoyueBeginDay);
             break;
+        case FeeType::kLiuliang:
+            write(kLiuliangFee, o.liuliangFee);
+            write(kLiuliangVolume, o.liuliangVolume);
+            write(kLiuliangMBFee, o.liuliangMBFee);
+            break;
     }
     write(kFeeType, static_cast<int>(o.feeType));
 }
@@ -245,7 +255,7 @@ Options LoadOptions(SettingsStore& settings) {
     o.idleTimeOutAction = Choice(settings, kIdleTimeOutAction, 2);
 
     o.phoneFee = settings.Text(kPhoneFee);
-    o.feeType = static_cast<FeeType>(Choice(settings, kFeeType, 2));
+    o.feeType = static_cast<FeeType>(Choice(settings, kFeeType, 3));
     o.baoshiFee = settings.Text(kBaoshiFee);
     o.baoshiTime = settings.Text(kBaoshiTime);
     o.baoshiTimeOutFee = settings.Text(kBaoshiTimeOutFee);
@@ -262,6 +272,9 @@ Options LoadOptions(SettingsStore& settings) {
     o.jishiHolidayDiscounted = settings.IsOn(kJishiHolidayDiscounted);
     o.baoyueFee = settings.Text(kBaoyueFee);
     o.baoyueBeginDay = WholeIn(settings.Text(kBaoyueBeginTime), 1, 31).value_or(0);
+    o.liuliangFee = settings.Text(kLiuliangFee);
+    o.liuliangVolume = settings.Text(kLiuliangVolume);
+    o.liuliangMBFee = settings.Text(kLiuliangMBFee);
 
     o.pwdProtected = settings.IsOn(kPwdProtected);
 

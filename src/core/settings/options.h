@@ -33,6 +33,9 @@ enum class OptionField {
     kJishiFee,
     kJishiWeekendDiscount,
     kBaoyueFee,
+    kLiuliangFee,
+    kLiuliangVolume,
+    kLiuliangMBFee,
     kMaxSpeed,
 };
 
@@ -90,6 +93,9 @@ struct Options {
     bool jishiHolidayDiscounted = false;
     std::string baoyueFee;
     int baoyueBeginDay = 0;  // day of month; 0 when none is stored
+    std::string liuliangFee;
+    std::string liuliangVolume;
+    std::string liuliangMBFee;
     // Password: the switch only; the password itself is saved on its own.
     bool pwdProtected = false;
     // Other options.

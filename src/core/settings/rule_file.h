@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "metering/time_rules.h"
 
 namespace vornik {
 
@@ -52,6 +53,11 @@ struct RuleImport {
 // by one, for the entry "global"). A password that is not yet a hash is stored
 // as one.
 Result<RuleImport> ImportRules(Dbio& db, const std::filesystem::path& file);
+
+// The rules as they would be in force after importing `file` (its settings over
+// the stored ones, its discount tables), read inside the import's transaction,
+// which is then rolled back: the log keeps its own rules.
+Result<TimeRules> RulesOfRuleFile(Dbio& db, const std::filesystem::path& file);
 
 // What the user is told afterwards, in Chinese.
 std::string ExportReportText(const std::filesystem::path& file, const RuleExport& exported);

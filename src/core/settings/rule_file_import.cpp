@@ -2,11 +2,13 @@
 #include "settings/rule_file.h"
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string_view>
 
 #include "base/setting_keys.h"
 #include "base/text_excerpt.h"
+#include "metering/time_rules.h"
 #include "settings/discount_table.h"
 #include "settings/holiday_table.h"
 #include "settings/regional_text.h"
@@ -195,9 +197,12 @@ Result<std::string> ReadRuleFile(const fs::path& file) {
     return bytes.str();
 }
 
-}  // namespace
-
-Result<RuleImport> ImportRules(Dbio& db, const fs::path& file) {
+// Takes the file's lines into the tables in one transaction. Once every line is
+// in, `whenTaken` runs inside it; then the transaction is committed when `keep`
+// is set and rolled back otherwise.
+Result<RuleImport> TakeRuleFile(Dbio& db, const fs::path& file, bool keep,
+                                const std::function<void()>& whenTaken) {
+    bool taken = false;
     const Result<std::string> bytes = ReadRuleFile(file);
     if (!bytes) {
         db.Log().Write("rule file not imported: " + bytes.Error());
@@ -223,15 +228,35 @@ Result<RuleImport> ImportRules(Dbio& db, const fs::path& file) {
             }
             start = end + 1;
         }
-        return true;
+        taken = true;
+        whenTaken();
+        return keep;
     });
-    if (!done) {
+    if (!done && (keep || !taken)) {
         const std::string why = lines.Failure().empty() ? connection.LastError() : lines.Failure();
         db.Log().Write("rule file " + file.string() +
                        " not imported, the rules are unchanged: " + why);
         return Result<RuleImport>::Failure("规则没有导入，原有规则没有改变：" + why);
     }
     return imported;
+}
+
+}  // namespace
+
+Result<RuleImport> ImportRules(Dbio& db, const fs::path& file) {
+    return TakeRuleFile(db, file, true, [] {});
+}
+
+Result<TimeRules> RulesOfRuleFile(Dbio& db, const fs::path& file) {
+    TimeRules rules;
+    RuleReloadHooks lookOnly;
+    lookOnly.repairBillingDay = false;
+    const Result<RuleImport> read =
+        TakeRuleFile(db, file, false, [&] { InitTimeRule(db, rules, lookOnly); });
+    if (!read) {
+        return Result<TimeRules>::Failure(read.Error());
+    }
+    return rules;
 }
 
 }  // namespace vornik

@@ -23,6 +23,7 @@ enum class Command {
     kReportByCall,
     kReportByDay,
     kReportByMonth,
+    kCompareTariffs,
     kBackupLog,
     kRestoreLog,
     kExportLog,

@@ -51,6 +51,14 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "计时费用（元/小时）"),
     QT_TRANSLATE_NOOP("core", "计时周末折扣"),
     QT_TRANSLATE_NOOP("core", "包月费用（元/月）"),
+    QT_TRANSLATE_NOOP("core", "流量月费（元/月）"),
+    QT_TRANSLATE_NOOP("core", "流量包含（MB/月）"),
+    QT_TRANSLATE_NOOP("core", "流量超出费用（元/MB）"),
+    // The tariffs' names.
+    QT_TRANSLATE_NOOP("core", "包时"),
+    QT_TRANSLATE_NOOP("core", "计时"),
+    QT_TRANSLATE_NOOP("core", "包月"),
+    QT_TRANSLATE_NOOP("core", "流量"),
     QT_TRANSLATE_NOOP("core", "速度图满刻度（KB/s）"),
     // Opening the log.
     QT_TRANSLATE_NOOP("core", "无法打开拨号记录 %1："),

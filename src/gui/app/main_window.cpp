@@ -102,6 +102,8 @@ void MainWindow::AddReportCommands(QMenu* menu, std::map<Command, QAction*>& act
     AddCommand(menu, actions, Command::kReportByCall, QT_TR_NOOP("月报表(按拨号)"));
     AddCommand(menu, actions, Command::kReportByDay, QT_TR_NOOP("月报表(按每天)"));
     AddCommand(menu, actions, Command::kReportByMonth, QT_TR_NOOP("年报表(按每月)"));
+    menu->addSeparator();
+    AddCommand(menu, actions, Command::kCompareTariffs, QT_TR_NOOP("资费比较"));
 }
 
 void MainWindow::BuildMainMenu() {

@@ -249,6 +249,9 @@ void Shell::Run(Command command) {
         case Command::kReportByMonth:
             WriteShownReport(ReportKind::kByMonth);
             break;
+        case Command::kCompareTariffs:
+            OpenComparisonWindow();
+            break;
         case Command::kExportRules:
             ruleFiles_->ExportRules(window_.get());
             break;

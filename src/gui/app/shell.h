@@ -116,6 +116,7 @@ class Shell : public QObject, public UserInterface {
     void ToggleMainWindow();
     void ShowMainWindow();
     void WriteShownReport(ReportKind kind);
+    void OpenComparisonWindow();
     void OpenSearchDialog();
     void OpenAboutDialog();
     void OpenPage(const QUrl& page);

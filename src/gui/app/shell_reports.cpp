@@ -1,10 +1,12 @@
 // The reports menu: the page of the month the history shows, written into the
-// program folder and opened in the desktop's browser. Whatever keeps the page
-// from the user is said, with the reason.
+// program folder and opened in the desktop's browser (whatever keeps the page
+// from the user is said, with the reason), and the tariff comparison.
 #include <QDesktopServices>
 
 #include "app/locale_number.h"
+#include "app/main_window.h"
 #include "app/shell.h"
+#include "reports/tariff_comparison_window.h"
 
 namespace vornik::gui {
 
@@ -25,6 +27,22 @@ void Shell::WriteShownReport(ReportKind kind) {
         parts_.log.Write("report written but not opened: " + written->string());
         ShowMessage("报表已写入 " + written->string() + "，但没有能打开网页的程序。", [] {});
     }
+}
+
+// One window at a time: a second door brings the open one forward.
+void Shell::OpenComparisonWindow() {
+    for (TariffComparisonWindow* open : window_->findChildren<TariffComparisonWindow*>()) {
+        if (open->isVisible()) {
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+    }
+    auto* comparison = new TariffComparisonWindow(
+        session_, parts_.db, QString::fromStdString(parts_.folder.root.string()), window_.get());
+    comparison->setWindowFlag(Qt::Window);
+    comparison->setAttribute(Qt::WA_DeleteOnClose);
+    comparison->show();
 }
 
 bool Shell::OpenUrl(const QUrl& url) {

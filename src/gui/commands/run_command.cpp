@@ -3,6 +3,7 @@
 #include <ostream>
 #include <variant>
 
+#include "commands/compare_command.h"
 #include "commands/instance_commands.h"
 #include "commands/log_maintenance_command.h"
 #include "commands/reading_commands.h"
@@ -38,6 +39,9 @@ int RunCommand(const cli::Options& options, std::ostream& out, std::ostream& err
             [&](const cli::HangUpCommand&) { return RunHangUpCommand(options, out, err); },
             [&](const cli::LogMaintenanceCommand& maintenance) {
                 return RunLogMaintenanceCommand(options, maintenance, out, err);
+            },
+            [&](const cli::CompareCommand& compare) {
+                return RunCompareCommand(options, compare, out, err);
             },
             // The program itself is no subcommand; main() runs it.
             [&](const std::monostate&) { return 2; },

@@ -71,6 +71,7 @@ class OptionsDialog : public QDialog {
     QGroupBox* BuildBaoshiFrame();
     QGroupBox* BuildJishiFrame();
     QGroupBox* BuildBaoyueFrame();
+    QGroupBox* BuildLiuliangFrame();
     void AddDiscountRows(QVBoxLayout* frame, const TariffDiscounts& discounts);
     QWidget* BuildPasswordTab();
     QWidget* BuildOtherTab();

@@ -177,10 +177,14 @@ QWidget* OptionsDialog::BuildFeeTab() {
     QGroupBox* method = Frame("feeTypeFrame", QT_TR_NOOP("上网计费方式"), this);
     feeType_ = AddChoice({{"feeTypeBaoshi", QT_TR_NOOP("包时")},
                           {"feeTypeJishi", QT_TR_NOOP("计时")},
-                          {"feeTypeBaoyue", QT_TR_NOOP("包月")}});
-    Rows(method)->addWidget(Row({feeType_->button(0), feeType_->button(1), feeType_->button(2)}));
-    tariffFrames_ = {BuildBaoshiFrame(), BuildJishiFrame(), BuildBaoyueFrame()};
-    return Tab({phone, method, tariffFrames_[0], tariffFrames_[1], tariffFrames_[2]});
+                          {"feeTypeBaoyue", QT_TR_NOOP("包月")},
+                          {"feeTypeLiuliang", QT_TR_NOOP("流量")}});
+    Rows(method)->addWidget(
+        Row({feeType_->button(0), feeType_->button(1), feeType_->button(2), feeType_->button(3)}));
+    tariffFrames_ = {BuildBaoshiFrame(), BuildJishiFrame(), BuildBaoyueFrame(),
+                     BuildLiuliangFrame()};
+    return Tab(
+        {phone, method, tariffFrames_[0], tariffFrames_[1], tariffFrames_[2], tariffFrames_[3]});
 }
 
 QGroupBox* OptionsDialog::BuildBaoshiFrame() {
@@ -246,6 +250,22 @@ QGroupBox* OptionsDialog::BuildBaoyueFrame() {
     baoyueBegin_->setObjectName(QStringLiteral("BaoyueBeginTime"));
     baoyueBegin_->setCalendarPopup(true);
     Rows(frame)->addWidget(Row({QT_TR_NOOP("包月开始时间"), baoyueBegin_}));
+    return frame;
+}
+
+// Charged by the megabyte beyond a monthly volume; the monthly fee may be 0.
+QGroupBox* OptionsDialog::BuildLiuliangFrame() {
+    QGroupBox* frame = Frame("liuliangFrame", QT_TR_NOOP("流量选项"), this);
+    Rows(frame)->addWidget(
+        Row({QT_TR_NOOP("每月"),
+             AddNumberBox("LiuliangVolume", &Options::liuliangVolume, OptionField::kLiuliangVolume),
+             QT_TR_NOOP("MB共"),
+             AddNumberBox("LiuliangFee", &Options::liuliangFee, OptionField::kLiuliangFee),
+             QT_TR_NOOP("元")}));
+    Rows(frame)->addWidget(
+        Row({QT_TR_NOOP("超出则"),
+             AddNumberBox("LiuliangMBFee", &Options::liuliangMBFee, OptionField::kLiuliangMBFee),
+             QT_TR_NOOP("元/MB")}));
     return frame;
 }
 

@@ -345,5 +345,92 @@ TEST_F(SessionTest, AnAddressThatComesLateIsTakenAtHangUp) {
     EXPECT_NE(session_.Call().callIpAddress, kUnknownAddress);
 }
 
+// The fee examples of the tariffs, charged by the running session with its
+// minute ticks where they fell, then priced again under the same rules: the
+// comparison gives back what the log holds.
+TEST_F(SessionTest, RecordedCallsPricedAgainUnderTheirOwnRulesCostWhatWasRecorded) {
+    using Settings = std::vector<std::pair<SettingKey, const char*>>;
+    const Settings jishi = {{kFeeType, "1"}, {kPhoneFee, "0"}, {kJishiMinFeeUnit, "0"}};
+    const Settings baoshi = {{kFeeType, "0"},          {kPhoneFee, "0"},
+                             {kBaoshiFee, "0"},        {kBaoshiTime, "10"},
+                             {kBaoshiTimeOutFee, "3"}, {kBaoshiMinFeeUnit, "0"}};
+    struct Case {
+        Settings settings;
+        int earlierSeconds;  // a call already logged in the billing month
+        std::vector<int> ticks;
+        int seconds;
+        double fee;
+    } const cases[] = {
+        {jishi, 0, {40, 100}, 150, 0.125},
+        {jishi, 0, {20, 80, 140}, 150, 0.125},
+        {{{kFeeType, "1"}, {kJishiMinFeeUnit, "1"}}, 0, {40, 100}, 150, 0.15},
+        {{{kFeeType, "2"}, {kPhoneFee, "6"}, {kBaoyueFee, "0"}}, 0, {30}, 61, 0.2},
+        {baoshi, 35999, {30}, 60, 0},
+        {baoshi, 36000, {30}, 60, 0.05},
+        {{{kFeeType, "0"}, {kPhoneFee, "0"}, {kBaoshiFee, "30"}}, 0, {}, 30, 30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fee);
+        ASSERT_TRUE(db_.ExecuteSql("DELETE FROM diallog"));
+        session_.RefreshHistory();
+        for (const auto& [key, value] : c.settings) {
+            ASSERT_TRUE(db_.SaveConfig(key, value));
+        }
+        session_.ReloadRules();
+        if (c.earlierSeconds > 0) {
+            LogEarlierCall("2006-04-25 08:00:00", c.earlierSeconds);
+        }
+        DialAndWaitForTheLink();
+        int at = 0;
+        for (const int tick : c.ticks) {
+            Run(tick - at);
+            session_.MinuteTick();
+            at = tick;
+        }
+        Run(c.seconds - 1 - at);
+        HangUpAndWait();
+        const TariffComparison comparison =
+            session_.CompareTariff(session_.Rules(), session_.CurrentBillingMonth(), 1);
+        EXPECT_NEAR(comparison.total.recorded, c.fee, 1e-9);
+        EXPECT_NEAR(comparison.total.compared, comparison.total.recorded, 1e-12);
+    }
+}
+
+// 1 MB a month for 10, then 0.5 a megabyte: the first call pays the monthly
+// fee and its bytes beyond the megabyte, charged while it runs; the second
+// call of the month pays for all its bytes.
+TEST_F(SessionTest, TheVolumeTariffChargesTheBytesBeyondTheMonthsVolume) {
+    constexpr double kMB = 1024.0 * 1024.0;
+    Configure({{kFeeType, "3"},
+               {kPhoneFee, "0"},
+               {kLiuliangFee, "10"},
+               {kLiuliangVolume, "1"},
+               {kLiuliangMBFee, "0.5"}});
+    const auto callBytes = [this] {
+        return static_cast<double>(session_.Call().callBytesIn + session_.Call().callBytesOut);
+    };
+    DialAndWaitForTheLink();
+    Run(30);
+    session_.MinuteTick();
+    ASSERT_GT(callBytes(), kMB);
+    EXPECT_NEAR(session_.Fee().callFee, 10 + (callBytes() - kMB) / kMB * 0.5, 1e-9);
+    Run(29);
+    HangUpAndWait();
+    const double first = 10 + (callBytes() - kMB) / kMB * 0.5;
+    Run(5);
+    DialAndWaitForTheLink();
+    Run(40);
+    HangUpAndWait();
+    const double second = callBytes() / kMB * 0.5;
+
+    const Rows fees = db_.QueryRows("SELECT fee FROM diallog ORDER BY beginTime");
+    ASSERT_EQ(fees.size(), 2u);
+    EXPECT_NEAR(fees[0][0].NumberOr0(), first, 1e-9);
+    EXPECT_NEAR(fees[1][0].NumberOr0(), second, 1e-9);
+    const TariffComparison comparison =
+        session_.CompareTariff(session_.Rules(), session_.CurrentBillingMonth(), 1);
+    EXPECT_NEAR(comparison.total.compared, first + second, 1e-9);
+}
+
 }  // namespace
 }  // namespace vornik

@@ -208,6 +208,36 @@ TEST_F(PricingTest, TheFlatFeeGoesToTheFirstCallOfAnEntryInItsPeriod) {
     EXPECT_TRUE(engine_.HasNoCallSince("adsl", {2024, 3, 1, 0, 0, 0}));
 }
 
+// 100 MB a month for 15, then 0.2 a megabyte; the phone charge (0.1 a minute)
+// is per started minute, as under Baoyue.
+TEST(VolumeTariffTest, ChargesTheMegabytesBeyondTheMonthsVolume) {
+    constexpr std::int64_t kMB = 1024 * 1024;
+    TimeRules rules;
+    rules.feeType = static_cast<std::int16_t>(FeeType::kLiuliang);
+    rules.phoneFee = 6;
+    rules.liuliangFee = 15;
+    rules.liuliangVolume = 100;
+    rules.liuliangMBFee = 0.2;
+    struct Case {
+        std::int64_t monthBytesBefore;
+        std::int64_t callBytes;
+        bool firstCall;
+        double fee;
+    } const cases[] = {
+        {0, 40 * kMB, true, 15 + 0.2},     // below: the monthly fee and the phone
+        {60 * kMB, 40 * kMB, false, 0.2},  // just at the volume: nothing for bytes
+        {60 * kMB, 40 * kMB + 1, false, 0.2 + 0.2 / kMB},
+        {90 * kMB, 30 * kMB, false, 0.2 + 20 * 0.2},  // above from within it
+        {150 * kMB, kMB / 2, false, 0.2 + 0.1},       // all above
+    };
+    for (const Case& c : cases) {
+        const PricedCall priced =
+            PriceCall(rules, kWednesday, 90, 0, c.firstCall, c.callBytes, c.monthBytesBefore);
+        EXPECT_NEAR(priced.fee, c.fee, kTolerance) << c.monthBytesBefore << " + " << c.callBytes;
+        EXPECT_EQ(priced.seconds, 90);
+    }
+}
+
 TEST(BillingPeriodStartTest, StartsOnTheDayClampedIntoEachMonth) {
     const auto start = [](int day, const Moment& today) {
         return MomentText(BillingPeriodStart(day, today));

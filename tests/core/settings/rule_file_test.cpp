@@ -207,5 +207,38 @@ TEST_F(RuleFileTest, AnImportThatFailsHalfWayLeavesEveryTableAsItWas) {
     EXPECT_EQ(Tables(db_), before);
 }
 
+// A file made before the volume tariff is read as before; one with its keys and
+// a discount window of its own gives those rules, and the log keeps its own.
+TEST_F(RuleFileTest, ARuleFilesRulesAreReadWithoutChangingTheLog) {
+    ASSERT_TRUE(db_.SaveConfig(keys::kFeeType, "1"));
+    ASSERT_TRUE(db_.SaveConfig(keys::kJishiFee, "3"));
+    AddWindow("22:00:00", "23:00:00", 0.5);
+    const std::vector<std::string> before = Tables(db_);
+    WriteFile(folder_ / "old.ini",
+              "[Config]\r\nglobal,Fee,FeeType,2\r\nglobal,Fee,BaoyueFee,50\r\n");
+    WriteFile(folder_ / "volume.ini",
+              "[Config]\r\nglobal,Fee,FeeType,3\r\nglobal,Fee,LiuliangFee,10\r\n"
+              "global,Fee,LiuliangVolume,500\r\nglobal,Fee,LiuliangMBFee,0.05\r\n"
+              "[DiscountTime]\r\nglobal,08:00:00,09:00:00,0.8\r\n");
+
+    const Result<TimeRules> old = RulesOfRuleFile(db_, folder_ / "old.ini");
+    ASSERT_TRUE(old) << old.Error();
+    EXPECT_EQ(old->feeType, static_cast<int>(FeeType::kBaoyue));
+    EXPECT_EQ(old->baoyueFee, 50);
+    EXPECT_EQ(old->liuliangVolume, 0);
+    ASSERT_EQ(old->discounts.windows.size(), 1u);  // the log's, as an import keeps them
+    const Result<TimeRules> volume = RulesOfRuleFile(db_, folder_ / "volume.ini");
+    ASSERT_TRUE(volume) << volume.Error();
+    EXPECT_EQ(volume->feeType, static_cast<int>(FeeType::kLiuliang));
+    EXPECT_EQ(volume->liuliangFee, 10);
+    EXPECT_EQ(volume->liuliangVolume, 500);
+    EXPECT_EQ(volume->liuliangMBFee, 0.05);
+    ASSERT_EQ(volume->discounts.windows.size(), 1u);
+    EXPECT_EQ(volume->discounts.windows[0].factor, 0.8);
+    EXPECT_EQ(Tables(db_), before);
+    EXPECT_EQ(ReadFile(folder_ / "log/error.log").find("database"), std::string::npos);
+    EXPECT_FALSE(RulesOfRuleFile(db_, folder_ / "missing.ini"));
+}
+
 }  // namespace
 }  // namespace vornik
