@@ -1097,6 +1097,34 @@
         <source>Yahoo中国</source>
         <translation>Yahoo China</translation>
     </message>
+    <message>
+        <source>流量月费（元/月）</source>
+        <translation>Volume plan fee (yuan/month)</translation>
+    </message>
+    <message>
+        <source>流量包含（MB/月）</source>
+        <translation>Volume included (MB/month)</translation>
+    </message>
+    <message>
+        <source>流量超出费用（元/MB）</source>
+        <translation>Volume beyond the plan (yuan/MB)</translation>
+    </message>
+    <message>
+        <source>包时</source>
+        <translation>Block</translation>
+    </message>
+    <message>
+        <source>计时</source>
+        <translation>Hourly</translation>
+    </message>
+    <message>
+        <source>包月</source>
+        <translation>Flat rate</translation>
+    </message>
+    <message>
+        <source>流量</source>
+        <translation>Volume</translation>
+    </message>
 </context>
 <context>
     <name>vornik::gui::AboutDialog</name>
@@ -1397,6 +1425,10 @@
         <source>密码</source>
         <translation>Password</translation>
     </message>
+    <message>
+        <source>资费比较</source>
+        <translation>Compare tariffs</translation>
+    </message>
 </context>
 <context>
     <name>vornik::gui::OptionsDialog</name>
@@ -1676,6 +1708,26 @@
         <source>断线自动重拨</source>
         <translation>Redial when the link drops</translation>
     </message>
+    <message>
+        <source>流量</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
+        <source>流量选项</source>
+        <translation>Volume plan</translation>
+    </message>
+    <message>
+        <source>MB共</source>
+        <translation>MB for</translation>
+    </message>
+    <message>
+        <source>超出则</source>
+        <translation>Beyond that</translation>
+    </message>
+    <message>
+        <source>元/MB</source>
+        <translation>yuan/MB</translation>
+    </message>
 </context>
 <context>
     <name>vornik::gui::PasswordPrompt</name>
@@ -1873,6 +1925,85 @@
     <message>
         <source>删除</source>
         <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>vornik::gui::TariffComparisonWindow</name>
+    <message>
+        <source>资费比较</source>
+        <translation>Compare tariffs</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>%1（现有费率）</source>
+        <translation>%1 (your rates)</translation>
+    </message>
+    <message>
+        <source>选择规则文件...</source>
+        <translation>Choose a rule file...</translation>
+    </message>
+    <message>
+        <source>yyyy&apos;年&apos;M&apos;月&apos;</source>
+        <translation>yyyy-MM</translation>
+    </message>
+    <message>
+        <source>比较：</source>
+        <translation>Compare with:</translation>
+    </message>
+    <message>
+        <source>截至</source>
+        <translation>Up to</translation>
+    </message>
+    <message>
+        <source>共</source>
+        <translation>over</translation>
+    </message>
+    <message>
+        <source>个账单月</source>
+        <translation>billing months</translation>
+    </message>
+    <message>
+        <source>账单月</source>
+        <translation>Billing month</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Calls</translation>
+    </message>
+    <message>
+        <source>记录费用</source>
+        <translation>Recorded</translation>
+    </message>
+    <message>
+        <source>比较费用</source>
+        <translation>Compared</translation>
+    </message>
+    <message>
+        <source>差额</source>
+        <translation>Difference</translation>
+    </message>
+    <message>
+        <source>选择规则文件</source>
+        <translation>Choose a rule file</translation>
+    </message>
+    <message>
+        <source>Vornik规则文件(*.ini)</source>
+        <translation>Vornik rule files (*.ini)</translation>
+    </message>
+    <message>
+        <source>规则文件 %1</source>
+        <translation>Rule file %1</translation>
+    </message>
+    <message>
+        <source>%1 的拨号记录：记录费用是记录中的费用，比较费用是按%2计算的费用。</source>
+        <translation>Calls of %1: Recorded is the fee in the log, Compared is the fee under %2.</translation>
+    </message>
+    <message>
+        <source>合计</source>
+        <translation>Total</translation>
     </message>
 </context>
 </TS>
