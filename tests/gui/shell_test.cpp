@@ -6,7 +6,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDateEdit>
 #include <QDir>
 #include <QDirIterator>
@@ -18,10 +22,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -1053,6 +1059,173 @@ TEST_F(LogMaintenanceTest, AllSixCommandsKeepEveryCallAndTheRunningOne) {
     EXPECT_TRUE(Finished().startsWith("压缩记录文件成功！"));
     EXPECT_EQ(Calls(), 3);
     EXPECT_EQ(Window().History()->RowCount(), 2);
+}
+
+// The shell on a session bus of the test's own, with python3-dbusmock's
+// notification daemon on it, which records every Notify.
+class NotificationTest : public ShellTest {
+  protected:
+    static constexpr int kWaitMs = 20000;
+
+    struct Notified {
+        uint replaces = 0;
+        QString summary;
+        QString body;
+        bool operator==(const Notified&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Notified& n) {
+            return out << n.replaces << " " << n.summary.toStdString() << " / "
+                       << n.body.toStdString();
+        }
+    };
+
+    void SetUp() override {
+        ShellTest::SetUp();
+        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+        if (daemon.isEmpty() || QProcess::execute(kPython, {"-c", "import dbusmock"}) != 0) {
+            GTEST_SKIP() << "needs dbus-daemon and /usr/bin/python3 with python3-dbusmock";
+        }
+        daemon_.start(daemon, {"--session", "--print-address", "--nofork"});
+        ASSERT_TRUE(daemon_.waitForReadyRead(kWaitMs)) << "dbus-daemon did not start";
+        const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
+        bus_ = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("notification-test")));
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", address);
+        mock_.setProcessEnvironment(environment);
+        // It prints every call, the icon's pixels too: unread, a pipe would fill up.
+        mock_.setStandardOutputFile(QProcess::nullDevice());
+        mock_.start(kPython, {"-m", "dbusmock", "--template", "notification_daemon"});
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return bus_->interface()->isServiceRegistered(kService); }, kWaitMs))
+            << mock_.readAllStandardError().toStdString();
+        savedAddress_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    }
+    void TearDown() override {
+        shell_.reset();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", savedAddress_);
+        bus_.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("notification-test"));
+        for (QProcess* process : {&mock_, &daemon_}) {
+            process->terminate();
+            process->waitForFinished(kWaitMs);
+        }
+    }
+
+    std::vector<Notified> Notifications() {
+        QDBusMessage ask = QDBusMessage::createMethodCall(
+            kService, QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetMethodCalls"));
+        ask << QStringLiteral("Notify");
+        const QDBusMessage reply = bus_->call(ask, QDBus::Block, kWaitMs);
+        std::vector<Notified> seen;
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+            return seen;
+        }
+        const auto calls = reply.arguments().value(0).value<QDBusArgument>();
+        calls.beginArray();
+        while (!calls.atEnd()) {
+            qulonglong time = 0;
+            QVariantList args;
+            calls.beginStructure();
+            calls >> time >> args;
+            calls.endStructure();
+            EXPECT_EQ(args.value(0).toString(), "Vornik");
+            seen.push_back(
+                {args.value(1).toUInt(), args.value(3).toString(), args.value(4).toString()});
+        }
+        calls.endArray();
+        return seen;
+    }
+    // Waits until the mock holds `count` notifications, going on with the ticks'
+    // replies meanwhile.
+    void AwaitNotifications(std::size_t count) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Notifications().size() >= count; }, kWaitMs))
+            << "notifications: " << Notifications().size() << " of " << count;
+    }
+
+    const QString kService = QStringLiteral("org.freedesktop.Notifications");
+    const QString kPython = QStringLiteral("/usr/bin/python3");
+    QProcess daemon_;
+    QProcess mock_;
+    std::unique_ptr<QDBusConnection> bus_;
+    QByteArray savedAddress_;
+};
+
+TEST_F(NotificationTest, EveryKindOfAlertIsAlsoNotifiedUnlessSwitchedOff) {
+    ASSERT_TRUE(db_.SaveConfig(kIdleTimeMax, "600"));
+    ASSERT_TRUE(db_.SaveConfig(kCheckIp, "192.0.2.1"));
+    StartShell();
+    dialer_.ScriptDialFailure("线路忙");
+    shell_->Run(Command::kDial);
+    Tick(10);
+    AwaitNotifications(1);
+    Connect();
+    AwaitNotifications(2);
+
+    // A link check that finds the link broken hangs it up; one that finds it well
+    // again says so.
+    shell_->CoreSession().LinkCheck();
+    ASSERT_TRUE(probe_.Answer(PingOutcome::kNoReply));
+    Tick(2);
+    AwaitNotifications(4);
+    Connect();
+    AwaitNotifications(5);
+    shell_->CoreSession().LinkCheck();
+    ASSERT_TRUE(probe_.Answer(PingOutcome::kUp));
+    AwaitNotifications(6);
+
+    // No traffic: an idle spell; then a per-call limit that hangs up.
+    dialer_.ScriptCounters(1'000'000, 1'000'000);
+    for (int i = 0; i < 60 && !shell_->CoreSession().IsIdle(); ++i) {
+        Tick(1);
+    }
+    Tick(IdleWatch::kSoundAfterSeconds);
+    AwaitNotifications(7);
+    ASSERT_TRUE(db_.SaveConfig(kChkEachMaxTime, "1"));
+    ASSERT_TRUE(db_.SaveConfig(kEachMaxTime, "0.01"));
+    ASSERT_TRUE(db_.SaveConfig(kDisconnectAlert, "1"));
+    shell_->CoreSession().ReloadRules();
+    Tick(30);
+    AwaitNotifications(9);
+    ASSERT_FALSE(dialer_.IsConnected());
+
+    // Connecting and hanging up switched off in the options dialog: a broken link
+    // is still told, its hang-up no longer.
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    auto* dialog = Window().findChild<OptionsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    auto* connection = dialog->findChild<QCheckBox*>("NotifyConnection");
+    ASSERT_TRUE(connection->isChecked());
+    connection->click();
+    EXPECT_TRUE(dialog->SaveButton()->isEnabled());
+    dialog->SaveButton()->click();
+    EXPECT_EQ(db_.GetConfig(kNotifyConnection), "0");
+    dialog->CloseButton()->click();
+    ASSERT_TRUE(db_.SaveConfig(kChkEachMaxTime, "0"));
+    shell_->CoreSession().ReloadRules();
+    Connect();
+    shell_->CoreSession().LinkCheck();
+    ASSERT_TRUE(probe_.Answer(PingOutcome::kNoReply));
+    Tick(2);
+    ASSERT_FALSE(dialer_.IsConnected());
+    AwaitNotifications(10);
+
+    // Each kind replaces its own last notification.
+    const QString entry = QStringLiteral("模拟ADSL");
+    EXPECT_EQ(Notifications(), (std::vector<Notified>{
+                                   {0, "线路忙", entry},
+                                   {0, "连接已建立", entry},
+                                   {0, "GPRS/ADSL连接已经断开.....", entry},
+                                   {2, "连接已断开", entry},
+                                   {2, "连接已建立", entry},
+                                   {3, "GPRS/ADSL连接正常", entry},
+                                   {0, "网络空闲....", entry},
+                                   {0, "超过每次最大使用时限", entry},
+                                   {2, "连接已断开", entry},
+                                   {3, "GPRS/ADSL连接已经断开.....", entry},
+                               }));
 }
 
 }  // namespace

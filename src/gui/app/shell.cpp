@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <iostream>
 
+#include "app/desktop_notifier.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/locale_number.h"
@@ -86,6 +87,8 @@ Shell::Shell(ShellParts parts)
                     }
                 });
     }
+    notifier_ =
+        std::make_unique<DesktopNotifier>(tray_, locator_->Icon(QStringLiteral("app")), trace);
     SizeLiveLabels();
     BuildSkinMenu();
     ConnectWindow();
@@ -522,6 +525,12 @@ void Shell::ShowMessage(const std::string& text, std::function<void()> closed) {
 
 void Shell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
     parts_.prompter.AskOkCancel(window_.get(), Q(question), std::move(answer));
+}
+
+void Shell::Announce(const Notice& notice) {
+    if (!displayGone_) {
+        notifier_->Show(notice);
+    }
 }
 
 }  // namespace vornik::gui
