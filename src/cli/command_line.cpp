@@ -13,8 +13,8 @@ namespace vornik::cli {
 namespace {
 
 constexpr std::array<std::string_view, 3> kDialers = {"networkmanager", "pppd", "sim"};
-constexpr std::array<std::string_view, 7> kFlags = {
-    "--headless", "--json-lines", "--json", "--csv", "--days", "--months", "--replace"};
+constexpr std::array<std::string_view, 8> kFlags = {
+    "--headless", "--json-lines", "--tray", "--json", "--csv", "--days", "--months", "--replace"};
 constexpr std::array<std::string_view, 7> kValued = {"--root",   "--dialer", "--month", "--year",
                                                      "--format", "--entry",  "-o"};
 
@@ -275,7 +275,8 @@ Subcommand ReadSubcommand(const Given& given) {
 // The program itself: its own options, and none of a subcommand's.
 Options ReadRun(const Given& given, Options options) {
     for (const std::string& name : given.Named()) {
-        if (name != "--dialer" && name != "--headless" && name != "--json-lines") {
+        if (name != "--dialer" && name != "--headless" && name != "--json-lines" &&
+            name != "--tray") {
             Refuse(name + " belongs to a subcommand (see --help)");
         }
     }
@@ -286,6 +287,7 @@ Options ReadRun(const Given& given, Options options) {
     options.jsonLines = given.Has("--json-lines");
     // One JSON object per line is for programs, which have no use for a window.
     options.headless = given.Has("--headless") || options.jsonLines;
+    options.startInTray = given.Has("--tray");
     return options;
 }
 
@@ -380,7 +382,7 @@ ParseResult ParseCommandLine(int argc, const char* const* argv) {
 
 std::string UsageText() {
     return "usage: vornik [--root DIR] [--dialer networkmanager|pppd|sim] [--headless]\n"
-           "              [--json-lines]\n"
+           "              [--json-lines] [--tray]\n"
            "       vornik status [--json] [--root DIR]\n"
            "       vornik log [--month YYYY-MM] [--json|--csv] [--entry NAME] [--root DIR]\n"
            "       vornik log remove-old [--entry NAME] | compact | backup FILE [--replace] |\n"
@@ -409,6 +411,8 @@ std::string HelpText() {
            "  --headless       run on the terminal even when a display is available\n"
            "  --json-lines     run on the terminal and print one JSON object per event\n"
            "                   and per minute, for programs (implies --headless)\n"
+           "  --tray           on the desktop, start with the window hidden in the\n"
+           "                   notification area (as the start at login does)\n"
            "  -h, --help       print this help and exit\n"
            "  --version        print the version and exit\n"
            "\n"

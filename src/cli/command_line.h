@@ -94,6 +94,7 @@ struct Options {
     std::string dialer;                         // --dialer NAME; empty: chosen at start
     bool headless = false;                      // --headless, or implied by --json-lines
     bool jsonLines = false;                     // --json-lines
+    bool startInTray = false;                   // --tray: the window hidden at start
     Subcommand command;
 };
 

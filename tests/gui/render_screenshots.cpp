@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
                       false,
                       QStringLiteral("模拟拨号（演示）：不会建立真实连接"),
                       false,
-                      {}});
+                      {},
+                      false});
     shell.Start();
     shell.Window().ToggleHistory();
     shell.Run(gui::Command::kDial);

@@ -45,6 +45,7 @@
 #include "gui/scripted_prompter.h"
 #include "maintenance/log_commands.h"
 #include "maintenance/log_job_runner.h"
+#include "settings/login_start.h"
 #include "settings/options_dialog.h"
 #include "settings/password_prompt.h"
 #include "settings/rule_file_commands.h"
@@ -119,7 +120,7 @@ class ShellTest : public ::testing::Test {
         ASSERT_TRUE(db_.SaveConfig(kLastEntry, "模拟ADSL"));
     }
 
-    void StartShell(bool trayAvailable = true) {
+    void StartShell(bool trayAvailable = true, bool startInTray = false) {
         shell_ = std::make_unique<Shell>(ShellParts{{folder_.Path()},
                                                     db_,
                                                     log_,
@@ -133,7 +134,8 @@ class ShellTest : public ::testing::Test {
                                                     [this](const QUrl& url) {
                                                         opened_.push_back(url);
                                                         return openSucceeds_;
-                                                    }});
+                                                    },
+                                                    startInTray});
         shell_->Start();
         QApplication::processEvents();
     }
@@ -1059,6 +1061,62 @@ TEST_F(LogMaintenanceTest, AllSixCommandsKeepEveryCallAndTheRunningOne) {
     EXPECT_TRUE(Finished().startsWith("压缩记录文件成功！"));
     EXPECT_EQ(Calls(), 3);
     EXPECT_EQ(Window().History()->RowCount(), 2);
+}
+
+// The options dialog's 登录时启动 writes and removes the desktop session's
+// autostart entry, which starts the program hidden in the tray.
+TEST_F(ShellTest, TheStartAtLoginIsAnAutostartEntryThatStartsInTheTray) {
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    const std::filesystem::path config = folder_ / "config home";
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
+    const std::filesystem::path entry = config / "autostart" / "vornik.desktop";
+    StartShell();
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    auto* dialog = Window().findChild<OptionsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    auto* loginStart = dialog->findChild<QCheckBox*>("chkLoginStart");
+    ASSERT_NE(loginStart, nullptr);
+    EXPECT_FALSE(loginStart->isChecked());
+
+    // Where the folder cannot be made, the user and the trace are told why.
+    std::filesystem::create_directories(config);
+    testing::WriteFile(config / "autostart", "");
+    loginStart->click();
+    EXPECT_FALSE(loginStart->isChecked());
+    ASSERT_EQ(prompter_.asked.size(), 1);
+    EXPECT_TRUE(prompter_.asked[0].startsWith("无法写入自动启动文件"))
+        << prompter_.asked[0].toStdString();
+    EXPECT_NE(testing::ReadFile(log_.File()).find("the start at login was not set up"),
+              std::string::npos);
+
+    std::filesystem::remove(config / "autostart");
+    loginStart->click();
+    EXPECT_TRUE(loginStart->isChecked());
+    EXPECT_FALSE(dialog->SaveButton()->isEnabled());
+    const std::string exec =
+        DesktopExecValue({QCoreApplication::applicationFilePath().toStdString(), "--tray", "--root",
+                          folder_.Path().string()});
+    EXPECT_EQ(testing::ReadFile(entry),
+              "[Desktop Entry]\nType=Application\nName=Vornik\nExec=" + exec +
+                  "\nIcon=vornik\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
+    // An argument with reserved characters is quoted; a backslash in it ends up
+    // fourfold, as the file's own escaping comes on top.
+    EXPECT_EQ(DesktopExecValue({"/opt/my apps/vornik", "--root", "/srv/50% \"$x\"\\a"}),
+              R"("/opt/my apps/vornik" --root "/srv/50%% \\"\\$x\\"\\\\a")");
+
+    // So started, the window stays hidden though WindowAutoHide is off.
+    dialog->CloseButton()->click();
+    shell_.reset();
+    StartShell(true, true);
+    EXPECT_FALSE(Window().isVisible());
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    dialog = Window().findChild<OptionsDialog*>();
+    loginStart = dialog->findChild<QCheckBox*>("chkLoginStart");
+    ASSERT_TRUE(loginStart->isChecked());
+    loginStart->click();
+    EXPECT_FALSE(loginStart->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(entry));
+    qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 // The shell on a session bus of the test's own, with python3-dbusmock's

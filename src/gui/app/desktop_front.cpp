@@ -21,6 +21,7 @@ namespace {
 
 class DesktopFront : public Front {
   public:
+    explicit DesktopFront(bool startInTray) : startInTray_(startInTray) {}
     bool HasWindow() const override { return true; }
     void Prepare(const ErrorLog& log) override { InstallQtTranslations(log); }
     void ShowRefusal(const QString& text) override { MessageBoxPrompter().Warn(nullptr, text); }
@@ -30,6 +31,9 @@ class DesktopFront : public Front {
         };
     }
     int Run(StartedParts& parts) override;
+
+  private:
+    bool startInTray_;
 };
 
 int DesktopFront::Run(StartedParts& parts) {
@@ -45,7 +49,8 @@ int DesktopFront::Run(StartedParts& parts) {
                  QSystemTrayIcon::isSystemTrayAvailable(),
                  parts.chosen.note,
                  true,
-                 {}});
+                 {},
+                 startInTray_});
     parts.notices = [&shell](const std::string& text) { shell.ShowMessage(text, [] {}); };
     QObject::connect(&shell, &Shell::exited, QCoreApplication::instance(), &QCoreApplication::exit);
     QObject::connect(&parts.instance, &SingleInstance::activationRequested, &shell,
@@ -81,6 +86,6 @@ extern "C" __attribute__((visibility("default"))) int VornikRunDesktop(
     int& argc, char** argv, const vornik::cli::Options& options) {
     QApplication application(argc, argv);
     vornik::gui::InitResources();
-    vornik::gui::DesktopFront front;
+    vornik::gui::DesktopFront front(options.startInTray);
     return vornik::gui::RunProgram(options, front);
 }

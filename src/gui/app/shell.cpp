@@ -49,6 +49,13 @@ constexpr double kLargestFee = 9999.99;
 constexpr std::int64_t kMostBytes = 999'999'999'999;
 constexpr double kFastestKBps = 9999.99;
 
+// A start at login runs in another folder than this one may have been given in.
+std::string AbsoluteFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
+    return (ec ? folder : absolute).string();
+}
+
 }  // namespace
 
 Shell::Shell(ShellParts parts)
@@ -178,7 +185,8 @@ void Shell::Start() {
     skins_->Choose(StartSkinIndex(settings.Number(keys::kNewStyle)));
     window_->PlaceAtStart();
     // Without a notification area the window must stay reachable: never hidden.
-    if (!(settings.IsOn(keys::kWindowAutoHide) && tray_ != nullptr)) {
+    const bool hidden = settings.IsOn(keys::kWindowAutoHide) || parts_.startInTray;
+    if (!(hidden && tray_ != nullptr)) {
         window_->show();
     }
     float_->SetAlpha(OpacityFromSetting(settings.Number(keys::kAlpha)));
@@ -330,7 +338,8 @@ void Shell::OpenOptionsDialog() {
         new OptionsDialog(session_.Settings(), parts_.prompter,
                           {.rulesSaved = [this] { session_.ReloadRules(); },
                            .showFloatWindow = [this](bool shown) { ShowFloatWindow(shown); },
-                           .setOpacity = [this](int alpha) { float_->SetAlpha(alpha); }},
+                           .setOpacity = [this](int alpha) { float_->SetAlpha(alpha); },
+                           .loginStartOptions = {"--root", AbsoluteFolder(parts_.folder.root)}},
                           window_.get());
     const auto reload = [this] { session_.ReloadRules(); };
     connect(dialog, &OptionsDialog::holidayEditorRequested, dialog, [this, dialog, reload] {

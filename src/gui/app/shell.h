@@ -50,6 +50,9 @@ struct ShellParts {
     // Opens a page or an address with the desktop's handler; tests record it
     // instead. Empty: QDesktopServices.
     std::function<bool(const QUrl&)> openUrl;
+    // Started with the desktop session (--tray): the window stays hidden, as
+    // WindowAutoHide hides it.
+    bool startInTray = false;
 };
 
 class Shell : public QObject, public UserInterface {

@@ -14,6 +14,8 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "settings/login_start.h"
+
 namespace vornik::gui {
 namespace {
 
@@ -263,6 +265,12 @@ QWidget* OptionsDialog::BuildOtherTab() {
     Rows(frame)->addWidget(
         Row({AddSwitch("WindowAutoHide", "程序启动时自动隐藏窗口", &Options::windowAutoHide)}));
     Rows(frame)->addWidget(Row({AddSwitch("CloseSound", "关闭提示声音", &Options::closeSound)}));
+    // The autostart entry is the switch itself: it acts at once and is no rule.
+    loginStart_ = new QCheckBox(QStringLiteral("登录时启动"), this);
+    loginStart_->setObjectName(QStringLiteral("chkLoginStart"));
+    loginStart_->setChecked(LoginStartOn());
+    connect(loginStart_, &QCheckBox::clicked, this, &OptionsDialog::SetLoginStart);
+    Rows(frame)->addWidget(Row({loginStart_}));
     auto* speedLabel = new QLabel(QStringLiteral("网络最大流速:"), this);
     speedLabel->setToolTip(QStringLiteral("此值的设定将影响窗口中绿色的网络流速图"));
     QLineEdit* maxSpeed = AddNumberBox("maxspeed", &Options::maxSpeed, OptionField::kMaxSpeed);
