@@ -284,13 +284,16 @@ QWidget* OptionsDialog::BuildOtherTab() {
     opacity_->setRange(Options::kFaintestAlpha, Options::kOpaque);
     opacity_->setValue(Options::kDefaultAlpha);
     Rows(frame)->addWidget(Row({"浮动窗口透明度：", opacity_}));
-    Rows(frame)->addWidget(
-        Row({"桌面通知：", AddSwitch("NotifyLimits", "限额提醒", &Options::notifyLimits),
+    // In a frame of their own on two rows, so the tab is no wider than the others.
+    QGroupBox* notices = Frame("notifyFrame", "桌面通知", this);
+    Rows(notices)->addWidget(
+        Row({AddSwitch("NotifyLimits", "限额提醒", &Options::notifyLimits),
              AddSwitch("NotifyIdle", "空闲提醒", &Options::notifyIdle),
-             AddSwitch("NotifyLinkCheck", "链路检测", &Options::notifyLinkCheck),
-             AddSwitch("NotifyDialErrors", "拨号错误", &Options::notifyDialErrors),
+             AddSwitch("NotifyLinkCheck", "链路检测", &Options::notifyLinkCheck)}));
+    Rows(notices)->addWidget(
+        Row({AddSwitch("NotifyDialErrors", "拨号错误", &Options::notifyDialErrors),
              AddSwitch("NotifyConnection", "连接和断开", &Options::notifyConnection)}));
-    return Tab({frame});
+    return Tab({frame, notices});
 }
 
 QWidget* OptionsDialog::BuildAutomaticTab() {
