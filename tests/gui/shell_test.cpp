@@ -9,7 +9,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDBusArgument>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDateEdit>
 #include <QDir>
@@ -22,12 +21,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -51,6 +48,7 @@
 #include "settings/rule_file_commands.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
+#include "support/private_bus.h"
 #include "support/temp_folder.h"
 #include "web/about_dialog.h"
 #include "web/local_page_panel.h"
@@ -1123,7 +1121,7 @@ TEST_F(ShellTest, TheStartAtLoginIsAnAutostartEntryThatStartsInTheTray) {
 // notification daemon on it, which records every Notify.
 class NotificationTest : public ShellTest {
   protected:
-    static constexpr int kWaitMs = 20000;
+    static constexpr int kWaitMs = testing::PrivateBus::kWaitMs;
 
     struct Notified {
         uint replaces = 0;
@@ -1138,36 +1136,19 @@ class NotificationTest : public ShellTest {
 
     void SetUp() override {
         ShellTest::SetUp();
-        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-        if (daemon.isEmpty() || QProcess::execute(kPython, {"-c", "import dbusmock"}) != 0) {
+        if (!testing::PrivateBus::Available()) {
             GTEST_SKIP() << "needs dbus-daemon and /usr/bin/python3 with python3-dbusmock";
         }
-        daemon_.start(daemon, {"--session", "--print-address", "--nofork"});
-        ASSERT_TRUE(daemon_.waitForReadyRead(kWaitMs)) << "dbus-daemon did not start";
-        const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
-        bus_ = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(address, QStringLiteral("notification-test")));
-        auto environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SESSION_BUS_ADDRESS", address);
-        mock_.setProcessEnvironment(environment);
-        // It prints every call, the icon's pixels too: unread, a pipe would fill up.
-        mock_.setStandardOutputFile(QProcess::nullDevice());
-        mock_.start(kPython, {"-m", "dbusmock", "--template", "notification_daemon"});
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return bus_->interface()->isServiceRegistered(kService); }, kWaitMs))
-            << mock_.readAllStandardError().toStdString();
+        const std::string failure =
+            bus_.Start(QStringLiteral("notification_daemon"), "DBUS_SESSION_BUS_ADDRESS", kService);
+        ASSERT_TRUE(failure.empty()) << failure;
         savedAddress_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_.Address().toUtf8());
     }
     void TearDown() override {
         shell_.reset();
         qputenv("DBUS_SESSION_BUS_ADDRESS", savedAddress_);
-        bus_.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("notification-test"));
-        for (QProcess* process : {&mock_, &daemon_}) {
-            process->terminate();
-            process->waitForFinished(kWaitMs);
-        }
+        bus_.Stop();
     }
 
     std::vector<Notified> Notifications() {
@@ -1175,7 +1156,7 @@ class NotificationTest : public ShellTest {
             kService, QStringLiteral("/org/freedesktop/Notifications"),
             QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetMethodCalls"));
         ask << QStringLiteral("Notify");
-        const QDBusMessage reply = bus_->call(ask, QDBus::Block, kWaitMs);
+        const QDBusMessage reply = bus_.Bus().call(ask, QDBus::Block, kWaitMs);
         std::vector<Notified> seen;
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         if (reply.type() != QDBusMessage::ReplyMessage) {
@@ -1204,10 +1185,7 @@ class NotificationTest : public ShellTest {
     }
 
     const QString kService = QStringLiteral("org.freedesktop.Notifications");
-    const QString kPython = QStringLiteral("/usr/bin/python3");
-    QProcess daemon_;
-    QProcess mock_;
-    std::unique_ptr<QDBusConnection> bus_;
+    testing::PrivateBus bus_;
     QByteArray savedAddress_;
 };
 
