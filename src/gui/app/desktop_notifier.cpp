@@ -50,7 +50,17 @@ DesktopNotifier::DesktopNotifier(QSystemTrayIcon* tray, QIcon icon, Trace trace,
       trace_(std::move(trace)),
       connectionName_(
           QStringLiteral("vornik-notifications-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)),
-      bus_(SessionBus(connectionName_)) {}
+      bus_(SessionBus(connectionName_)) {
+    const QDBusMessage ask =
+        QDBusMessage::createMethodCall(kService, kPath, kService, "GetCapabilities");
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(ask), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                bodyMarkup_ = finished->reply().arguments().value(0).toStringList().contains(
+                    QStringLiteral("body-markup"));
+            });
+}
 
 DesktopNotifier::~DesktopNotifier() {
     QDBusConnection::disconnectFromBus(connectionName_);
@@ -69,12 +79,13 @@ void DesktopNotifier::Send(const Notice& notice) {
     Kind& kind = kinds_[notice.kind];
     kind.asking = true;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, "Notify");
+    const QString body = QString::fromStdString(notice.body);
     QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("vornik")}};
     if (!icon_.isNull()) {
         hints.insert(QStringLiteral("image-data"), ImageData(icon_));
     }
     call << QStringLiteral("Vornik") << kind.shownId << QStringLiteral("vornik")
-         << QString::fromStdString(notice.summary) << QString::fromStdString(notice.body)
+         << QString::fromStdString(notice.summary) << (bodyMarkup_ ? body.toHtmlEscaped() : body)
          << QStringList() << hints << kShownMs;
     // Asked without waiting: a slow or missing service never holds the window up.
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);

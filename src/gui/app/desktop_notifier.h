@@ -50,6 +50,8 @@ class DesktopNotifier : public QObject {
     QDBusConnection bus_;
     std::map<NoticeKind, Kind> kinds_;
     bool fallbackTraced_ = false;
+    // The service reads markup in the body: an entry named "A&B" is escaped.
+    bool bodyMarkup_ = false;
 };
 
 }  // namespace vornik::gui
