@@ -14,9 +14,9 @@ namespace {
 
 constexpr std::array<std::string_view, 3> kDialers = {"networkmanager", "pppd", "sim"};
 constexpr std::array<std::string_view, 2> kLanguages = {"zh_CN", "en"};
-constexpr std::array<std::string_view, 8> kFlags = {"--headless",  "--json-lines", "--json",
-                                                    "--csv",       "--days",       "--replace",
-                                                    "--all-types", "--months"};
+constexpr std::array<std::string_view, 9> kFlags = {"--headless", "--json-lines", "--tray",
+                                                    "--json",     "--csv",        "--days",
+                                                    "--replace",  "--all-types",  "--months"};
 constexpr std::array<std::string_view, 10> kValued = {"--root",  "--dialer", "--lang",  "--month",
                                                       "--year",  "--format", "--entry", "-o",
                                                       "--rules", "--type"};
@@ -332,7 +332,7 @@ Subcommand ReadSubcommand(const Given& given) {
 Options ReadRun(const Given& given, Options options) {
     for (const std::string& name : given.Named()) {
         if (name != "--dialer" && name != "--lang" && name != "--headless" &&
-            name != "--json-lines") {
+            name != "--json-lines" && name != "--tray") {
             Refuse(name + " belongs to a subcommand (see --help)");
         }
     }
@@ -347,6 +347,7 @@ Options ReadRun(const Given& given, Options options) {
     options.jsonLines = given.Has("--json-lines");
     // One JSON object per line is for programs, which have no use for a window.
     options.headless = given.Has("--headless") || options.jsonLines;
+    options.startInTray = given.Has("--tray");
     return options;
 }
 
@@ -461,7 +462,7 @@ ParseResult ParseCommandLine(int argc, const char* const* argv) {
 
 std::string UsageText() {
     return "usage: vornik [--root DIR] [--dialer networkmanager|pppd|sim] [--headless]\n"
-           "              [--json-lines] [--lang zh_CN|en]\n"
+           "              [--json-lines] [--tray] [--lang zh_CN|en]\n"
            "       vornik status [--json] [--root DIR]\n"
            "       vornik log [--month YYYY-MM] [--json|--csv] [--entry NAME] [--root DIR]\n"
            "       vornik log remove-old [--entry NAME] | compact | backup FILE [--replace] |\n"
@@ -492,6 +493,8 @@ std::string HelpText() {
            "  --headless       run on the terminal even when a display is available\n"
            "  --json-lines     run on the terminal and print one JSON object per event\n"
            "                   and per minute, for programs (implies --headless)\n"
+           "  --tray           on the desktop, start with the window hidden in the\n"
+           "                   notification area (as the start at login does)\n"
            "  --lang LANG      the windows' language: zh_CN (Chinese) or en (English);\n"
            "                   by default English in an English locale, else Chinese\n"
            "  -h, --help       print this help and exit\n"

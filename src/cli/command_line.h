@@ -113,6 +113,7 @@ struct Options {
     std::string language;                       // --lang zh_CN|en; empty: the locale's
     bool headless = false;                      // --headless, or implied by --json-lines
     bool jsonLines = false;                     // --json-lines
+    bool startInTray = false;                   // --tray: the window hidden at start
     Subcommand command;
 };
 

@@ -117,6 +117,8 @@ TEST(CommandLineTest, JsonLinesRunsHeadless) {
     EXPECT_TRUE(lines.options.jsonLines);
     EXPECT_TRUE(lines.options.headless);
     EXPECT_FALSE(Parse({"--headless"}).options.jsonLines);
+    EXPECT_TRUE(Parse({"--tray"}).options.startInTray);
+    EXPECT_FALSE(Parse({"--headless"}).options.startInTray);
 }
 
 TEST(CommandLineTest, ReadingCommandsTakeTheirSelectionAndForm) {

@@ -39,7 +39,8 @@ class OptionsDialogTest : public ::testing::Test {
             settings_, prompter_,
             {.rulesSaved = [this] { ++reloads_; },
              .showFloatWindow = [this](bool shown) { floatShown_.push_back(shown); },
-             .setOpacity = [this](int alpha) { opacities_.push_back(alpha); }});
+             .setOpacity = [this](int alpha) { opacities_.push_back(alpha); },
+             .loginStartOptions = {}});
         dialog_->show();
     }
     template <typename T>

@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
                       [&opened](const QUrl& page) {
                           opened = page;
                           return true;
-                      }});
+                      },
+                      false});
     shell.Start();
     shell.Window().ToggleHistory();
     shell.Run(gui::Command::kDial);

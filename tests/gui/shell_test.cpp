@@ -6,7 +6,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDBusArgument>
+#include <QDBusMessage>
 #include <QDateEdit>
 #include <QDir>
 #include <QDirIterator>
@@ -52,11 +55,13 @@
 #include "maintenance/log_commands.h"
 #include "maintenance/log_job_runner.h"
 #include "reports/tariff_comparison_window.h"
+#include "settings/login_start.h"
 #include "settings/options_dialog.h"
 #include "settings/password_prompt.h"
 #include "settings/rule_file_commands.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
+#include "support/private_bus.h"
 #include "support/temp_folder.h"
 #include "web/about_dialog.h"
 #include "web/local_page_panel.h"
@@ -126,7 +131,7 @@ class ShellTest : public ::testing::Test {
         ASSERT_TRUE(db_.SaveConfig(kLastEntry, "模拟ADSL"));
     }
 
-    void StartShell(bool trayAvailable = true) {
+    void StartShell(bool trayAvailable = true, bool startInTray = false) {
         shell_ = std::make_unique<Shell>(ShellParts{{folder_.Path()},
                                                     db_,
                                                     log_,
@@ -140,7 +145,8 @@ class ShellTest : public ::testing::Test {
                                                     [this](const QUrl& url) {
                                                         opened_.push_back(url);
                                                         return openSucceeds_;
-                                                    }});
+                                                    },
+                                                    startInTray});
         shell_->Start();
         QApplication::processEvents();
     }
@@ -1304,6 +1310,210 @@ TEST_F(LogMaintenanceTest, AllSixCommandsKeepEveryCallAndTheRunningOne) {
     EXPECT_TRUE(Finished().startsWith("压缩记录文件成功！"));
     EXPECT_EQ(Calls(), 3);
     EXPECT_EQ(Window().History()->RowCount(), 2);
+}
+
+// The options dialog's 登录时启动 writes and removes the desktop session's
+// autostart entry, which starts the program hidden in the tray.
+TEST_F(ShellTest, TheStartAtLoginIsAnAutostartEntryThatStartsInTheTray) {
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    const std::filesystem::path config = folder_ / "config home";
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
+    const std::filesystem::path entry = config / "autostart" / "vornik.desktop";
+    StartShell();
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    auto* dialog = Window().findChild<OptionsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    auto* loginStart = dialog->findChild<QCheckBox*>("chkLoginStart");
+    ASSERT_NE(loginStart, nullptr);
+    EXPECT_FALSE(loginStart->isChecked());
+
+    // Where the folder cannot be made, the user and the trace are told why.
+    std::filesystem::create_directories(config);
+    testing::WriteFile(config / "autostart", "");
+    loginStart->click();
+    EXPECT_FALSE(loginStart->isChecked());
+    ASSERT_EQ(prompter_.asked.size(), 1);
+    EXPECT_TRUE(prompter_.asked[0].startsWith("无法写入自动启动文件"))
+        << prompter_.asked[0].toStdString();
+    EXPECT_NE(testing::ReadFile(log_.File()).find("the start at login was not set up"),
+              std::string::npos);
+
+    std::filesystem::remove(config / "autostart");
+    loginStart->click();
+    EXPECT_TRUE(loginStart->isChecked());
+    EXPECT_FALSE(dialog->SaveButton()->isEnabled());
+    const std::string exec =
+        DesktopExecValue({QCoreApplication::applicationFilePath().toStdString(), "--tray", "--root",
+                          folder_.Path().string()});
+    EXPECT_EQ(
+        testing::ReadFile(entry),
+        "[Desktop Entry]\nType=Application\nName=Vornik\nExec=" + exec +
+            "\nIcon=io.github.vornik.Vornik\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
+    // An argument with reserved characters is quoted; a backslash in it ends up
+    // fourfold, as the file's own escaping comes on top.
+    EXPECT_EQ(DesktopExecValue({"/opt/my apps/vornik", "--root", "/srv/50% \"$x\"\\a"}),
+              R"("/opt/my apps/vornik" --root "/srv/50%% \\"\\$x\\"\\\\a")");
+
+    // So started, the window stays hidden though WindowAutoHide is off.
+    dialog->CloseButton()->click();
+    shell_.reset();
+    StartShell(true, true);
+    EXPECT_FALSE(Window().isVisible());
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    dialog = Window().findChild<OptionsDialog*>();
+    loginStart = dialog->findChild<QCheckBox*>("chkLoginStart");
+    ASSERT_TRUE(loginStart->isChecked());
+    loginStart->click();
+    EXPECT_FALSE(loginStart->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(entry));
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+}
+
+// The shell on a session bus of the test's own, with python3-dbusmock's
+// notification daemon on it, which records every Notify.
+class NotificationTest : public ShellTest {
+  protected:
+    static constexpr int kWaitMs = testing::PrivateBus::kWaitMs;
+
+    struct Notified {
+        uint replaces = 0;
+        QString summary;
+        QString body;
+        bool operator==(const Notified&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Notified& n) {
+            return out << n.replaces << " " << n.summary.toStdString() << " / "
+                       << n.body.toStdString();
+        }
+    };
+
+    void SetUp() override {
+        ShellTest::SetUp();
+        if (!testing::PrivateBus::Available()) {
+            GTEST_SKIP() << "needs dbus-daemon and /usr/bin/python3 with python3-dbusmock";
+        }
+        const std::string failure =
+            bus_.Start(QStringLiteral("notification_daemon"), "DBUS_SESSION_BUS_ADDRESS", kService);
+        ASSERT_TRUE(failure.empty()) << failure;
+        savedAddress_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_.Address().toUtf8());
+    }
+    void TearDown() override {
+        shell_.reset();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", savedAddress_);
+        bus_.Stop();
+    }
+
+    std::vector<Notified> Notifications() {
+        QDBusMessage ask = QDBusMessage::createMethodCall(
+            kService, QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetMethodCalls"));
+        ask << QStringLiteral("Notify");
+        const QDBusMessage reply = bus_.Bus().call(ask, QDBus::Block, kWaitMs);
+        std::vector<Notified> seen;
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+            return seen;
+        }
+        const auto calls = reply.arguments().value(0).value<QDBusArgument>();
+        calls.beginArray();
+        while (!calls.atEnd()) {
+            qulonglong time = 0;
+            QVariantList args;
+            calls.beginStructure();
+            calls >> time >> args;
+            calls.endStructure();
+            EXPECT_EQ(args.value(0).toString(), "Vornik");
+            seen.push_back(
+                {args.value(1).toUInt(), args.value(3).toString(), args.value(4).toString()});
+        }
+        calls.endArray();
+        return seen;
+    }
+    // Waits until the mock holds `count` notifications, going on with the ticks'
+    // replies meanwhile.
+    void AwaitNotifications(std::size_t count) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Notifications().size() >= count; }, kWaitMs))
+            << "notifications: " << Notifications().size() << " of " << count;
+    }
+
+    const QString kService = QStringLiteral("org.freedesktop.Notifications");
+    testing::PrivateBus bus_;
+    QByteArray savedAddress_;
+};
+
+TEST_F(NotificationTest, EveryKindOfAlertIsAlsoNotifiedUnlessSwitchedOff) {
+    ASSERT_TRUE(db_.SaveConfig(kIdleTimeMax, "600"));
+    ASSERT_TRUE(db_.SaveConfig(kCheckIp, "192.0.2.1"));
+    StartShell();
+    dialer_.ScriptDialFailure("线路忙");
+    shell_->Run(Command::kDial);
+    Tick(10);
+    AwaitNotifications(1);
+    Connect();
+    AwaitNotifications(2);
+
+    // A link check that finds the link broken hangs it up; one that finds it well
+    // again says so.
+    shell_->CoreSession().LinkCheck();
+    ASSERT_TRUE(probe_.Answer(PingOutcome::kNoReply));
+    Tick(2);
+    AwaitNotifications(4);
+    Connect();
+    AwaitNotifications(5);
+    shell_->CoreSession().LinkCheck();
+    ASSERT_TRUE(probe_.Answer(PingOutcome::kUp));
+    AwaitNotifications(6);
+
+    // No traffic: an idle spell; then a per-call limit that hangs up.
+    dialer_.ScriptCounters(1'000'000, 1'000'000);
+    for (int i = 0; i < 60 && !shell_->CoreSession().IsIdle(); ++i) {
+        Tick(1);
+    }
+    Tick(IdleWatch::kSoundAfterSeconds);
+    AwaitNotifications(7);
+    ASSERT_TRUE(db_.SaveConfig(kChkEachMaxTime, "1"));
+    ASSERT_TRUE(db_.SaveConfig(kEachMaxTime, "0.01"));
+    ASSERT_TRUE(db_.SaveConfig(kDisconnectAlert, "1"));
+    shell_->CoreSession().ReloadRules();
+    Tick(30);
+    AwaitNotifications(9);
+    ASSERT_FALSE(dialer_.IsConnected());
+
+    // Connecting and hanging up switched off in the options dialog: a broken link
+    // is still told, its hang-up no longer.
+    Window().TrayAction(Command::kRuleSettings)->trigger();
+    auto* dialog = Window().findChild<OptionsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    auto* connection = dialog->findChild<QCheckBox*>("NotifyConnection");
+    ASSERT_TRUE(connection->isChecked());
+    connection->click();
+    EXPECT_TRUE(dialog->SaveButton()->isEnabled());
+    dialog->SaveButton()->click();
+    EXPECT_EQ(db_.GetConfig(kNotifyConnection), "0");
+    dialog->CloseButton()->click();
+    ASSERT_TRUE(db_.SaveConfig(kChkEachMaxTime, "0"));
+    shell_->CoreSession().ReloadRules();
+    Connect();
+    shell_->CoreSession().LinkCheck();
+    ASSERT_TRUE(probe_.Answer(PingOutcome::kNoReply));
+    Tick(2);
+    ASSERT_FALSE(dialer_.IsConnected());
+    AwaitNotifications(10);
+
+    // Each kind replaces its own last notification.
+    const QString entry = QStringLiteral("模拟ADSL");
+    EXPECT_EQ(Notifications(), (std::vector<Notified>{
+                                   {0, "线路忙", entry},
+                                   {0, "连接已建立", entry},
+                                   {0, "GPRS/ADSL连接已经断开.....", entry},
+                                   {2, "连接已断开", entry},
+                                   {2, "连接已建立", entry},
+                                   {3, "GPRS/ADSL连接正常", entry},
+                                   {0, "网络空闲....", entry},
+                                   {0, "超过每次最大使用时限", entry},
+                                   {2, "连接已断开", entry},
+                                   {3, "GPRS/ADSL连接已经断开.....", entry},
+                               }));
 }
 
 }  // namespace

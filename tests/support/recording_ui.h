@@ -39,6 +39,7 @@ class RecordingUi : public UserInterface {
         questions.push_back(question);
         openQuestions.push_back(std::move(answer));
     }
+    void Announce(const Notice& notice) override { notices.push_back(notice); }
 
     // Dismisses the oldest open message; false when none is open.
     bool CloseMessage() {
@@ -60,6 +61,15 @@ class RecordingUi : public UserInterface {
         return true;
     }
     std::string LastStatus() const { return statusLines.empty() ? "" : statusLines.back(); }
+    std::vector<std::string> Notices(NoticeKind kind) const {
+        std::vector<std::string> summaries;
+        for (const Notice& notice : notices) {
+            if (notice.kind == kind) {
+                summaries.push_back(notice.summary);
+            }
+        }
+        return summaries;
+    }
     int Count(Sound sound) const {
         int n = 0;
         for (const Sound s : sounds) {
@@ -71,6 +81,7 @@ class RecordingUi : public UserInterface {
     std::vector<std::string> statusLines;
     std::vector<Sound> sounds;
     std::vector<LinkIcons> iconStates;
+    std::vector<Notice> notices;
     MenuStates menuStates;
     MonthHistory history;
     double downSpeed = 0;  // KB/s, as last shown

@@ -152,7 +152,7 @@ void Session::OnStateChanged(int state) {
 
 void Session::OnDialError(const std::string& message) {
     dialer_.HangUp();
-    ShowStatus(message);
+    ShowAndAnnounce(NoticeKind::kDialError, message);
 }
 
 // ---- Dial and hang up ------------------------------------------------------
@@ -213,6 +213,7 @@ void Session::OnConnected(bool announced) {
     CaptureCallInfo(announced);
     ui_.ShowLinkIcons(LinkIcons::kConnected);
     PlaySound(Sound::kConnected);
+    Announce(NoticeKind::kConnection, StateText(dial_state::kConnected));
 }
 
 void Session::CaptureCallInfo(bool announced) {
@@ -248,6 +249,7 @@ void Session::OnDisconnected() {
     UpdateMenuStates();
     ui_.ShowLinkIcons(LinkIcons::kDisconnected);
     PlaySound(Sound::kDisconnect);
+    Announce(NoticeKind::kConnection, StateText(dial_state::kDisconnected), &call_.callEntryName);
 }
 
 // Every end of a call ends its idle spell, so the next call starts its own.
@@ -370,6 +372,17 @@ Result<bool> Session::CloseForExit() {
 
 void Session::ShowStatus(const std::string& text) {
     ui_.ShowDialStatus(DialStatusLine(text));
+}
+
+void Session::ShowAndAnnounce(NoticeKind kind, const std::string& text) {
+    ShowStatus(text);
+    Announce(kind, text);
+}
+
+void Session::Announce(NoticeKind kind, const std::string& summary, const std::string* entry) {
+    if (guard_.notices.at(static_cast<std::size_t>(kind))) {
+        ui_.Announce({kind, summary, entry != nullptr ? *entry : dialer_.EntryName()});
+    }
 }
 
 void Session::PlaySound(Sound sound) {

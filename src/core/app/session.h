@@ -5,6 +5,7 @@
 // from its timers; tests call them with a fake clock.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -140,6 +141,8 @@ class Session {
         std::string keepAliveHost = kDefaultKeepAliveHost;
         TimedAction timedDial;
         TimedAction timedHangUp;
+        // Whether each kind of notice is sent, by NoticeKind.
+        std::array<bool, 5> notices{};
     };
 
     void WatchConnection();
@@ -182,6 +185,11 @@ class Session {
     void RunSchedule(const Moment& now);
     void OnLinkProbed(PingOutcome outcome);
     void ShowStatus(const std::string& text);
+    void ReadNoticeSwitches();
+    // Told about the entry the dialer holds unless `entry` names another.
+    void Announce(NoticeKind kind, const std::string& summary, const std::string* entry = nullptr);
+    // The status line and a notice say the same.
+    void ShowAndAnnounce(NoticeKind kind, const std::string& text);
 
     Dbio& db_;
     Dialer& dialer_;
@@ -225,6 +233,11 @@ class Session {
     bool limitMessageOpen_ = false;
     bool idleQuestionOpen_ = false;
     bool linkProbePending_ = false;
+    // A limit is announced once while the link stays up, not every second it
+    // stays reached; a link check that finds the link well again says so only
+    // after one found it down.
+    LimitKind limitAnnounced_ = LimitKind::kNone;
+    bool linkFoundDown_ = false;
     // The minute the timed dial and hang-up last fired, so each fires once in it.
     std::string lastScheduledDial_;
     std::string lastScheduledHangUp_;

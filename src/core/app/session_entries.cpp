@@ -176,6 +176,7 @@ void Session::ReloadRules() {
     guard_.timedHangUp =
         ReadTimedAction(settings_, keys::kAutoDisconnectTime, keys::kAutoDisconnectTimeHour,
                         keys::kAutoDisconnectTimeMinute);
+    ReadNoticeSwitches();
     // A new billing day moves the billing month, and the totals that the limits
     // and the bundle count against move with it. While a call is up they wait
     // for its hang-up: the log already holds the call's minutes so far, which

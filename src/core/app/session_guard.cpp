@@ -2,8 +2,24 @@
 // dial and hang-up, and the link check.
 #include "app/session.h"
 #include "base/saturating.h"
+#include "base/setting_keys.h"
 
 namespace vornik {
+namespace {
+
+constexpr const char* kNetworkIdle = "网络空闲....";
+
+}  // namespace
+
+// In the order of NoticeKind.
+void Session::ReadNoticeSwitches() {
+    using namespace keys;
+    std::size_t kind = 0;
+    for (const SettingKey& key :
+         {kNotifyLimits, kNotifyIdle, kNotifyLinkCheck, kNotifyDialErrors, kNotifyConnection}) {
+        guard_.notices.at(kind++) = settings_.IsOn(key);
+    }
+}
 
 // The timed dial and hang-up act on the dialer directly, as the user asked for
 // that moment; each fires once in its minute.
@@ -25,7 +41,8 @@ void Session::RunSchedule(const Moment& now) {
 void Session::LinkCheck() {
     ShowStatus("检查GPRS/ADSL链路");
     if (!dialer_.IsConnected()) {
-        ShowStatus("连接已经断开，重新建立连接。");
+        ShowAndAnnounce(NoticeKind::kLinkCheck, "连接已经断开，重新建立连接。");
+        linkFoundDown_ = true;
         Dial(false);
         return;
     }
@@ -49,10 +66,16 @@ void Session::LinkCheck() {
 void Session::OnLinkProbed(PingOutcome outcome) {
     linkProbePending_ = false;
     if (outcome == PingOutcome::kUp) {
-        ShowStatus("GPRS/ADSL连接正常");
+        constexpr const char* kLinkWell = "GPRS/ADSL连接正常";
+        ShowStatus(kLinkWell);
+        if (linkFoundDown_) {
+            linkFoundDown_ = false;
+            Announce(NoticeKind::kLinkCheck, kLinkWell);
+        }
         return;
     }
-    ShowStatus("GPRS/ADSL连接已经断开.....");
+    ShowAndAnnounce(NoticeKind::kLinkCheck, "GPRS/ADSL连接已经断开.....");
+    linkFoundDown_ = true;
     if (dialer_.IsConnected()) {
         dialer_.HangUp();
     }
@@ -70,6 +93,13 @@ LimitKind Session::CheckLimits() {
     const LimitKind kind = ::vornik::CheckLimits(rules_, usage);
     if (kind != LimitKind::kNone) {
         ShowLimitAlert(kind);
+    }
+    // A dial refused for a limit is always told: the user asked for something.
+    if (kind != limitAnnounced_ || (kind != LimitKind::kNone && !call_.isConnected)) {
+        limitAnnounced_ = kind;
+        if (kind != LimitKind::kNone) {
+            Announce(NoticeKind::kLimit, LimitMessage(kind));
+        }
     }
     return kind;
 }
@@ -106,11 +136,12 @@ void Session::CheckIdle() {
         ui_.ShowLinkIcons(LinkIcons::kConnected);
     }
     if (step.spellBegan) {
-        ShowStatus("网络空闲....");
+        ShowStatus(kNetworkIdle);
         ui_.ShowLinkIcons(LinkIcons::kIdle);
     }
     if (step.soundDue) {
         PlaySound(Sound::kIdle);
+        Announce(NoticeKind::kIdle, kNetworkIdle);
     }
     if (step.timedOut) {
         TakeIdleAction();
@@ -122,7 +153,7 @@ void Session::TakeIdleAction() {
         case 0:
             DialDisconnect();
             idle_.EndSpell();
-            ShowStatus("空闲超时，网络断开。");
+            ShowAndAnnounce(NoticeKind::kIdle, "空闲超时，网络断开。");
             break;
         case 1:
             AskWhetherToHangUpIdleLink();
@@ -143,7 +174,9 @@ void Session::AskWhetherToHangUpIdleLink() {
     idleQuestionOpen_ = true;
     std::weak_ptr<bool> alive = alive_;
     const int askedDuringCall = callSerial_;
-    ui_.AskOkCancel("网络空闲超时，断开网络吗？", [this, alive, askedDuringCall](bool ok) {
+    constexpr const char* kHangUpIdleLink = "网络空闲超时，断开网络吗？";
+    Announce(NoticeKind::kIdle, kHangUpIdleLink);
+    ui_.AskOkCancel(kHangUpIdleLink, [this, alive, askedDuringCall](bool ok) {
         if (!alive.lock()) {
             return;
         }

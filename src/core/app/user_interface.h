@@ -26,6 +26,17 @@ enum class LinkIcons {
     kIdle           // tray "idle", floating window "idle" with idle arrows
 };
 
+// What a notice outside the windows is about; each kind can be switched off.
+enum class NoticeKind { kLimit, kIdle, kLinkCheck, kDialError, kConnection };
+
+// An event worth telling a user who is not looking at the window: `summary` is
+// the program's own text for it, `body` names the entry it concerns.
+struct Notice {
+    NoticeKind kind = NoticeKind::kConnection;
+    std::string summary;
+    std::string body;
+};
+
 // The billing month the history view shows, with its calls.
 struct MonthHistory {
     BillingMonth month;
@@ -71,6 +82,10 @@ class UserInterface {
     virtual void ShowMessage(const std::string& text, std::function<void()> closed) = 0;
     // An OK/Cancel question; `answer` gets true for OK.
     virtual void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) = 0;
+    // Comes beside what the status line, the sounds and the boxes already show;
+    // the session sends only the kinds the user has left on. A front without
+    // desktop notifications lets it pass.
+    virtual void Announce(const Notice& /*notice*/) {}
 };
 
 }  // namespace vornik

@@ -65,6 +65,11 @@ constexpr std::array kAllKeys{
     kPassword,
     kNewStyle,
     kLastEntry,
+    kNotifyLimits,
+    kNotifyIdle,
+    kNotifyLinkCheck,
+    kNotifyDialErrors,
+    kNotifyConnection,
 };
 
 char Lower(char c) {

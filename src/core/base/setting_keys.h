@@ -106,6 +106,13 @@ inline constexpr SettingKey kPwdProtected{"global", "PwdProtected", kOnWhenOne};
 inline constexpr SettingKey kPassword{"global", "password", kText};
 inline constexpr SettingKey kNewStyle{"global", "newstyle", kNumberNotZero, "3"};
 inline constexpr SettingKey kLastEntry{"global", "LastEntry", kText};
+// global: which events are also told by a desktop notification (all on until
+// the user turns one off)
+inline constexpr SettingKey kNotifyLimits{"global", "NotifyLimits", kOnUnlessZero};
+inline constexpr SettingKey kNotifyIdle{"global", "NotifyIdle", kOnUnlessZero};
+inline constexpr SettingKey kNotifyLinkCheck{"global", "NotifyLinkCheck", kOnUnlessZero};
+inline constexpr SettingKey kNotifyDialErrors{"global", "NotifyDialErrors", kOnUnlessZero};
+inline constexpr SettingKey kNotifyConnection{"global", "NotifyConnection", kOnUnlessZero};
 }  // namespace keys
 
 // Every key above, in the order of the settings table.

@@ -205,6 +205,11 @@ void SaveDisplay(Writer& write, const Options& o) {
     write(kMaxSpeed, o.maxSpeed);
     write(kLogOrder, o.logOrderDescending ? 1 : 0);
     write(kShowFloatWin, o.showFloatWin);
+    write(kNotifyLimits, o.notifyLimits);
+    write(kNotifyIdle, o.notifyIdle);
+    write(kNotifyLinkCheck, o.notifyLinkCheck);
+    write(kNotifyDialErrors, o.notifyDialErrors);
+    write(kNotifyConnection, o.notifyConnection);
 }
 
 void SaveAutomatic(Writer& write, const Options& o) {
@@ -284,6 +289,11 @@ Options LoadOptions(SettingsStore& settings) {
     o.maxSpeed = LoadMaxSpeed(settings);
     o.logOrderDescending = settings.Number(kLogOrder).value_or(0) != 0;
     o.alpha = OpacityFromSetting(settings.Number(kAlpha));
+    o.notifyLimits = settings.IsOn(kNotifyLimits);
+    o.notifyIdle = settings.IsOn(kNotifyIdle);
+    o.notifyLinkCheck = settings.IsOn(kNotifyLinkCheck);
+    o.notifyDialErrors = settings.IsOn(kNotifyDialErrors);
+    o.notifyConnection = settings.IsOn(kNotifyConnection);
 
     o.autoDial = settings.IsOn(kAutoDial);
     o.autoReDial = settings.IsOn(kAutoReDial);

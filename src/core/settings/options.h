@@ -105,6 +105,12 @@ struct Options {
     std::string maxSpeed;
     bool logOrderDescending = false;
     int alpha = kDefaultAlpha;  // opacity of the floating window, written as it moves
+    // Desktop notifications, by kind.
+    bool notifyLimits = true;
+    bool notifyIdle = true;
+    bool notifyLinkCheck = true;
+    bool notifyDialErrors = true;
+    bool notifyConnection = true;
     // Automatic dial and hang-up.
     bool autoDial = false;
     bool autoReDial = false;
@@ -139,11 +145,12 @@ std::optional<OptionsProblem> ValidateOptions(const Options& options);
 
 // Writes the rules when they are valid, in the form's order: the limits and
 // alerts, the idle rule, the phone fee, the selected tariff's keys only and the
-// tariff, the display options, the automatic dial and hang-up, the password
-// switch. The monthly volume is written only while its limit is on. Nothing is
-// written when a value is invalid (the failure carries the problem's message);
-// a key that could not be written does not stop the others, and the failure
-// names it. The caller reloads the rules afterwards, once every key is in.
+// tariff, the display options with the desktop notifications' switches, the
+// automatic dial and hang-up, the password switch. The monthly volume is written
+// only while its limit is on. Nothing is written when a value is invalid (the
+// failure carries the problem's message); a key that could not be written does
+// not stop the others, and the failure names it. The caller reloads the rules
+// afterwards, once every key is in.
 Result<> SaveOptions(SettingsStore& settings, const Options& options);
 
 struct PasswordEntry {

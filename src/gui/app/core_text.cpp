@@ -30,6 +30,8 @@ constexpr const char* kParts[] = {
     // Messages with a reason or figures in them.
     QT_TRANSLATE_NOOP("core", "拨号记录写入失败（%1），稍后重试"),
     QT_TRANSLATE_NOOP("core", "%1 次通话的记录没有写入拨号记录（%2）"),
+    QT_TRANSLATE_NOOP("core", "无法写入自动启动文件（%1）"),
+    QT_TRANSLATE_NOOP("core", "无法删除自动启动文件 %1（%2）"),
     QT_TRANSLATE_NOOP("core", "拨号记录没有保存："),
     QT_TRANSLATE_NOOP("core", "以下设置没有保存："),
     QT_TRANSLATE_NOOP("core", "密码没有保存："),

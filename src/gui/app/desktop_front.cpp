@@ -22,7 +22,8 @@ namespace {
 
 class DesktopFront : public Front {
   public:
-    explicit DesktopFront(std::string language) : language_(std::move(language)) {}
+    DesktopFront(std::string language, bool startInTray)
+        : language_(std::move(language)), startInTray_(startInTray) {}
     bool HasWindow() const override { return true; }
     void Prepare(const ErrorLog& log) override { InstallLanguage(log, language_); }
     void ShowRefusal(const QString& text) override { MessageBoxPrompter().Warn(nullptr, text); }
@@ -35,6 +36,7 @@ class DesktopFront : public Front {
 
   private:
     std::string language_;
+    bool startInTray_;
 };
 
 int DesktopFront::Run(StartedParts& parts) {
@@ -50,7 +52,8 @@ int DesktopFront::Run(StartedParts& parts) {
                  QSystemTrayIcon::isSystemTrayAvailable(),
                  parts.chosen.note,
                  true,
-                 {}});
+                 {},
+                 startInTray_});
     parts.notices = [&shell](const std::string& text) { shell.ShowMessage(text, [] {}); };
     QObject::connect(&shell, &Shell::exited, QCoreApplication::instance(), &QCoreApplication::exit);
     QObject::connect(&parts.instance, &SingleInstance::activationRequested, &shell,
@@ -89,6 +92,6 @@ extern "C" __attribute__((visibility("default"))) int VornikRunDesktop(
     // and name in the task bar, and the application id on Wayland.
     QGuiApplication::setDesktopFileName(QStringLiteral(VORNIK_APP_ID));
     vornik::gui::InitResources();
-    vornik::gui::DesktopFront front(options.language);
+    vornik::gui::DesktopFront front(options.language, options.startInTray);
     return vornik::gui::RunProgram(options, front);
 }

@@ -9,7 +9,9 @@
 #include <QWindow>
 #include <iostream>
 
+#include "app/column_label.h"
 #include "app/core_text.h"
+#include "app/desktop_notifier.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/locale_number.h"
@@ -20,7 +22,6 @@
 #include "app/sound_player.h"
 #include "app/speed_graph.h"
 #include "app/status_display.h"
-#include "app/column_label.h"
 #include "base/setting_keys.h"
 #include "maintenance/log_commands.h"
 #include "maintenance/log_job_runner.h"
@@ -48,6 +49,13 @@ constexpr std::int64_t kLongestSeconds = 999 * 3600 + 59 * 60 + 59;
 constexpr double kLargestFee = 9999.99;
 constexpr std::int64_t kMostBytes = 999'999'999'999;
 constexpr double kFastestKBps = 9999.99;
+
+// A start at login runs in another folder than this one may have been given in.
+std::string AbsoluteFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
+    return (ec ? folder : absolute).string();
+}
 
 }  // namespace
 
@@ -87,6 +95,8 @@ Shell::Shell(ShellParts parts)
                     }
                 });
     }
+    notifier_ =
+        std::make_unique<DesktopNotifier>(tray_, locator_->Icon(QStringLiteral("app")), trace);
     SizeLiveLabels();
     BuildSkinMenu();
     ConnectWindow();
@@ -177,7 +187,8 @@ void Shell::Start() {
     skins_->Choose(StartSkinIndex(settings.Number(keys::kNewStyle)));
     window_->PlaceAtStart();
     // Without a notification area the window must stay reachable: never hidden.
-    if (!(settings.IsOn(keys::kWindowAutoHide) && tray_ != nullptr)) {
+    const bool hidden = settings.IsOn(keys::kWindowAutoHide) || parts_.startInTray;
+    if (!(hidden && tray_ != nullptr)) {
         window_->show();
     }
     float_->SetAlpha(OpacityFromSetting(settings.Number(keys::kAlpha)));
@@ -332,7 +343,8 @@ void Shell::OpenOptionsDialog() {
         new OptionsDialog(session_.Settings(), parts_.prompter,
                           {.rulesSaved = [this] { session_.ReloadRules(); },
                            .showFloatWindow = [this](bool shown) { ShowFloatWindow(shown); },
-                           .setOpacity = [this](int alpha) { float_->SetAlpha(alpha); }},
+                           .setOpacity = [this](int alpha) { float_->SetAlpha(alpha); },
+                           .loginStartOptions = {"--root", AbsoluteFolder(parts_.folder.root)}},
                           window_.get());
     const auto reload = [this] { session_.ReloadRules(); };
     connect(dialog, &OptionsDialog::holidayEditorRequested, dialog, [this, dialog, reload] {
@@ -527,6 +539,12 @@ void Shell::ShowMessage(const std::string& text, std::function<void()> closed) {
 
 void Shell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
     parts_.prompter.AskOkCancel(window_.get(), CoreText(question), std::move(answer));
+}
+
+void Shell::Announce(const Notice& notice) {
+    if (!displayGone_) {
+        notifier_->Show(notice);
+    }
 }
 
 }  // namespace vornik::gui

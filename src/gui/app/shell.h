@@ -21,6 +21,7 @@ class QSystemTrayIcon;
 
 namespace vornik::gui {
 
+class DesktopNotifier;
 class FloatWindow;
 class LocalPagePanel;
 class LogCommands;
@@ -49,6 +50,9 @@ struct ShellParts {
     // Opens a page or an address with the desktop's handler; tests record it
     // instead. Empty: QDesktopServices.
     std::function<bool(const QUrl&)> openUrl;
+    // Started with the desktop session (--tray): the window stays hidden, as
+    // WindowAutoHide hides it.
+    bool startInTray = false;
 };
 
 class Shell : public QObject, public UserInterface {
@@ -100,6 +104,7 @@ class Shell : public QObject, public UserInterface {
     void ShowCredentials(const std::string& userName, const std::string& password) override;
     void ShowMessage(const std::string& text, std::function<void()> closed) override;
     void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
+    void Announce(const Notice& notice) override;
 
   signals:
     // The program's exit code: 0 when every call's record is in the log.
@@ -130,6 +135,7 @@ class Shell : public QObject, public UserInterface {
     LocalPagePanel* panel_ = nullptr;
     std::unique_ptr<SoundPlayer> sounds_;
     QSystemTrayIcon* tray_ = nullptr;
+    std::unique_ptr<DesktopNotifier> notifier_;
     // Owned by the main window's skin menu.
     SkinMenu* skins_ = nullptr;
     Session session_;

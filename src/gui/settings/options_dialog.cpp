@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +17,9 @@
 #include "app/centre_on_screen.h"
 #include "app/core_text.h"
 #include "app/prompter.h"
+#include "settings/login_start.h"
+#include "store/error_log.h"
+#include "store/settings_store.h"
 
 namespace vornik::gui {
 namespace {
@@ -237,6 +241,20 @@ void OptionsDialog::ApplyOpacity(int alpha) {
     }
     // A failed write is traced by the log; the window shows the opacity anyway.
     SaveOpacity(settings_, alpha);
+}
+
+// The box shows what is on disk afterwards, whether or not the change was made.
+void OptionsDialog::SetLoginStart(bool on) {
+    std::vector<std::string> command{QCoreApplication::applicationFilePath().toStdString(),
+                                     "--tray"};
+    command.insert(command.end(), hooks_.loginStartOptions.begin(), hooks_.loginStartOptions.end());
+    const Result<> done = vornik::gui::SetLoginStart(on, command);
+    loginStart_->setChecked(LoginStartOn());
+    if (!done) {
+        settings_.Log().Write("the start at login was not " +
+                              std::string(on ? "set up: " : "removed: ") + done.Error());
+        prompter_.ShowMessage(this, CoreText(done.Error()), [] {});
+    }
 }
 
 void OptionsDialog::showEvent(QShowEvent* event) {

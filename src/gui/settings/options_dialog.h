@@ -35,6 +35,8 @@ struct OptionsDialogHooks {
     // The floating window's check box and opacity bar act at once.
     std::function<void(bool shown)> showFloatWindow;
     std::function<void(int alpha)> setOpacity;
+    // What the start at login passes beside --tray (the program folder).
+    std::vector<std::string> loginStartOptions;
 };
 
 class OptionsDialog : public QDialog {
@@ -95,6 +97,7 @@ class OptionsDialog : public QDialog {
     void SavePassword();
     void SelectTabText(int tab);
     void ApplyOpacity(int alpha);
+    void SetLoginStart(bool on);
 
     SettingsStore& settings_;
     Prompter& prompter_;
@@ -114,6 +117,7 @@ class OptionsDialog : public QDialog {
     QTimeEdit* autoDisconnectAt_ = nullptr;
     QCheckBox* pwdProtected_ = nullptr;
     QCheckBox* showFloatWin_ = nullptr;
+    QCheckBox* loginStart_ = nullptr;
     QLineEdit* password_ = nullptr;
     QLineEdit* password2_ = nullptr;
     QPushButton* savePassword_ = nullptr;

@@ -14,6 +14,8 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "settings/login_start.h"
+
 namespace vornik::gui {
 namespace {
 
@@ -300,6 +302,12 @@ QWidget* OptionsDialog::BuildOtherTab() {
                                           &Options::windowAutoHide)}));
     Rows(frame)->addWidget(
         Row({AddSwitch("CloseSound", QT_TR_NOOP("关闭提示声音"), &Options::closeSound)}));
+    // The autostart entry is the switch itself: it acts at once and is no rule.
+    loginStart_ = new QCheckBox(tr("登录时启动"), this);
+    loginStart_->setObjectName(QStringLiteral("chkLoginStart"));
+    loginStart_->setChecked(LoginStartOn());
+    connect(loginStart_, &QCheckBox::clicked, this, &OptionsDialog::SetLoginStart);
+    Rows(frame)->addWidget(Row({loginStart_}));
     auto* speedLabel = new QLabel(tr("网络最大流速:"), this);
     speedLabel->setToolTip(tr("此值的设定将影响窗口中绿色的网络流速图"));
     QLineEdit* maxSpeed = AddNumberBox("maxspeed", &Options::maxSpeed, OptionField::kMaxSpeed);
@@ -314,7 +322,16 @@ QWidget* OptionsDialog::BuildOtherTab() {
     opacity_->setRange(Options::kFaintestAlpha, Options::kOpaque);
     opacity_->setValue(Options::kDefaultAlpha);
     Rows(frame)->addWidget(Row({QT_TR_NOOP("浮动窗口透明度："), opacity_}));
-    return Tab({frame});
+    // In a frame of their own on two rows, so the tab is no wider than the others.
+    QGroupBox* notices = Frame("notifyFrame", QT_TR_NOOP("桌面通知"), this);
+    Rows(notices)->addWidget(
+        Row({AddSwitch("NotifyLimits", QT_TR_NOOP("限额提醒"), &Options::notifyLimits),
+             AddSwitch("NotifyIdle", QT_TR_NOOP("空闲提醒"), &Options::notifyIdle),
+             AddSwitch("NotifyLinkCheck", QT_TR_NOOP("链路检测"), &Options::notifyLinkCheck)}));
+    Rows(notices)->addWidget(
+        Row({AddSwitch("NotifyDialErrors", QT_TR_NOOP("拨号错误"), &Options::notifyDialErrors),
+             AddSwitch("NotifyConnection", QT_TR_NOOP("连接和断开"), &Options::notifyConnection)}));
+    return Tab({frame, notices});
 }
 
 QWidget* OptionsDialog::BuildAutomaticTab() {

@@ -32,6 +32,7 @@
 #include "net/interface_counters.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
+#include "support/private_bus.h"
 #include "support/recording_ui.h"
 #include "support/temp_folder.h"
 
@@ -42,6 +43,7 @@ using Settings = QMap<QString, QVariantMap>;
 using Names = std::vector<std::string>;
 using Credentials = std::pair<std::string, std::string>;
 using vornik::NetworkManagerDialer;
+using vornik::testing::PrivateBus;
 using vornik::testing::ReadFile;
 using vornik::testing::TempFolder;
 
@@ -55,7 +57,6 @@ const QString kMock = QStringLiteral("org.freedesktop.DBus.Mock");
 const QString kProfile = kService + ".Settings.Connection";
 const QString kActive = kService + ".Connection.Active";
 const QString kDevice = kService + ".Device";
-const QString kPython = QStringLiteral("/usr/bin/python3");
 
 // The template keeps secrets in GetSettings, answers GetSecrets in a shape of its
 // own and merges on Update; NetworkManager does none of that, so each profile gets
@@ -110,48 +111,26 @@ void SendOverLoopback(std::size_t bytes) {
 class NetworkManagerDialerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-        if (!QFileInfo::exists(kPython) ||
-            QProcess::execute(kPython, {"-c", "import dbusmock"}) != 0 || daemon.isEmpty()) {
+        if (!PrivateBus::Available()) {
             GTEST_SKIP() << "needs dbus-daemon and /usr/bin/python3 with python3-dbusmock";
         }
-        daemon_.start(daemon, {"--session", "--print-address", "--nofork"});
-        ASSERT_TRUE(daemon_.waitForReadyRead(kWaitMs)) << "dbus-daemon did not start";
-        const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
-        bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "nm-test"));
-        auto environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
-        mock_.setProcessEnvironment(environment);
-        mock_.start(kPython, {"-m", "dbusmock", "--template", "networkmanager"});
-        ASSERT_TRUE(Until([this] { return IsServing(); }))
-            << "the NetworkManager mock did not come up: "
-            << mock_.readAllStandardError().toStdString();
+        const std::string failure =
+            bus_.Start(QStringLiteral("networkmanager"), "DBUS_SYSTEM_BUS_ADDRESS", kService);
+        ASSERT_TRUE(failure.empty()) << failure;
     }
     void TearDown() override {
-        if (mock_.state() == QProcess::Running) {
-            kill(static_cast<pid_t>(mock_.processId()), SIGCONT);  // a stopped mock cannot end
-        }
         dialer_.reset();
-        bus_.reset();
-        QDBusConnection::disconnectFromBus("nm-test");
-        for (QProcess* process : {&mock_, &daemon_}) {
-            process->terminate();
-            if (!process->waitForFinished(kWaitMs)) {
-                process->kill();
-                process->waitForFinished();
-            }
-        }
+        bus_.Stop();
     }
 
     // ---- The fake NetworkManager ----
 
-    bool IsServing() const { return bus_ && bus_->interface()->isServiceRegistered(kService); }
     // The reply's first value.
     QVariant Call(const QString& path, const QString& interface, const QString& method,
                   const QVariantList& arguments = {}) {
         QDBusMessage call = QDBusMessage::createMethodCall(kService, path, interface, method);
         call.setArguments(arguments);
-        const QDBusMessage reply = bus_->call(call, QDBus::Block, kWaitMs);
+        const QDBusMessage reply = bus_.Bus().call(call, QDBus::Block, kWaitMs);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage)
             << method.toStdString() << ": " << reply.errorMessage().toStdString();
         return reply.arguments().value(0);
@@ -236,7 +215,7 @@ class NetworkManagerDialerTest : public ::testing::Test {
 
     NetworkManagerDialer& MakeDialer(int callTimeoutMs = NetworkManagerDialer::kCallTimeoutMs) {
         dialer_ = std::make_unique<NetworkManagerDialer>(NetworkManagerDialer::Options{
-            .bus = *bus_,
+            .bus = bus_.Bus(),
             .callTimeoutMs = callTimeoutMs,
             .notice = [this](const std::string& text) { notices_.push_back(text); },
             .trace = [this](const std::string& text) { traces_.push_back(text); }});
@@ -284,7 +263,9 @@ class NetworkManagerDialerTest : public ::testing::Test {
             return line.find(text) != std::string::npos;
         });
     }
-    void Signal(int signal) { ASSERT_EQ(kill(static_cast<pid_t>(mock_.processId()), signal), 0); }
+    void Signal(int signal) {
+        ASSERT_EQ(kill(static_cast<pid_t>(bus_.Mock().processId()), signal), 0);
+    }
     Names Entries() {
         Names names;
         for (int i = 0; i < dialer_->EntryCount(); ++i) {
@@ -294,9 +275,7 @@ class NetworkManagerDialerTest : public ::testing::Test {
         return names;
     }
 
-    QProcess daemon_;
-    QProcess mock_;
-    std::unique_ptr<QDBusConnection> bus_;
+    PrivateBus bus_;
     QHash<QString, uint> deviceStates_;
     std::unique_ptr<NetworkManagerDialer> dialer_;
     std::vector<int> states_;
@@ -389,7 +368,7 @@ TEST_F(NetworkManagerDialerTest, FullCallShowsEachStepOnceAndCountsFromConnect) 
     EXPECT_LE(dialer.BytesSent(), after->sent - before->sent);
 
     // A dialer started now finds the link up; ours hangs it up, elsewhere for it.
-    NetworkManagerDialer other({.bus = *bus_});
+    NetworkManagerDialer other({.bus = bus_.Bus()});
     ASSERT_TRUE(Until([&] { return other.IsConnected(); }));
     EXPECT_EQ(other.DeviceType(), "PPPoE");
     EXPECT_EQ(other.IPAddress(), "10.64.0.1");
@@ -406,9 +385,9 @@ TEST_F(NetworkManagerDialerTest, FullCallShowsEachStepOnceAndCountsFromConnect) 
     EXPECT_EQ(CallsOf(kManager, "DeactivateConnection"), 1);
     EXPECT_TRUE(errors_.empty());
 
-    mock_.terminate();
-    mock_.waitForFinished(kWaitMs);
-    EXPECT_TRUE(Until([&] { return !NetworkManagerDialer::IsAvailable(*bus_); }));
+    bus_.Mock().terminate();
+    bus_.Mock().waitForFinished(kWaitMs);
+    EXPECT_TRUE(Until([&] { return !NetworkManagerDialer::IsAvailable(bus_.Bus()); }));
 }
 
 // The profiles come after start-up: the session selects the entry used last and
@@ -424,7 +403,7 @@ TEST_F(NetworkManagerDialerTest, TheSessionDialsItsLastEntryOnceTheProfilesArriv
     db.OpenDatabase();
     ASSERT_TRUE(db.SaveConfig(vornik::keys::kLastEntry, "宽带连接"));
     ASSERT_TRUE(db.SaveConfig(vornik::keys::kAutoDial, "1"));
-    NetworkManagerDialer dialer({.bus = *bus_});
+    NetworkManagerDialer dialer({.bus = bus_.Bus()});
     vornik::testing::FakeClock clock({2006, 5, 10, 9, 0, 0});
     vornik::testing::RecordingUi ui;
     vornik::testing::FakeProbe probe;
@@ -549,7 +528,7 @@ TEST_F(NetworkManagerDialerTest, AStoppedNetworkManagerHoldsNothingUpAndIsReport
     EXPECT_EQ(dialer.EntryCount(), 1);
     EXPECT_FALSE(dialer.IsConnected());
     dialer.Connect();
-    EXPECT_TRUE(NetworkManagerDialer::IsAvailable(*bus_)) << "the bus daemon answers for it";
+    EXPECT_TRUE(NetworkManagerDialer::IsAvailable(bus_.Bus())) << "the bus daemon answers for it";
     EXPECT_EQ(loaded_.size(), 1u);
     EXPECT_TRUE(notices_.empty());
     EXPECT_TRUE(errors_.empty());

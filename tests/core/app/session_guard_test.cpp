@@ -33,6 +33,13 @@ TEST_F(SessionTest, TheMonthlyCapIsReachedAtItsHoursAndNotBefore) {
     ASSERT_TRUE(ui_.CloseMessage());
     Run(1);
     EXPECT_EQ(ui_.messages.size(), 2u);
+
+    // Announced once while the link stays up, and again for a dial it refuses.
+    const std::vector<std::string> announced{"超过每月最大使用时限"};
+    EXPECT_EQ(ui_.Notices(NoticeKind::kLimit), announced);
+    HangUpAndWait();
+    session_.Dial();
+    EXPECT_EQ(ui_.Notices(NoticeKind::kLimit).size(), 2u);
 }
 
 TEST_F(SessionTest, TheVolumeCapIsReachedOnlyWhenExceeded) {
@@ -251,6 +258,10 @@ TEST_F(SessionTest, TheLinkCheckRedialsADeadLinkAndHangsUpABrokenOne) {
     EXPECT_FALSE(dialer_.IsConnected());
     Run(1);
     EXPECT_FALSE(session_.Call().isConnected);
+    // A link found well is told only once after a check found it down.
+    EXPECT_EQ(ui_.Notices(NoticeKind::kLinkCheck),
+              (std::vector<std::string>{"连接已经断开，重新建立连接。", "GPRS/ADSL连接正常",
+                                        "GPRS/ADSL连接已经断开....."}));
 }
 
 TEST_F(SessionTest, TheSecondTickNeverReadsTheLogEvenWhileAlerting) {

@@ -141,6 +141,11 @@ TEST_F(OptionsTest, ASaveWritesTheSelectedTariffsKeysInTheFormsOrder) {
                                   kMaxSpeed,
                                   kLogOrder,
                                   kShowFloatWin,
+                                  kNotifyLimits,
+                                  kNotifyIdle,
+                                  kNotifyLinkCheck,
+                                  kNotifyDialErrors,
+                                  kNotifyConnection,
                                   kAutoDial,
                                   kAutoReDial,
                                   kAutoDialTime,
@@ -175,6 +180,7 @@ TEST_F(OptionsTest, ASaveWritesTheSelectedTariffsKeysInTheFormsOrder) {
     options_.idleTimeOutAction = 2;
     options_.logOrderDescending = true;
     options_.checkIp = "it's.example";
+    options_.notifyIdle = false;
     ASSERT_TRUE(SaveOptions(settings_, options_).Ok());
     EXPECT_EQ(LoadOptions(settings_), options_);
 }
