@@ -1125,6 +1125,14 @@
         <source>流量</source>
         <translation>Volume</translation>
     </message>
+    <message>
+        <source>无法写入自动启动文件（%1）</source>
+        <translation>Cannot write the autostart file (%1)</translation>
+    </message>
+    <message>
+        <source>无法删除自动启动文件 %1（%2）</source>
+        <translation>Cannot remove the autostart file %1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>vornik::gui::AboutDialog</name>
@@ -1727,6 +1735,34 @@
     <message>
         <source>元/MB</source>
         <translation>yuan/MB</translation>
+    </message>
+    <message>
+        <source>登录时启动</source>
+        <translation>Start at login</translation>
+    </message>
+    <message>
+        <source>桌面通知</source>
+        <translation>Desktop notifications</translation>
+    </message>
+    <message>
+        <source>限额提醒</source>
+        <translation>Limits</translation>
+    </message>
+    <message>
+        <source>空闲提醒</source>
+        <translation>Idle link</translation>
+    </message>
+    <message>
+        <source>链路检测</source>
+        <translation>Link check</translation>
+    </message>
+    <message>
+        <source>拨号错误</source>
+        <translation>Dial errors</translation>
+    </message>
+    <message>
+        <source>连接和断开</source>
+        <translation>Connect and hang-up</translation>
     </message>
 </context>
 <context>
