@@ -275,7 +275,8 @@ TEST_F(ShellTest, MenusAndStatusTextFollowACall) {
     EXPECT_EQ(lines[2], " 本次用时：00:01:05  费用：0.10");
     EXPECT_TRUE(lines[3].startsWith(" 收到字节：")) << lines[3].toStdString();
     EXPECT_EQ(lines[5], " 本 机 IP：198.51.100.23");
-    EXPECT_EQ(shell_->TrayToolTip(), "今日用时：00:01:05\n 本次用时：00:01:05");
+    EXPECT_TRUE(
+        shell_->TrayToolTip().startsWith("今日用时：00:01:05\n 本次用时：00:01:05\n本月预计 "));
 
     shell_->Run(Command::kHangUp);
     Tick(1);
@@ -283,7 +284,9 @@ TEST_F(ShellTest, MenusAndStatusTextFollowACall) {
     // The call is in the totals now; the last call's line shows it.
     EXPECT_EQ(lines[0], "本月用时：00:01:06  费用：0.11");
     EXPECT_EQ(lines[2], " 上次用时：00:01:06  费用：0.11");
-    EXPECT_EQ(shell_->TrayToolTip(), "今日用时：00:01:06\n上次用时：00:01:06");
+    EXPECT_TRUE(
+        shell_->TrayToolTip().startsWith("今日用时：00:01:06\n上次用时：00:01:06\n本月预计 "));
+    EXPECT_TRUE(Window().History()->ForecastLine()->text().startsWith("预计：本月用时 "));
     EXPECT_TRUE(Window().MainAction(Command::kDial)->isEnabled());
     EXPECT_FALSE(Window().MainAction(Command::kHangUp)->isEnabled());
     EXPECT_EQ(Window().History()->RowCount(), 1);

@@ -121,6 +121,8 @@ TEST(CliCommands, LogTotalsAndReportsReadTheBillingMonth) {
     EXPECT_EQ(status["entry"].toString(), "ADSL");
     EXPECT_TRUE(status["today"]["seconds"].isDouble());
     EXPECT_TRUE(status["month"]["fee"].isDouble());
+    EXPECT_TRUE(status["forecast"]["projectedFee"].isDouble());
+    EXPECT_TRUE(status["forecast"]["limits"].isArray());
 }
 
 TEST(CliCommands, ReadingCommandsMakeNoProgramFolder) {

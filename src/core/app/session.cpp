@@ -76,6 +76,7 @@ void Session::MinuteTick() {
         AddMinute(fee_);
         SaveDialLog();
     }
+    UpdateForecast();
     const Moment now = clock_.Now();
     RunSchedule(now);
     if (now.minute % 2 == 0 && guard_.autoReDial) {
@@ -129,7 +130,8 @@ LiveFigures Session::Figures() {
             .totals = totals_,
             .speed = speed_,
             .maxSpeed = rules_.maxSpeed,
-            .callInShownMonth = shownMonth_ == CurrentBillingMonth()};
+            .callInShownMonth = shownMonth_ == CurrentBillingMonth(),
+            .forecast = &forecast_};
 }
 
 void Session::UpdateMenuStates() {

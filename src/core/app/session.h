@@ -21,6 +21,7 @@
 #include "metering/limits.h"
 #include "metering/speed_meter.h"
 #include "metering/time_rules.h"
+#include "reports/month_forecast.h"
 #include "reports/month_report.h"
 #include "reports/usage_totals.h"
 #include "store/call_log_writer.h"
@@ -118,6 +119,7 @@ class Session {
     const UsageTotals& Totals() const { return totals_; }
     const TimeRules& Rules() const { return rules_; }
     const BillingMonth& ShownMonth() const { return shownMonth_; }
+    const MonthForecast& Forecast() const { return forecast_; }
     bool IsIdle() const { return idle_.IsIdle(); }
     BillingMonth CurrentBillingMonth() const;
     SettingsStore& Settings() { return settings_; }
@@ -150,6 +152,10 @@ class Session {
     void ShowLiveFigures();
     void UpdateMenuStates();
     void ShowShownMonth();
+    // The forecast follows the clock from the month's recorded days, read again
+    // only when they change or the billing month has moved on.
+    void UpdateForecast();
+    void WarnOfLimitsAhead();
     void UpdateMinuteFee();
     void SaveDialLog();
     // A failed write shows at once and is retried; a write after failures says
@@ -191,6 +197,9 @@ class Session {
     UsageTotals totals_;
     SpeedMeter speed_;
     BillingMonth shownMonth_;
+    ForecastInput forecastInput_;
+    MonthForecast forecast_;
+    std::string forecastWarned_;  // as the setting holds it
     std::int64_t callStartMs_ = 0;
     // Calls closed whose records could not be written yet, and whether the
     // running call's last write failed: both are tried again every few seconds.

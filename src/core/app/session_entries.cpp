@@ -3,6 +3,7 @@
 
 #include "app/session.h"
 #include "base/setting_keys.h"
+#include "reports/report_forms.h"
 
 namespace vornik {
 
@@ -135,7 +136,37 @@ void Session::RefreshHistory() {
     const std::string entry = dialer_.EntryName();
     usage_.LoadTodayTotals(today, entry, totals_);
     usage_.LoadMonthTotals(true, shownMonth_, rules_.firstFeeDay, entry, today, totals_);
+    forecastInput_ = LoadForecastInput(usage_, rules_, entry, today);
+    UpdateForecast();
     ShowShownMonth();
+}
+
+void Session::UpdateForecast() {
+    forecastInput_.now = clock_.Now();
+    if (forecastInput_.now > forecastInput_.month.end) {
+        forecastInput_ = LoadForecastInput(usage_, rules_, dialer_.EntryName(), forecastInput_.now);
+    }
+    forecast_ = ForecastMonth(rules_, forecastInput_);
+    WarnOfLimitsAhead();
+}
+
+// Each limit the pace will pass is told once in its billing month, and the
+// months are told apart by the setting's prefix.
+void Session::WarnOfLimitsAhead() {
+    const std::string prefix = BillingMonthText(forecast_.month) + ":";
+    const std::string warned = forecastWarned_.starts_with(prefix) ? forecastWarned_ : prefix;
+    std::string now = warned;
+    for (const LimitKind kind : LimitsAhead(forecast_)) {
+        const char digit = static_cast<char>('0' + static_cast<int>(kind));
+        if (now.find(digit, prefix.size()) == std::string::npos) {
+            now += digit;
+            ui_.ShowNotice(ForecastNotice(forecast_, kind));
+        }
+    }
+    if (now != warned) {
+        forecastWarned_ = now;
+        settings_.Save(keys::kForecastWarned, now);
+    }
 }
 
 Report Session::LoadShownReport(ReportKind kind) {
@@ -156,6 +187,7 @@ void Session::ReloadRules() {
                  {[this] { ShowShownMonth(); }, [this] { UpdateMenuStates(); },
                   [this](const std::string& text) { ui_.ShowMessage(text, [] {}); }});
     guard_.limitAlerts = ReadLimitAlerts(settings_);
+    forecastWarned_ = settings_.Text(keys::kForecastWarned);
     guard_.autoReDial = settings_.IsOn(keys::kAutoReDial);
     guard_.checkHost = settings_.Text(keys::kCheckIp);
     guard_.keepAliveHost = guard_.checkHost.empty() ? kDefaultKeepAliveHost : guard_.checkHost;
@@ -171,6 +203,8 @@ void Session::ReloadRules() {
     // nothing to move.
     if (billingDay != 0 && billingDay != rules_.firstFeeDay && !call_.isConnected) {
         RefreshHistory();
+    } else if (billingDay != 0) {
+        UpdateForecast();
     }
 }
 

@@ -13,6 +13,7 @@
 #include "base/call_record.h"
 #include "base/call_state.h"
 #include "metering/speed_meter.h"
+#include "reports/month_forecast.h"
 #include "reports/usage_totals.h"
 
 namespace vornik {
@@ -44,6 +45,8 @@ struct LiveFigures {
     double maxSpeed = 70;  // KB/s at full height of the speed graph
     // The shown month is the current billing month, so a running call counts in it.
     bool callInShownMonth = false;
+    // Where the current billing month is heading, from its recorded calls.
+    const MonthForecast* forecast = nullptr;
 };
 
 class UserInterface {
@@ -71,6 +74,9 @@ class UserInterface {
     virtual void ShowMessage(const std::string& text, std::function<void()> closed) = 0;
     // An OK/Cancel question; `answer` gets true for OK.
     virtual void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) = 0;
+    // A word that needs no answer and must not interrupt (the desktop shows it in
+    // the tray's balloon); a front with no such place lets it pass.
+    virtual void ShowNotice(const std::string& /*text*/) {}
 };
 
 }  // namespace vornik

@@ -19,6 +19,7 @@ constexpr std::array kAllKeys{
     kDailyMaxTime,
     kEachMaxTime,
     kMonthlyMaxVolume,
+    kForecastWarned,
     kSoundAlert,
     kMessageAlert,
     kDisconnectAlert,

@@ -52,6 +52,9 @@ inline constexpr SettingKey kMonthlyMaxTime{"timerule", "MonthlyMaxTime", kNumbe
 inline constexpr SettingKey kDailyMaxTime{"timerule", "dailyMaxTime", kNumber};
 inline constexpr SettingKey kEachMaxTime{"timerule", "EachMaxTime", kNumber};
 inline constexpr SettingKey kMonthlyMaxVolume{"timerule", "monthlyMaxVolume", kNumber};
+// The billing month and the limits the month's forecast has warned of, so each is
+// told once a month: "2026-12:14" (monthly time and monthly volume).
+inline constexpr SettingKey kForecastWarned{"timerule", "ForecastWarned", kText};
 // TimeOutAlert: what a reached limit does
 inline constexpr SettingKey kSoundAlert{"TimeOutAlert", "soundalert", kOnWhenNumberIsOne};
 inline constexpr SettingKey kMessageAlert{"TimeOutAlert", "messagealert", kOnWhenNumberIsOne};

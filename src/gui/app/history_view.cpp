@@ -102,6 +102,13 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     picker_->setCurrentSection(QDateTimeEdit::MonthSection);
     summary_ = new SteadyLabel(this);
     summary_->setObjectName(QStringLiteral("monthMsg"));
+    // Always one line high, and never wider than the grid: a long forecast is cut
+    // at the window's edge and read whole in the tooltip, so it neither moves nor
+    // widens the window when it changes.
+    forecast_ = new QLabel(this);
+    forecast_->setObjectName(QStringLiteral("forecastMsg"));
+    forecast_->setTextFormat(Qt::PlainText);
+    forecast_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     model_ = new CallTableModel(this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("dialloggrid"));
@@ -128,6 +135,7 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);
+    layout->addWidget(forecast_);
     layout->addWidget(grid_, 1);
     ApplyColumnWidths();
 
@@ -209,6 +217,13 @@ void HistoryView::SetSummary(const QString& text, const QString& toolTip) {
     if (toolTip != summary_->toolTip()) {
         summary_->setToolTip(toolTip);
         grid_->setToolTip(toolTip);
+    }
+}
+
+void HistoryView::SetForecast(const QString& text) {
+    if (text != forecast_->text()) {
+        forecast_->setText(text);
+        forecast_->setToolTip(text);
     }
 }
 

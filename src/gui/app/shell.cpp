@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <iostream>
 
+#include "app/column_label.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
 #include "app/locale_number.h"
@@ -19,7 +20,6 @@
 #include "app/sound_player.h"
 #include "app/speed_graph.h"
 #include "app/status_display.h"
-#include "app/column_label.h"
 #include "base/setting_keys.h"
 #include "maintenance/log_commands.h"
 #include "maintenance/log_job_runner.h"
@@ -472,7 +472,11 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
     const StatusText status = ComposeStatusText(call, figures.fee.callFee, figures.totals,
                                                 figures.connected, LocaleNumber);
     window_->DialMsg()->ShowText(Q(status.text));
-    if (const QString tip = Q(status.trayTip); tip != trayToolTip_) {
+    std::string trayTip = status.trayTip;
+    if (figures.forecast != nullptr) {
+        trayTip += "\n" + ForecastTipLine(*figures.forecast, LocaleNumber);
+    }
+    if (const QString tip = Q(trayTip); tip != trayToolTip_) {
         // Some notification areas are told of every new tooltip over D-Bus.
         trayToolTip_ = tip;
         if (tray_ != nullptr) {
@@ -485,6 +489,12 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
                             figures.totals, figures.connected && figures.callInShownMonth,
                             call.callSeconds, figures.fee.callFee, LocaleNumber);
     history->SetSummary(Q(summary.text), Q(summary.toolTip));
+    // The forecast is of the current billing month: another month shown has none.
+    const bool currentMonthShown =
+        figures.forecast != nullptr &&
+        figures.forecast->month == BillingMonth{history->Year(), history->Month()};
+    history->SetForecast(currentMonthShown ? Q(ForecastLine(*figures.forecast, LocaleNumber))
+                                           : QString());
     const SpeedMeter& speed = figures.speed;
     window_->SpeedMsg()->ShowText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
     window_->Graph()->SetColumns(speed.Columns(figures.maxSpeed));
@@ -518,6 +528,12 @@ void Shell::ShowMessage(const std::string& text, std::function<void()> closed) {
         return;
     }
     parts_.prompter.ShowMessage(window_.get(), Q(text), std::move(closed));
+}
+
+void Shell::ShowNotice(const std::string& text) {
+    if (tray_ != nullptr && !displayGone_) {
+        tray_->showMessage(QStringLiteral("Vornik"), Q(text));
+    }
 }
 
 void Shell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {

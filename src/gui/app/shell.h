@@ -100,6 +100,7 @@ class Shell : public QObject, public UserInterface {
     void ShowCredentials(const std::string& userName, const std::string& password) override;
     void ShowMessage(const std::string& text, std::function<void()> closed) override;
     void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
+    void ShowNotice(const std::string& text) override;
 
   signals:
     // The program's exit code: 0 when every call's record is in the log.

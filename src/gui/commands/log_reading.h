@@ -29,6 +29,7 @@ class LogReading {
     const ProgramFolder& Folder() const { return folder_; }
     const ErrorLog& Log() const { return log_; }
     int FirstFeeDay() const { return rules_.firstFeeDay; }
+    const TimeRules& Rules() const { return rules_; }
     // The entry chosen, or the one used last.
     std::string Entry(const std::string& chosen);
     // The billing month chosen, the one of the year chosen, or the current one.
