@@ -149,6 +149,8 @@ class Session {
     void CloseCall();
     void SampleSpeed();
     void RefreshCallFigures();
+    void MarkWhatTheRecordCannotVouchFor();
+    void MarkCall(const char* kind, const std::string& detail);
     void ShowLiveFigures();
     void UpdateMenuStates();
     void ShowShownMonth();
@@ -201,6 +203,10 @@ class Session {
     MonthForecast forecast_;
     std::string forecastWarned_;  // as the setting holds it
     std::int64_t callStartMs_ = 0;
+    // What the running call's marks have told so far.
+    int markedCounterResets_ = 0;
+    std::int64_t markedClockStep_ = 0;
+    bool startingUp_ = false;
     // Calls closed whose records could not be written yet, and whether the
     // running call's last write failed: both are tried again every few seconds.
     struct UnsavedCall {

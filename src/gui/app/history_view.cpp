@@ -1,5 +1,6 @@
 #include "app/history_view.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -7,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -74,13 +76,31 @@ int CallTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumns;
 }
 
+// A call whose record cannot be vouched for carries a warning sign before its
+// begin, and its row says why when pointed at.
 QVariant CallTableModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) {
+    if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
     const int count = rowCount();
-    const int call = descending_ ? count - 1 - index.row() : index.row();
-    return CellText(calls_[static_cast<std::size_t>(call)], index.column());
+    const int row = descending_ ? count - 1 - index.row() : index.row();
+    const CallRecord& call = calls_[static_cast<std::size_t>(row)];
+    switch (role) {
+        case Qt::DisplayRole:
+            return CellText(call, index.column());
+        case Qt::DecorationRole:
+            if (index.column() == 0 && !call.marks.empty()) {
+                return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+            }
+            return {};
+        case Qt::ToolTipRole:
+            if (!call.marks.empty()) {
+                return QString::fromStdString(MarkLines(call.marks));
+            }
+            return {};
+        default:
+            return {};
+    }
 }
 
 QVariant CallTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
