@@ -6,10 +6,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QDirIterator>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -30,6 +32,7 @@
 #include <QToolButton>
 #include <future>
 
+#include "app/bill_dialog.h"
 #include "app/column_label.h"
 #include "app/float_window.h"
 #include "app/history_view.h"
@@ -1161,6 +1164,38 @@ TEST_F(LogMaintenanceTest, AllSixCommandsKeepEveryCallAndTheRunningOne) {
     EXPECT_TRUE(Finished().startsWith("压缩记录文件成功！"));
     EXPECT_EQ(Calls(), 3);
     EXPECT_EQ(Window().History()->RowCount(), 2);
+}
+
+// April (3 minutes) and May (two calls of 90 seconds, 0.25 recorded) are billed
+// 0.60 and 0.50: 0.18333 a minute, which puts March's 2 minutes at about 0.37.
+TEST_F(ShellTest, ABillShowsBesideItsMonthAndTeachesTheMonthsWithout) {
+    StartShell();
+    for (const auto& [begin, end] : {std::pair{"2006-03-01 08:00:00", "2006-03-01 08:02:00"},
+                                     std::pair{"2006-04-01 08:00:00", "2006-04-01 08:03:00"}}) {
+        ASSERT_TRUE(
+            db_.ExecuteSql("INSERT INTO diallog (beginTime, endTime, entryName, fee)"
+                           " VALUES (?, ?, '模拟ADSL', 0.3)",
+                           {begin, end}));
+    }
+    LogCalls(2);
+    for (const auto& [month, amount] : {std::pair{4, 0.6}, std::pair{5, 0.5}}) {
+        Window().MainAction(Command::kCheckBill)->trigger();
+        auto* dialog = Window().findChild<BillDialog*>();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QDateEdit*>()->setDate(QDate(2006, month, 1));
+        dialog->findChild<QDoubleSpinBox*>()->setValue(amount);
+        dialog->findChild<QCheckBox*>()->setChecked(true);
+        dialog->accept();
+        QApplication::processEvents();
+    }
+    Tick(1);
+    EXPECT_TRUE(Window().History()->ForecastLine()->text().endsWith(
+        "；账单 0.50元，本程序记录 0.25元，相差 +0.25元"))
+        << Window().History()->ForecastLine()->text().toStdString();
+    Window().History()->Picker()->setDate(QDate(2006, 3, 1));
+    Tick(1);
+    EXPECT_EQ(Window().History()->ForecastLine()->text(), "按账单校正约 0.37元");
+    EXPECT_EQ(db_.QueryValue("SELECT sum(fee) FROM diallog")->Number(), 0.85);
 }
 
 }  // namespace

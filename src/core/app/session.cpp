@@ -18,7 +18,8 @@ Session::Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui
       settings_(db),
       feeEngine_(db),
       logWriter_(db),
-      usage_(db) {
+      usage_(db),
+      bills_(db) {
     dialer_.SetEvents(this,
                       {.stateChanged = [this](int state) { OnStateChanged(state); },
                        .dialError = [this](const std::string& message) { OnDialError(message); },

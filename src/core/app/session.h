@@ -21,6 +21,7 @@
 #include "metering/limits.h"
 #include "metering/speed_meter.h"
 #include "metering/time_rules.h"
+#include "reports/bills.h"
 #include "reports/month_forecast.h"
 #include "reports/month_report.h"
 #include "reports/usage_totals.h"
@@ -85,6 +86,11 @@ class Session {
     void SelectCurrentBillingMonth();
     void ShowBillingMonth(const BillingMonth& month);
     void RefreshHistory();
+    // The provider's bill for a month, kept beside the recorded fees; with
+    // `learnCorrection` the history shows what the bills suggest of later months.
+    Result<> SaveBill(const Bill& bill, bool learnCorrection);
+    std::optional<double> BillOf(const BillingMonth& month) { return bills_.AmountOf(month); }
+    bool LearnsBillCorrection() { return settings_.IsOn(keys::kBillCorrection); }
     // After the rules were saved or imported: a running call is charged under
     // them from its next minute, and the limits, the idle rule, the schedule and
     // the link check follow at once.
@@ -191,6 +197,7 @@ class Session {
     FeeEngine feeEngine_;
     CallLogWriter logWriter_;
     UsageTotalsReader usage_;
+    BillBook bills_;
 
     TimeRules rules_;
     GuardSettings guard_;

@@ -174,9 +174,23 @@ Report Session::LoadShownReport(ReportKind kind) {
 }
 
 void Session::ShowShownMonth() {
-    ui_.ShowHistory({shownMonth_,
-                     usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, dialer_.EntryName()),
+    const std::string entry = dialer_.EntryName();
+    ui_.ShowHistory({shownMonth_, usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, entry),
                      rules_.logOrderDescending != 0});
+    MonthBill bill{bills_.AmountOf(shownMonth_),
+                   {totals_.shownMonthSeconds, totals_.shownMonthFee, totals_.shownMonthBytes},
+                   std::nullopt};
+    if (settings_.IsOn(keys::kBillCorrection)) {
+        bill.correction = LearnBillCorrection(bills_.Compare(usage_, rules_.firstFeeDay, entry));
+    }
+    ui_.ShowMonthBill(bill);
+}
+
+Result<> Session::SaveBill(const Bill& bill, bool learnCorrection) {
+    const Result<> saved = bills_.Save(bill);
+    settings_.SaveSwitch(keys::kBillCorrection, learnCorrection);
+    ShowShownMonth();
+    return saved;
 }
 
 // What the per-second and per-minute checks need from the settings is read here,

@@ -13,6 +13,7 @@
 #include "base/call_record.h"
 #include "base/call_state.h"
 #include "metering/speed_meter.h"
+#include "reports/bills.h"
 #include "reports/month_forecast.h"
 #include "reports/usage_totals.h"
 
@@ -32,6 +33,14 @@ struct MonthHistory {
     BillingMonth month;
     std::vector<CallRecord> calls;  // oldest first
     bool descending = false;        // the newest call at the top
+};
+
+// What the provider billed for the month the history shows, its recorded sums,
+// and the correction learned from the bills when the user asked for it.
+struct MonthBill {
+    std::optional<double> billed;
+    UsageSums recorded;
+    std::optional<BillCorrection> correction;
 };
 
 // What the displays show once a second.
@@ -61,6 +70,8 @@ class UserInterface {
     virtual void ShowLinkIcons(LinkIcons icons) = 0;
     virtual void ShowMenuStates(const MenuStates& states) = 0;
     virtual void ShowHistory(const MonthHistory& history) = 0;
+    // Follows every ShowHistory; a front without a history lets it pass.
+    virtual void ShowMonthBill(const MonthBill& /*bill*/) {}
     virtual void ShowLiveFigures(const LiveFigures& figures) = 0;
     // Whether anything shows the live figures now; when not, they are not even
     // gathered (a log file that receives only what changes).

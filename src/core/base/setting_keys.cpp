@@ -44,6 +44,7 @@ constexpr std::array kAllKeys{
     kJishiHolidayDiscounted,
     kBaoyueFee,
     kBaoyueBeginTime,
+    kBillCorrection,
     kCloseSound,
     kMaxSpeed,
     kLogOrder,

@@ -82,6 +82,8 @@ inline constexpr SettingKey kJishiWeekendDiscount{"Fee", "JishiWeekendDiscount",
 inline constexpr SettingKey kJishiHolidayDiscounted{"Fee", "JishiHolidayDiscounted", kNumber};
 inline constexpr SettingKey kBaoyueFee{"Fee", "BaoyueFee", kNumber};
 inline constexpr SettingKey kBaoyueBeginTime{"Fee", "BaoyueBeginTime", kNumber};
+// Whether the history shows beside its fees what the bills so far suggest.
+inline constexpr SettingKey kBillCorrection{"Fee", "BillCorrection", kOnWhenOne};
 // global: sounds, display, start-up, schedule, link check, password, skin, entry
 inline constexpr SettingKey kCloseSound{"global", "CloseSound", kOnWhenOne};
 inline constexpr SettingKey kMaxSpeed{"global", "MaxSpeed", kNumberNotZero, "70"};

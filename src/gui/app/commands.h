@@ -33,6 +33,7 @@ enum class Command {
     kAbout,
     kHelp,
     kHomePage,
+    kCheckBill,
 };
 
 }  // namespace vornik::gui

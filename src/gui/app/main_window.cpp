@@ -99,6 +99,7 @@ void MainWindow::AddReportCommands(QMenu* menu, std::map<Command, QAction*>& act
     AddCommand(menu, actions, Command::kReportByCall, "月报表(按拨号)");
     AddCommand(menu, actions, Command::kReportByDay, "月报表(按每天)");
     AddCommand(menu, actions, Command::kReportByMonth, "年报表(按每月)");
+    AddCommand(menu, actions, Command::kCheckBill, "核对账单");
 }
 
 void MainWindow::BuildMainMenu() {

@@ -247,6 +247,9 @@ void Shell::Run(Command command) {
         case Command::kReportByMonth:
             WriteShownReport(ReportKind::kByMonth);
             break;
+        case Command::kCheckBill:
+            OpenBillDialog();
+            break;
         case Command::kExportRules:
             ruleFiles_->ExportRules(window_.get());
             break;
@@ -465,6 +468,10 @@ void Shell::ShowHistory(const MonthHistory& history) {
     window_->History()->Fill(history.calls, history.descending);
 }
 
+void Shell::ShowMonthBill(const MonthBill& bill) {
+    billLine_ = BillLine(bill.billed, bill.recorded, bill.correction, LocaleNumber);
+}
+
 // What the one-second tick shows, composed from what the session passed. Only a
 // text that changed is set: an unchanged window costs nothing to show.
 void Shell::ShowLiveFigures(const LiveFigures& figures) {
@@ -493,8 +500,11 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
     const bool currentMonthShown =
         figures.forecast != nullptr &&
         figures.forecast->month == BillingMonth{history->Year(), history->Month()};
-    history->SetForecast(currentMonthShown ? Q(ForecastLine(*figures.forecast, LocaleNumber))
-                                           : QString());
+    std::string outlook = currentMonthShown ? ForecastLine(*figures.forecast, LocaleNumber) : "";
+    if (!billLine_.empty()) {
+        outlook += (outlook.empty() ? "" : "；") + billLine_;
+    }
+    history->SetForecast(Q(outlook));
     const SpeedMeter& speed = figures.speed;
     window_->SpeedMsg()->ShowText(Q(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));
     window_->Graph()->SetColumns(speed.Columns(figures.maxSpeed));
