@@ -84,10 +84,20 @@ struct DialCommand {
 // vornik hangup
 struct HangUpCommand {};
 
+// vornik bill set YYYY-MM AMOUNT | show [--json] [--entry NAME]
+struct BillCommand {
+    enum class Verb { kSet, kShow };
+    Verb verb = Verb::kShow;
+    YearMonth month;    // set
+    double amount = 0;  // set
+    bool json = false;  // show
+    std::string entry;  // show: whose recorded fees; empty: the entry used last
+};
+
 // Nothing (the program runs) or the one subcommand that runs instead and ends.
 using Subcommand =
     std::variant<std::monostate, RulesCommand, LogCommand, TotalsCommand, ReportCommand,
-                 StatusCommand, DialCommand, HangUpCommand, LogMaintenanceCommand>;
+                 StatusCommand, DialCommand, HangUpCommand, LogMaintenanceCommand, BillCommand>;
 
 struct Options {
     std::optional<std::filesystem::path> root;  // --root DIR
