@@ -256,9 +256,12 @@ std::string ForecastTipLine(const MonthForecast& forecast, const NumberFormat& n
     std::string line = "本月预计 " + FormatDuration(forecast.projectedSeconds) + "，" +
                        number(forecast.projectedFee, 2) + "元";
     for (const LimitForecast& limit : forecast.limits) {
+        if (limit.passed) {
+            return line + "，" + LimitName(limit.kind) + "已达到";
+        }
         if (limit.reachedOn) {
-            return line + "，" + LimitName(limit.kind) + (limit.passed ? "已达到" : "将于 ") +
-                   (limit.passed ? "" : DayText(*limit.reachedOn) + " 达到");
+            return line + "，" + LimitName(limit.kind) + "将于 " + DayText(*limit.reachedOn) +
+                   " 达到";
         }
     }
     return line;
