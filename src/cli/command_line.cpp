@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -292,6 +293,45 @@ CompareCommand ReadCompare(const Given& given) {
     return command;
 }
 
+// Yuan as "95" or "95.50": a bill is never negative.
+std::optional<double> ParseAmount(const std::string& text) {
+    double amount = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, amount);
+    if (error != std::errc() || stop != end || !(amount >= 0) || amount > 1e9) {
+        return std::nullopt;
+    }
+    return amount;
+}
+
+BillCommand ReadBill(const Given& given) {
+    const std::string verb = given.words.size() > 1 ? given.words[1] : "";
+    BillCommand command;
+    if (verb == "show") {
+        AllowOnly(given, "bill show", {"--json", "--entry"});
+        NoMoreWords(given, 2);
+        command.json = given.Has("--json");
+        command.entry = given.Value("--entry").value_or("");
+        return command;
+    }
+    if (verb != "set") {
+        Refuse("'vornik bill' needs set or show");
+    }
+    AllowOnly(given, "bill set", {});
+    NoMoreWords(given, 4);
+    const std::optional<YearMonth> month =
+        ParseYearMonth(given.words.size() > 2 ? given.words[2] : "");
+    const std::optional<double> amount =
+        given.words.size() > 3 ? ParseAmount(given.words[3]) : std::nullopt;
+    if (!month || !amount) {
+        Refuse("'vornik bill set' needs a month YYYY-MM and an amount in yuan");
+    }
+    command.verb = BillCommand::Verb::kSet;
+    command.month = *month;
+    command.amount = *amount;
+    return command;
+}
+
 // The subcommand named by the first word, with what it was given.
 Subcommand ReadSubcommand(const Given& given) {
     const std::string& name = given.words[0];
@@ -319,6 +359,9 @@ Subcommand ReadSubcommand(const Given& given) {
         AllowOnly(given, name, {});
         NoMoreWords(given, 2);
         return DialCommand{given.words.size() > 1 ? given.words[1] : ""};
+    }
+    if (name == "bill") {
+        return ReadBill(given);
     }
     if (name == "hangup") {
         AllowOnly(given, name, {});
@@ -478,6 +521,7 @@ std::string UsageText() {
            "       vornik rules export FILE [--root DIR]\n"
            "       vornik rules import FILE [--root DIR]\n"
            "       vornik rules show [--json] [--root DIR]\n"
+           "       vornik bill set YYYY-MM AMOUNT | show [--json] [--entry NAME] [--root DIR]\n"
            "       vornik --help | --version\n";
 }
 
@@ -519,6 +563,11 @@ std::string HelpText() {
            "                   for another tariff (--type baoshi|jishi|baoyue|liuliang),\n"
            "                   or under each of the four in turn (--all-types); per\n"
            "                   billing month and in total; --json as one JSON object\n"
+           "  bill set YYYY-MM AMOUNT\n"
+           "                   keep what the provider billed for a billing month (the\n"
+           "                   recorded fees never change)\n"
+           "  bill show        each bill beside the recorded fee, and the correction\n"
+           "                   learned from two or more bills; --json for programs\n"
            "\n"
            "Looking after the call log (one line for scripts: removed N, compacted\n"
            "BYTES -> BYTES, backed-up FILE, restored FILE, exported|imported N copied M\n"

@@ -99,10 +99,20 @@ struct CompareCommand {
     Selection selection;  // the entry and the last month; never a year
 };
 
+// vornik bill set YYYY-MM AMOUNT | show [--json] [--entry NAME]
+struct BillCommand {
+    enum class Verb { kSet, kShow };
+    Verb verb = Verb::kShow;
+    YearMonth month;    // set
+    double amount = 0;  // set
+    bool json = false;  // show
+    std::string entry;  // show: whose recorded fees; empty: the entry used last
+};
+
 // Nothing (the program runs) or the one subcommand that runs instead and ends.
-using Subcommand =
-    std::variant<std::monostate, RulesCommand, LogCommand, TotalsCommand, ReportCommand,
-                 StatusCommand, DialCommand, HangUpCommand, LogMaintenanceCommand, CompareCommand>;
+using Subcommand = std::variant<std::monostate, RulesCommand, LogCommand, TotalsCommand,
+                                ReportCommand, StatusCommand, DialCommand, HangUpCommand,
+                                LogMaintenanceCommand, CompareCommand, BillCommand>;
 
 // "baoshi", "jishi", "baoyue", "liuliang": the tariff type's name on the command line.
 const char* TariffTypeWord(int type);

@@ -161,6 +161,17 @@ TEST(CliCommands, LogTotalsAndReportsReadTheBillingMonth) {
     EXPECT_EQ(status["entry"].toString(), "ADSL");
     EXPECT_TRUE(status["today"]["seconds"].isDouble());
     EXPECT_TRUE(status["month"]["fee"].isDouble());
+    EXPECT_TRUE(status["forecast"]["projectedFee"].isDouble());
+    EXPECT_TRUE(status["forecast"]["limits"].isArray());
+
+    // A bill is kept beside the month's recorded fees, which it does not change.
+    EXPECT_EQ(Vornik(folder, {"bill", "set", "2006-05", "13"}).code, 0);
+    const QJsonObject bill =
+        Json(Vornik(folder, {"bill", "show", "--json"}))["bills"][0].toObject();
+    EXPECT_EQ(bill["billingMonth"].toString(), "2006-05");
+    EXPECT_DOUBLE_EQ(bill["recordedFee"].toDouble(), 12.5);
+    EXPECT_DOUBLE_EQ(bill["difference"].toDouble(), 0.5);
+    EXPECT_EQ(Vornik(folder, {"bill", "set", "2006-5", "13"}).code, 2);
 }
 
 TEST(CliCommands, ReadingCommandsMakeNoProgramFolder) {

@@ -1,6 +1,7 @@
 #include "app/live_status.h"
 
 #include "base/format_duration.h"
+#include "reports/report_forms.h"
 
 namespace vornik {
 namespace {
@@ -33,6 +34,29 @@ void Sums(JsonWriter& json, std::int64_t seconds, double fee, std::int64_t bytes
     json.Key("seconds").Integer(seconds);
     json.Key("fee").Number(fee);
     json.Key("bytes").Integer(bytes);
+    json.EndObject();
+}
+
+void Forecast(JsonWriter& json, const MonthForecast& forecast) {
+    json.BeginObject();
+    json.Key("month").String(BillingMonthText(forecast.month));
+    json.Key("projectedSeconds").Integer(forecast.projectedSeconds);
+    json.Key("projectedBytes").Integer(forecast.projectedBytes);
+    json.Key("projectedFee").Number(forecast.projectedFee, 2);
+    json.Key("remainingDays").Integer(forecast.remainingDays);
+    json.Key("limits").BeginArray();
+    for (const LimitForecast& limit : forecast.limits) {
+        json.BeginObject();
+        const bool time = limit.kind == LimitKind::kMonthlyTime;
+        json.Key("kind").String(time ? "monthlyTime" : "monthlyBytes");
+        json.Key("limit").Integer(static_cast<std::int64_t>(limit.limit));
+        json.Key("passed").Bool(limit.passed);
+        json.Key("reachedOn");
+        limit.reachedOn ? json.String(DateText(*limit.reachedOn)) : json.Null();
+        json.Key("allowancePerDay").Integer(static_cast<std::int64_t>(limit.allowancePerDay));
+        json.EndObject();
+    }
+    json.EndArray();
     json.EndObject();
 }
 
@@ -87,6 +111,10 @@ void WriteLiveStatus(JsonWriter& json, const LiveFigures& figures, const Moment&
     json.Key("month");
     Sums(json, totals.shownMonthSeconds + month.seconds, totals.shownMonthFee + month.fee,
          totals.shownMonthBytes + month.bytes);
+    if (figures.forecast != nullptr) {
+        json.Key("forecast");
+        Forecast(json, *figures.forecast);
+    }
 }
 
 }  // namespace vornik

@@ -18,8 +18,11 @@ std::string CompactStatusLine(const LiveFigures& figures, const Moment& now,
                               const NumberFormat& number);
 
 // The fields of the status object: "time", "entry", "connected", "call" (null
-// when no call is up), "today" and "month". The caller opens and closes the
-// object, so that it can add fields of its own.
+// when no call is up), "today", "month" and, when known, "forecast" (the
+// current billing month at its pace: projected seconds, bytes and fee, and per
+// monthly limit set its size in seconds or bytes, whether it is passed, the day
+// it is or will be reached or null, and the seconds or bytes a day may take). The caller opens and
+// closes the object, so that it can add fields of its own.
 void WriteLiveStatus(JsonWriter& json, const LiveFigures& figures, const Moment& now);
 
 }  // namespace vornik

@@ -1,6 +1,9 @@
 #include "app/session.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include "base/saturating.h"
+
 #include "base/setting_keys.h"
 #include "dialer/state_text.h"
 #include "metering/pricing.h"
@@ -16,7 +19,8 @@ Session::Session(Dbio& db, Dialer& dialer, const Clock& clock, UserInterface& ui
       settings_(db),
       feeEngine_(db),
       logWriter_(db),
-      usage_(db) {
+      usage_(db),
+      bills_(db) {
     dialer_.SetEvents(this,
                       {.stateChanged = [this](int state) { OnStateChanged(state); },
                        .dialError = [this](const std::string& message) { OnDialError(message); },
@@ -42,9 +46,13 @@ void Session::StartUp() {
     SelectAnEntry(names);
     dialer_.SetOptionB(true);
     dialer_.SetOptionC(100);
+    // No call of this program runs yet: a record left unfinished stopped early.
+    logWriter_.MarkUnfinishedAsTruncated();
     // A link that is already up is a call from now on, with all the bytes the
     // back-end counted for it.
+    startingUp_ = true;
     WatchConnection();
+    startingUp_ = false;
     SampleSpeed();
     UpdateMinuteFee();
     ShowLiveFigures();
@@ -78,6 +86,7 @@ void Session::MinuteTick() {
         ChargeCallVolume();
         SaveDialLog();
     }
+    UpdateForecast();
     const Moment now = clock_.Now();
     RunSchedule(now);
     if (now.minute % 2 == 0 && guard_.autoReDial) {
@@ -114,6 +123,39 @@ void Session::RefreshCallFigures() {
     call_.callBytesIn = speed_.CallBytesIn();
     call_.callBytesOut = speed_.CallBytesOut();
     call_.callSeconds = (clock_.MonotonicMs() - callStartMs_) / 1000;
+    MarkWhatTheRecordCannotVouchFor();
+}
+
+// The bytes of an interval in which a counter went backwards are lost to the
+// call, and a wall clock that jumped leaves the call's length to the monotonic
+// clock: the record says so. A step is a difference of a minute or more between
+// the two clocks, and it is told again only when it grows by another minute.
+void Session::MarkWhatTheRecordCannotVouchFor() {
+    if (const int resets = speed_.CounterResets(); resets > markedCounterResets_) {
+        markedCounterResets_ = resets;
+        MarkCall(mark_kind::kCounterReset, "流量计数器在通话中倒退或跳变 " +
+                                               std::to_string(resets) +
+                                               " 次（连接被重置），其间的流量没有计入");
+    }
+    constexpr std::int64_t kStepSeconds = 60;
+    const std::int64_t step = SecondsBetween(CallMoment(), clock_.Now());
+    if (std::abs(step) >= std::abs(markedClockStep_) + kStepSeconds) {
+        markedClockStep_ = step;
+        MarkCall(mark_kind::kClockStep, "通话中系统时钟跳动了 " + std::string(step > 0 ? "+" : "") +
+                                            std::to_string(step) +
+                                            " 秒：用时按程序自己的计时，结束时间由开始时间推算");
+    }
+}
+
+void Session::MarkCall(const char* kind, const std::string& detail) {
+    auto mark = std::find_if(call_.marks.begin(), call_.marks.end(),
+                             [kind](const CallMark& m) { return m.kind == kind; });
+    if (mark == call_.marks.end()) {
+        call_.marks.push_back({kind, detail});
+    } else {
+        mark->detail = detail;
+    }
+    call_.marksChanged = true;
 }
 
 void Session::ShowLiveFigures() {
@@ -131,7 +173,8 @@ LiveFigures Session::Figures() {
             .totals = totals_,
             .speed = speed_,
             .maxSpeed = rules_.maxSpeed,
-            .callInShownMonth = shownMonth_ == CurrentBillingMonth()};
+            .callInShownMonth = shownMonth_ == CurrentBillingMonth(),
+            .forecast = &forecast_};
 }
 
 void Session::UpdateMenuStates() {
@@ -232,6 +275,15 @@ void Session::CaptureCallInfo(bool announced) {
     call_.callBytesOut = speed_.CallBytesOut();
     call_.callSeconds = 0;
     call_.callEndTime.clear();
+    call_.marks.clear();
+    call_.marksChanged = false;
+    markedCounterResets_ = 0;
+    markedClockStep_ = 0;
+    if (!announced && startingUp_) {
+        MarkCall(mark_kind::kFoundUp,
+                 "程序启动时连接已经接通：此前程序没有运行的那段时间没有计时，"
+                 "流量按网卡的计数全部计入");
+    }
     feeEngine_.StartCallFee(rules_, call_.callEntryName, now, fee_);
     UpdateMinuteFee();
 }

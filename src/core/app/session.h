@@ -22,6 +22,8 @@
 #include "metering/limits.h"
 #include "metering/speed_meter.h"
 #include "metering/time_rules.h"
+#include "reports/bills.h"
+#include "reports/month_forecast.h"
 #include "reports/month_report.h"
 #include "reports/tariff_comparison.h"
 #include "reports/usage_totals.h"
@@ -86,6 +88,11 @@ class Session {
     void SelectCurrentBillingMonth();
     void ShowBillingMonth(const BillingMonth& month);
     void RefreshHistory();
+    // The provider's bill for a month, kept beside the recorded fees; with
+    // `learnCorrection` the history shows what the bills suggest of later months.
+    Result<> SaveBill(const Bill& bill, bool learnCorrection);
+    std::optional<double> BillOf(const BillingMonth& month) { return bills_.AmountOf(month); }
+    bool LearnsBillCorrection() { return settings_.IsOn(keys::kBillCorrection); }
     // After the rules were saved or imported: a running call is charged under
     // them from its next minute, and the limits, the idle rule, the schedule and
     // the link check follow at once.
@@ -125,6 +132,7 @@ class Session {
     const UsageTotals& Totals() const { return totals_; }
     const TimeRules& Rules() const { return rules_; }
     const BillingMonth& ShownMonth() const { return shownMonth_; }
+    const MonthForecast& Forecast() const { return forecast_; }
     bool IsIdle() const { return idle_.IsIdle(); }
     BillingMonth CurrentBillingMonth() const;
     SettingsStore& Settings() { return settings_; }
@@ -156,9 +164,15 @@ class Session {
     void CloseCall();
     void SampleSpeed();
     void RefreshCallFigures();
+    void MarkWhatTheRecordCannotVouchFor();
+    void MarkCall(const char* kind, const std::string& detail);
     void ShowLiveFigures();
     void UpdateMenuStates();
     void ShowShownMonth();
+    // The forecast follows the clock from the month's recorded days, read again
+    // only when they change or the billing month has moved on.
+    void UpdateForecast();
+    void WarnOfLimitsAhead();
     void UpdateMinuteFee();
     // The volume tariff charges the call's bytes so far, beyond what the current
     // billing month includes.
@@ -200,6 +214,7 @@ class Session {
     FeeEngine feeEngine_;
     CallLogWriter logWriter_;
     UsageTotalsReader usage_;
+    BillBook bills_;
 
     TimeRules rules_;
     GuardSettings guard_;
@@ -208,7 +223,14 @@ class Session {
     UsageTotals totals_;
     SpeedMeter speed_;
     BillingMonth shownMonth_;
+    ForecastInput forecastInput_;
+    MonthForecast forecast_;
+    std::string forecastWarned_;  // as the setting holds it
     std::int64_t callStartMs_ = 0;
+    // What the running call's marks have told so far.
+    int markedCounterResets_ = 0;
+    std::int64_t markedClockStep_ = 0;
+    bool startingUp_ = false;
     // Calls closed whose records could not be written yet, and whether the
     // running call's last write failed: both are tried again every few seconds.
     struct UnsavedCall {

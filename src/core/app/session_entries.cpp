@@ -3,6 +3,7 @@
 
 #include "app/session.h"
 #include "base/setting_keys.h"
+#include "reports/report_forms.h"
 
 namespace vornik {
 
@@ -135,7 +136,41 @@ void Session::RefreshHistory() {
     const std::string entry = dialer_.EntryName();
     usage_.LoadTodayTotals(today, entry, totals_);
     usage_.LoadMonthTotals(true, shownMonth_, rules_.firstFeeDay, entry, today, totals_);
+    forecastInput_ = LoadForecastInput(usage_, rules_, entry, today);
+    UpdateForecast();
     ShowShownMonth();
+}
+
+void Session::UpdateForecast() {
+    forecastInput_.now = clock_.Now();
+    if (forecastInput_.now > forecastInput_.month.end) {
+        forecastInput_ = LoadForecastInput(usage_, rules_, dialer_.EntryName(), forecastInput_.now);
+    }
+    forecast_ = ForecastMonth(rules_, forecastInput_);
+    WarnOfLimitsAhead();
+}
+
+// Each limit the pace will pass is told once in its billing month, and the
+// months are told apart by the setting's prefix.
+void Session::WarnOfLimitsAhead() {
+    const std::string prefix = BillingMonthText(forecast_.month) + ":";
+    const std::string warned = forecastWarned_.starts_with(prefix) ? forecastWarned_ : prefix;
+    std::string now = warned;
+    for (const LimitKind kind : LimitsAhead(forecast_)) {
+        const char digit = static_cast<char>('0' + static_cast<int>(kind));
+        if (now.find(digit, prefix.size()) == std::string::npos) {
+            now += digit;
+            // A terminal prints the notice; a desktop tells it as a limit's
+            // notification, which the user may have switched off.
+            const std::string notice = ForecastNotice(forecast_, kind);
+            ui_.ShowNotice(notice);
+            Announce(NoticeKind::kLimit, notice);
+        }
+    }
+    if (now != warned) {
+        forecastWarned_ = now;
+        settings_.Save(keys::kForecastWarned, now);
+    }
 }
 
 Report Session::LoadShownReport(ReportKind kind) {
@@ -155,9 +190,23 @@ TimeRules Session::RulesWithTariff(FeeType type) {
 }
 
 void Session::ShowShownMonth() {
-    ui_.ShowHistory({shownMonth_,
-                     usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, dialer_.EntryName()),
+    const std::string entry = dialer_.EntryName();
+    ui_.ShowHistory({shownMonth_, usage_.LoadMonthRows(shownMonth_, rules_.firstFeeDay, entry),
                      rules_.logOrderDescending != 0});
+    MonthBill bill{bills_.AmountOf(shownMonth_),
+                   {totals_.shownMonthSeconds, totals_.shownMonthFee, totals_.shownMonthBytes},
+                   std::nullopt};
+    if (settings_.IsOn(keys::kBillCorrection)) {
+        bill.correction = LearnBillCorrection(bills_.Compare(usage_, rules_.firstFeeDay, entry));
+    }
+    ui_.ShowMonthBill(bill);
+}
+
+Result<> Session::SaveBill(const Bill& bill, bool learnCorrection) {
+    const Result<> saved = bills_.Save(bill);
+    settings_.SaveSwitch(keys::kBillCorrection, learnCorrection);
+    ShowShownMonth();
+    return saved;
 }
 
 // What the per-second and per-minute checks need from the settings is read here,
@@ -168,6 +217,7 @@ void Session::ReloadRules() {
                  {[this] { ShowShownMonth(); }, [this] { UpdateMenuStates(); },
                   [this](const std::string& text) { ui_.ShowMessage(text, [] {}); }});
     guard_.limitAlerts = ReadLimitAlerts(settings_);
+    forecastWarned_ = settings_.Text(keys::kForecastWarned);
     guard_.autoReDial = settings_.IsOn(keys::kAutoReDial);
     guard_.checkHost = settings_.Text(keys::kCheckIp);
     guard_.keepAliveHost = guard_.checkHost.empty() ? kDefaultKeepAliveHost : guard_.checkHost;
@@ -184,6 +234,8 @@ void Session::ReloadRules() {
     // nothing to move.
     if (billingDay != 0 && billingDay != rules_.firstFeeDay && !call_.isConnected) {
         RefreshHistory();
+    } else if (billingDay != 0) {
+        UpdateForecast();
     }
 }
 

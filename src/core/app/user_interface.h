@@ -13,6 +13,8 @@
 #include "base/call_record.h"
 #include "base/call_state.h"
 #include "metering/speed_meter.h"
+#include "reports/bills.h"
+#include "reports/month_forecast.h"
 #include "reports/usage_totals.h"
 
 namespace vornik {
@@ -44,6 +46,14 @@ struct MonthHistory {
     bool descending = false;        // the newest call at the top
 };
 
+// What the provider billed for the month the history shows, its recorded sums,
+// and the correction learned from the bills when the user asked for it.
+struct MonthBill {
+    std::optional<double> billed;
+    UsageSums recorded;
+    std::optional<BillCorrection> correction;
+};
+
 // What the displays show once a second.
 struct LiveFigures {
     bool connected = false;
@@ -55,6 +65,8 @@ struct LiveFigures {
     double maxSpeed = 70;  // KB/s at full height of the speed graph
     // The shown month is the current billing month, so a running call counts in it.
     bool callInShownMonth = false;
+    // Where the current billing month is heading, from its recorded calls.
+    const MonthForecast* forecast = nullptr;
 };
 
 class UserInterface {
@@ -69,6 +81,8 @@ class UserInterface {
     virtual void ShowLinkIcons(LinkIcons icons) = 0;
     virtual void ShowMenuStates(const MenuStates& states) = 0;
     virtual void ShowHistory(const MonthHistory& history) = 0;
+    // Follows every ShowHistory; a front without a history lets it pass.
+    virtual void ShowMonthBill(const MonthBill& /*bill*/) {}
     virtual void ShowLiveFigures(const LiveFigures& figures) = 0;
     // Whether anything shows the live figures now; when not, they are not even
     // gathered (a log file that receives only what changes).
@@ -86,6 +100,9 @@ class UserInterface {
     // the session sends only the kinds the user has left on. A front without
     // desktop notifications lets it pass.
     virtual void Announce(const Notice& /*notice*/) {}
+    // A word that needs no answer and must not interrupt (the desktop shows it in
+    // the tray's balloon); a front with no such place lets it pass.
+    virtual void ShowNotice(const std::string& /*text*/) {}
 };
 
 }  // namespace vornik

@@ -13,4 +13,12 @@ std::optional<std::int64_t> CallRecord::Seconds() const {
     return SecondsBetween(*begin, *end);
 }
 
+std::string MarkLines(const std::vector<CallMark>& marks) {
+    std::string lines;
+    for (const CallMark& mark : marks) {
+        lines += (lines.empty() ? "" : "\n") + mark.detail;
+    }
+    return lines;
+}
+
 }  // namespace vornik

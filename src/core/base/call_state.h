@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "base/call_record.h"
 
 namespace vornik {
 
@@ -24,6 +27,9 @@ struct CurrentCall {
     std::int64_t callBytesIn = 0;
     std::int64_t callBytesOut = 0;
     std::int64_t callSeconds = 0;  // of the current call, and after hang-up of the last one
+    // What its record cannot vouch for; written with the record when changed.
+    std::vector<CallMark> marks;
+    bool marksChanged = false;
 };
 
 struct CallFee {

@@ -52,6 +52,9 @@ inline constexpr SettingKey kMonthlyMaxTime{"timerule", "MonthlyMaxTime", kNumbe
 inline constexpr SettingKey kDailyMaxTime{"timerule", "dailyMaxTime", kNumber};
 inline constexpr SettingKey kEachMaxTime{"timerule", "EachMaxTime", kNumber};
 inline constexpr SettingKey kMonthlyMaxVolume{"timerule", "monthlyMaxVolume", kNumber};
+// The billing month and the limits the month's forecast has warned of, so each is
+// told once a month: "2026-12:14" (monthly time and monthly volume).
+inline constexpr SettingKey kForecastWarned{"timerule", "ForecastWarned", kText};
 // TimeOutAlert: what a reached limit does
 inline constexpr SettingKey kSoundAlert{"TimeOutAlert", "soundalert", kOnWhenNumberIsOne};
 inline constexpr SettingKey kMessageAlert{"TimeOutAlert", "messagealert", kOnWhenNumberIsOne};
@@ -84,6 +87,8 @@ inline constexpr SettingKey kBaoyueBeginTime{"Fee", "BaoyueBeginTime", kNumber};
 inline constexpr SettingKey kLiuliangFee{"Fee", "LiuliangFee", kNumber};
 inline constexpr SettingKey kLiuliangVolume{"Fee", "LiuliangVolume", kNumber};
 inline constexpr SettingKey kLiuliangMBFee{"Fee", "LiuliangMBFee", kNumber};
+// Whether the history shows beside its fees what the bills so far suggest.
+inline constexpr SettingKey kBillCorrection{"Fee", "BillCorrection", kOnWhenOne};
 // global: sounds, display, start-up, schedule, link check, password, skin, entry
 inline constexpr SettingKey kCloseSound{"global", "CloseSound", kOnWhenOne};
 inline constexpr SettingKey kMaxSpeed{"global", "MaxSpeed", kNumberNotZero, "70"};

@@ -49,6 +49,9 @@ void SpeedMeter::SampleSpeed(bool connected, std::int64_t bytesReceived, std::in
     }
     const std::int64_t in = Accepted(bytesReceived, lastBytesIn_, seconds);
     const std::int64_t out = Accepted(bytesSent, lastBytesOut_, seconds);
+    if ((in == 0 && bytesReceived != lastBytesIn_) || (out == 0 && bytesSent != lastBytesOut_)) {
+        ++counterResets_;
+    }
     history_[0][slot] = static_cast<double>(in) / 1024.0 / seconds / 2 + previousDown / 2;
     history_[1][slot] = static_cast<double>(out) / 1024.0 / seconds / 2 + previousUp / 2;
     callBytesIn_ = SaturatingAdd(callBytesIn_, in);
@@ -65,6 +68,7 @@ void SpeedMeter::StartCall(std::int64_t bytesReceived, std::int64_t bytesSent,
     lastBytesOut_ = bytesSent;
     callBytesIn_ = countEarlierBytes ? std::max<std::int64_t>(bytesReceived, 0) : 0;
     callBytesOut_ = countEarlierBytes ? std::max<std::int64_t>(bytesSent, 0) : 0;
+    counterResets_ = 0;
 }
 
 std::vector<GraphColumn> SpeedMeter::Columns(double maxSpeed) const {

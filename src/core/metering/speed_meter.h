@@ -38,6 +38,9 @@ class SpeedMeter {
     void StartCall(std::int64_t bytesReceived, std::int64_t bytesSent, bool countEarlierBytes);
     std::int64_t CallBytesIn() const { return callBytesIn_; }
     std::int64_t CallBytesOut() const { return callBytesOut_; }
+    // Samples of the call at which a counter went backwards or jumped: the bytes
+    // of those intervals are not in the call's totals.
+    int CounterResets() const { return counterResets_; }
 
     // KB/s.
     double NewestDown() const { return history_[0][static_cast<std::size_t>(speedIndex_)]; }
@@ -62,6 +65,7 @@ class SpeedMeter {
     std::optional<std::int64_t> lastSampleMs_;
     std::int64_t callBytesIn_ = 0;
     std::int64_t callBytesOut_ = 0;
+    int counterResets_ = 0;
 };
 
 }  // namespace vornik

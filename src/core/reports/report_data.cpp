@@ -64,6 +64,15 @@ std::string IsoTime(const std::string& stored) {
     return moment ? IsoLocalText(*moment) : stored;
 }
 
+// "truncated;clockStep"
+std::string MarkKinds(const CallRecord& call) {
+    std::string kinds;
+    for (const CallMark& mark : call.marks) {
+        kinds += (kinds.empty() ? "" : ";") + mark.kind;
+    }
+    return kinds;
+}
+
 // A day's or a month's calls, time, fee and bytes.
 template <typename Usage>
 void UsageFields(JsonWriter& json, const Usage& usage) {
@@ -103,6 +112,14 @@ void JsonCalls(JsonWriter& json, const Report& report) {
         json.Key("ipAddress").String(call.ipAddress);
         json.Key("bytesIn").Integer(call.bytesIn);
         json.Key("bytesOut").Integer(call.bytesOut);
+        json.Key("marks").BeginArray();
+        for (const CallMark& mark : call.marks) {
+            json.BeginObject();
+            json.Key("kind").String(mark.kind);
+            json.Key("detail").String(mark.detail);
+            json.EndObject();
+        }
+        json.EndArray();
         json.EndObject();
     }
     json.EndArray();
@@ -136,8 +153,10 @@ std::string ComposeCsvReport(const Report& report) {
     CsvLines csv;
     switch (report.kind) {
         case ReportKind::kByCall:
+            // The marks come last, so a reader that takes the columns by place
+            // reads the others where they were.
             for (const char* name : {"number", "begin", "end", "seconds", "fee", "entry",
-                                     "deviceType", "ipAddress", "bytesIn", "bytesOut"}) {
+                                     "deviceType", "ipAddress", "bytesIn", "bytesOut", "marks"}) {
                 csv << name;
             }
             csv.EndLine();
@@ -145,7 +164,7 @@ std::string ComposeCsvReport(const Report& report) {
                 const CallRecord& call = report.calls[i];
                 csv << static_cast<std::int64_t>(i) << call.beginTime << call.endTime
                     << call.Seconds().value_or(0) << call.fee << call.entryName << call.deviceType
-                    << call.ipAddress << call.bytesIn << call.bytesOut;
+                    << call.ipAddress << call.bytesIn << call.bytesOut << MarkKinds(call);
                 csv.EndLine();
             }
             break;

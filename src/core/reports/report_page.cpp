@@ -106,8 +106,14 @@ void CallRows(Page& page, const Report& report) {
         "tr>");
     std::int64_t number = 0;
     for (const CallRecord& call : report.calls) {
-        page.Line("<tr>");
-        page.CountCell(number++);
+        // A marked call says what its record cannot vouch for when pointed at.
+        if (call.marks.empty()) {
+            page.Line("<tr>");
+            page.CountCell(number++);
+        } else {
+            page.Line("<tr title=\"" + Escaped(MarkLines(call.marks)) + "\">");
+            page.Cell(std::to_string(number++) + " ⚠");
+        }
         page.Cell(Escaped(call.beginTime));
         page.Cell(Escaped(call.endTime));
         page.DurationCell(call.Seconds().value_or(0));

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "store/dbio.h"
 
@@ -67,13 +68,40 @@ std::vector<CallRecord> UsageTotalsReader::LoadMonthRows(const BillingMonth& mon
                    "BytesOut, fee") +
             " ORDER BY beginTime ASC",
         PeriodParams(BillingMonthBounds(month, firstFeeDay), entryName), [&](const RowView& row) {
-            records.push_back({row.Integer(0), row.Text(1), row.Text(2), row.Text(3), row.Text(4),
-                               row.Text(5), row.Integer(6), row.Integer(7), row.Number(8)});
+            records.push_back({row.Integer(0),
+                               row.Text(1),
+                               row.Text(2),
+                               row.Text(3),
+                               row.Text(4),
+                               row.Text(5),
+                               row.Integer(6),
+                               row.Integer(7),
+                               row.Number(8),
+                               {}});
         });
     if (!read) {
         records.clear();
     }
+    if (!records.empty()) {
+        LoadMarks(BillingMonthBounds(month, firstFeeDay), entryName, records);
+    }
     return records;
+}
+
+// A log that cannot give the marks still gives its calls, unmarked.
+void UsageTotalsReader::LoadMarks(const Period& period, const std::string& entryName,
+                                  std::vector<CallRecord>& records) {
+    std::unordered_map<std::int64_t, CallRecord*> byId;
+    for (CallRecord& record : records) {
+        byId[record.id] = &record;
+    }
+    (void)db_.ForEachRow("SELECT callId, kind, detail FROM callmarks WHERE callId IN (" +
+                             OverPeriod("SELECT id") + ") ORDER BY callId, rowid",
+                         PeriodParams(period, entryName), [&](const RowView& row) {
+                             if (const auto call = byId.find(row.Integer(0)); call != byId.end()) {
+                                 call->second->marks.push_back({row.Text(1), row.Text(2)});
+                             }
+                         });
 }
 
 std::vector<DayUsage> UsageTotalsReader::LoadMonthDays(const BillingMonth& month, int firstFeeDay,

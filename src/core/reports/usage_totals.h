@@ -84,6 +84,9 @@ class UsageTotalsReader {
     void LoadTodayTotals(const Moment& today, const std::string& entryName, UsageTotals& totals);
 
   private:
+    void LoadMarks(const Period& period, const std::string& entryName,
+                   std::vector<CallRecord>& records);
+
     Dbio& db_;
 };
 

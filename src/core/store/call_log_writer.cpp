@@ -37,7 +37,41 @@ Result<std::int64_t> InsertCallRow(Dbio& db, const CurrentCall& call, double cal
          call.callBytesOut, callFee});
 }
 
+constexpr const char* kUnfinishedDetail = "记录尚未结束：通话还在进行，或程序已被中止";
+constexpr const char* kTruncatedDetail = "记录提前结束：程序被中止，结束时间是最后写入的一分钟";
+
+bool SaveMark(Dbio& db, std::int64_t rowId, const CallMark& mark) {
+    return static_cast<bool>(
+        db.Change("INSERT OR REPLACE INTO callmarks (callId, kind, detail) VALUES (?, ?, ?)",
+                  {rowId, mark.kind, mark.detail}));
+}
+
+// A mark that cannot be written is tried again with the next write; the call's
+// record itself never waits for it.
+void SaveMarks(Dbio& db, CurrentCall& call, bool dialerConnected, bool inserted) {
+    if (inserted && dialerConnected) {
+        SaveMark(db, call.callRowId, {mark_kind::kUnfinished, kUnfinishedDetail});
+    }
+    if (!dialerConnected && !inserted) {
+        (void)db.Change("DELETE FROM callmarks WHERE callId = ? AND kind = ?",
+                        {call.callRowId, mark_kind::kUnfinished});
+    }
+    if (!call.marksChanged && !inserted) {
+        return;
+    }
+    bool saved = true;
+    for (const CallMark& mark : call.marks) {
+        saved = SaveMark(db, call.callRowId, mark) && saved;
+    }
+    call.marksChanged = !saved;
+}
+
 }  // namespace
+
+void CallLogWriter::MarkUnfinishedAsTruncated() {
+    (void)db_.Change("UPDATE callmarks SET kind = ?, detail = ? WHERE kind = ?",
+                     {mark_kind::kTruncated, kTruncatedDetail, mark_kind::kUnfinished});
+}
 
 Result<> CallLogWriter::SaveDialLog(CurrentCall& call, double callFee, bool dialerConnected,
                                     const std::string& dialerAddress, const Moment& now) {
@@ -51,6 +85,7 @@ Result<> CallLogWriter::SaveDialLog(CurrentCall& call, double callFee, bool dial
             return Result<>::Failure(updated.Error());
         }
         if (updated.Value() > 0) {
+            SaveMarks(db_, call, dialerConnected, false);
             return Result<>::Success();
         }
     }
@@ -61,6 +96,7 @@ Result<> CallLogWriter::SaveDialLog(CurrentCall& call, double callFee, bool dial
     }
     call.callRowId = inserted.Value();
     call.callEndTime = endTime;
+    SaveMarks(db_, call, dialerConnected, true);
     return Result<>::Success();
 }
 

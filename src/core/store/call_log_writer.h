@@ -23,8 +23,16 @@ class CallLogWriter {
     // update, and is set to now on an insert); once down it ends at callEndTime.
     // The address placeholder is replaced when the dialer now has one. A row that
     // is no longer there (the log was replaced meanwhile) is written anew.
+    // The call's marks go with its row when they changed; a row written while
+    // the link is up carries the mark that it is unfinished, until the row is
+    // closed.
     Result<> SaveDialLog(CurrentCall& call, double callFee, bool dialerConnected,
                          const std::string& dialerAddress, const Moment& now);
+
+    // At start-up no call of this program is running: a row still unfinished
+    // stopped early (the program was killed, or the machine went down). Its end
+    // is the last minute written.
+    void MarkUnfinishedAsTruncated();
 
   private:
     Dbio& db_;

@@ -32,6 +32,18 @@ constexpr std::array kSchema{
     " beginTime TEXT NOT NULL,"
     " totalDays INTEGER NOT NULL,"
     " discount REAL NOT NULL)",
+    // What a call's record cannot vouch for, one row per kind; an older program
+    // knows nothing of the table and leaves it alone.
+    "CREATE TABLE IF NOT EXISTS callmarks ("
+    " callId INTEGER NOT NULL,"
+    " kind TEXT NOT NULL,"
+    " detail TEXT,"
+    " PRIMARY KEY (callId, kind))",
+    "CREATE TRIGGER IF NOT EXISTS callmarks_call_gone AFTER DELETE ON diallog"
+    " BEGIN DELETE FROM callmarks WHERE callId = OLD.id; END",
+    // What the provider billed for a billing month ("2006-05"), beside the
+    // recorded fees, which it never changes.
+    "CREATE TABLE IF NOT EXISTS bills (month TEXT PRIMARY KEY, amount REAL NOT NULL)",
     "CREATE TABLE IF NOT EXISTS discounttime ("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " entryName TEXT NOT NULL DEFAULT 'global',"
@@ -72,8 +84,8 @@ constexpr const char* kCallsIndex =
     " (entryName, beginTime, endTime, callSeconds, fee, BytesIn, BytesOut, deviceType, IpAddress)";
 
 // The log's layout: 2 added the calls' seconds and the index that covers the
-// history.
-constexpr int kSchemaVersion = 2;
+// history, 3 the calls' marks and the bills.
+constexpr int kSchemaVersion = 3;
 
 bool HasColumn(Connection& connection, std::string_view table, std::string_view column) {
     for (const Row& row : connection.QueryRows("PRAGMA table_info(" + std::string(table) + ")")) {

@@ -34,6 +34,7 @@ enum class Command {
     kAbout,
     kHelp,
     kHomePage,
+    kCheckBill,
 };
 
 }  // namespace vornik::gui

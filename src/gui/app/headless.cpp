@@ -177,6 +177,11 @@ void HeadlessShell::ShowMessage(const std::string& text, std::function<void()> c
     closed();
 }
 
+void HeadlessShell::ShowNotice(const std::string& text) {
+    PrintEvent("notice", "提示: " + text,
+               [&text](JsonWriter& json) { json.Key("notice").String(text); });
+}
+
 // No one is there to answer: an idle link is hung up.
 void HeadlessShell::AskOkCancel(const std::string& question, std::function<void(bool)> answer) {
     PrintEvent("question", question + " -> 确定", [&question](JsonWriter& json) {

@@ -69,6 +69,7 @@ class HeadlessShell : public QObject, public UserInterface {
     void ShowCredentials(const std::string&, const std::string&) override {}
     void ShowMessage(const std::string& text, std::function<void()> closed) override;
     void AskOkCancel(const std::string& question, std::function<void(bool ok)> answer) override;
+    void ShowNotice(const std::string& text) override;
 
   signals:
     // The program's exit code: 0 when every call's record is in the log.

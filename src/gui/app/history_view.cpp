@@ -1,5 +1,6 @@
 #include "app/history_view.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -7,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -74,13 +76,31 @@ int CallTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumns;
 }
 
+// A call whose record cannot be vouched for carries a warning sign before its
+// begin, and its row says why when pointed at.
 QVariant CallTableModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) {
+    if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
     const int count = rowCount();
-    const int call = descending_ ? count - 1 - index.row() : index.row();
-    return CellText(calls_[static_cast<std::size_t>(call)], index.column());
+    const int row = descending_ ? count - 1 - index.row() : index.row();
+    const CallRecord& call = calls_[static_cast<std::size_t>(row)];
+    switch (role) {
+        case Qt::DisplayRole:
+            return CellText(call, index.column());
+        case Qt::DecorationRole:
+            if (index.column() == 0 && !call.marks.empty()) {
+                return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+            }
+            return {};
+        case Qt::ToolTipRole:
+            if (!call.marks.empty()) {
+                return QString::fromStdString(MarkLines(call.marks));
+            }
+            return {};
+        default:
+            return {};
+    }
 }
 
 QVariant CallTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -109,6 +129,13 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     picker_->setCurrentSection(QDateTimeEdit::MonthSection);
     summary_ = new SteadyLabel(this);
     summary_->setObjectName(QStringLiteral("monthMsg"));
+    // Always one line high, and never wider than the grid: a long forecast is cut
+    // at the window's edge and read whole in the tooltip, so it neither moves nor
+    // widens the window when it changes.
+    forecast_ = new QLabel(this);
+    forecast_->setObjectName(QStringLiteral("forecastMsg"));
+    forecast_->setTextFormat(Qt::PlainText);
+    forecast_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     model_ = new CallTableModel(this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("dialloggrid"));
@@ -135,6 +162,7 @@ HistoryView::HistoryView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);
+    layout->addWidget(forecast_);
     layout->addWidget(grid_, 1);
     ApplyColumnWidths();
 
@@ -216,6 +244,13 @@ void HistoryView::SetSummary(const QString& text, const QString& toolTip) {
     if (toolTip != summary_->toolTip()) {
         summary_->setToolTip(toolTip);
         grid_->setToolTip(toolTip);
+    }
+}
+
+void HistoryView::SetForecast(const QString& text) {
+    if (text != forecast_->text()) {
+        forecast_->setText(text);
+        forecast_->setToolTip(text);
     }
 }
 

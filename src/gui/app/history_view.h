@@ -10,6 +10,7 @@
 #include "base/call_record.h"
 
 class QDateEdit;
+class QLabel;
 class QMenu;
 class QTableView;
 
@@ -60,6 +61,9 @@ class HistoryView : public QWidget {
     int RowCount() const { return model_->rowCount(); }
     // Changes only what differs from the shown text and tooltip.
     void SetSummary(const QString& text, const QString& toolTip);
+    // The line under the summary: where the current billing month is heading;
+    // empty while another month is shown.
+    void SetForecast(const QString& text);
 
     // The grid's popup menu (log maintenance and the order item).
     void SetContextMenu(QMenu* menu) { contextMenu_ = menu; }
@@ -67,6 +71,7 @@ class HistoryView : public QWidget {
     QTableView* Grid() const { return grid_; }
     QDateEdit* Picker() const { return picker_; }
     SteadyLabel* Summary() const { return summary_; }
+    QLabel* ForecastLine() const { return forecast_; }
     // The width at which the grid shows every column without scrolling.
     int FullWidth() const;
 
@@ -83,6 +88,7 @@ class HistoryView : public QWidget {
 
     QDateEdit* picker_;
     SteadyLabel* summary_;
+    QLabel* forecast_;
     CallTableModel* model_;
     QTableView* grid_;
     QMenu* contextMenu_ = nullptr;

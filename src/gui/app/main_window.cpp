@@ -104,6 +104,7 @@ void MainWindow::AddReportCommands(QMenu* menu, std::map<Command, QAction*>& act
     AddCommand(menu, actions, Command::kReportByMonth, QT_TR_NOOP("年报表(按每月)"));
     menu->addSeparator();
     AddCommand(menu, actions, Command::kCompareTariffs, QT_TR_NOOP("资费比较"));
+    AddCommand(menu, actions, Command::kCheckBill, QT_TR_NOOP("核对账单"));
 }
 
 void MainWindow::BuildMainMenu() {

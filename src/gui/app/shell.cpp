@@ -262,6 +262,8 @@ void Shell::Run(Command command) {
             break;
         case Command::kCompareTariffs:
             OpenComparisonWindow();
+        case Command::kCheckBill:
+            OpenBillDialog();
             break;
         case Command::kExportRules:
             ruleFiles_->ExportRules(window_.get());
@@ -480,6 +482,10 @@ void Shell::ShowHistory(const MonthHistory& history) {
     window_->History()->Fill(history.calls, history.descending);
 }
 
+void Shell::ShowMonthBill(const MonthBill& bill) {
+    billLine_ = BillLine(bill.billed, bill.recorded, bill.correction, LocaleNumber);
+}
+
 // What the one-second tick shows, composed from what the session passed. Only a
 // text that changed is set: an unchanged window costs nothing to show.
 void Shell::ShowLiveFigures(const LiveFigures& figures) {
@@ -487,7 +493,11 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
     const StatusText status = ComposeStatusText(call, figures.fee.callFee, figures.totals,
                                                 figures.connected, LocaleNumber);
     window_->DialMsg()->ShowText(CoreText(status.text));
-    if (const QString tip = CoreText(status.trayTip); tip != trayToolTip_) {
+    std::string trayTip = status.trayTip;
+    if (figures.forecast != nullptr) {
+        trayTip += "\n" + ForecastTipLine(*figures.forecast, LocaleNumber);
+    }
+    if (const QString tip = CoreText(trayTip); tip != trayToolTip_) {
         // Some notification areas are told of every new tooltip over D-Bus.
         trayToolTip_ = tip;
         if (tray_ != nullptr) {
@@ -500,6 +510,15 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
                             figures.totals, figures.connected && figures.callInShownMonth,
                             call.callSeconds, figures.fee.callFee, LocaleNumber);
     history->SetSummary(CoreText(summary.text), CoreText(summary.toolTip));
+    // The forecast is of the current billing month: another month shown has none.
+    const bool currentMonthShown =
+        figures.forecast != nullptr &&
+        figures.forecast->month == BillingMonth{history->Year(), history->Month()};
+    std::string outlook = currentMonthShown ? ForecastLine(*figures.forecast, LocaleNumber) : "";
+    if (!billLine_.empty()) {
+        outlook += (outlook.empty() ? "" : "；") + billLine_;
+    }
+    history->SetForecast(CoreText(outlook));
     const SpeedMeter& speed = figures.speed;
     window_->SpeedMsg()->ShowText(
         CoreText(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));

@@ -98,6 +98,7 @@ class Shell : public QObject, public UserInterface {
     void ShowLinkIcons(LinkIcons icons) override;
     void ShowMenuStates(const MenuStates& states) override;
     void ShowHistory(const MonthHistory& history) override;
+    void ShowMonthBill(const MonthBill& bill) override;
     void ShowLiveFigures(const LiveFigures& figures) override;
     void ShowEntryList(const std::vector<std::string>& names) override;
     void ShowEntry(const std::string& name) override;
@@ -124,6 +125,7 @@ class Shell : public QObject, public UserInterface {
     void OpenComparisonWindow();
     void OpenSearchDialog();
     void OpenAboutDialog();
+    void OpenBillDialog();
     void OpenPage(const QUrl& page);
     void RefreshPanel();
     bool OpenUrl(const QUrl& url);
@@ -144,6 +146,8 @@ class Shell : public QObject, public UserInterface {
     std::unique_ptr<LogCommands> logCommands_;
     TickDriver ticks_;
     QString trayToolTip_;
+    // The shown month's bill against its record, set with the history.
+    std::string billLine_;
     bool floatWindowShown_ = false;
     bool exited_ = false;
     int exitCode_ = 0;

@@ -3,6 +3,8 @@
 // from the user is said, with the reason), and the tariff comparison.
 #include <QDesktopServices>
 
+#include "app/bill_dialog.h"
+#include "app/history_view.h"
 #include "app/locale_number.h"
 #include "app/main_window.h"
 #include "app/shell.h"
@@ -43,6 +45,23 @@ void Shell::OpenComparisonWindow() {
     comparison->setWindowFlag(Qt::Window);
     comparison->setAttribute(Qt::WA_DeleteOnClose);
     comparison->show();
+}
+
+// The month the history shows is the one the user most likely holds the bill of.
+void Shell::OpenBillDialog() {
+    auto* dialog = new BillDialog(
+        {window_->History()->Year(), window_->History()->Month()}, session_.LearnsBillCorrection(),
+        [this](const BillingMonth& month) { return session_.BillOf(month); }, window_.get());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const Result<> saved =
+            session_.SaveBill({dialog->Month(), dialog->Amount()}, dialog->LearnCorrection());
+        if (!saved) {
+            parts_.log.Write("bill not saved: " + saved.Error());
+            ShowMessage("账单没有保存：" + saved.Error(), [] {});
+        }
+    });
+    dialog->open();
 }
 
 bool Shell::OpenUrl(const QUrl& url) {

@@ -21,7 +21,7 @@ QString FolderOf(const cli::Options& options) {
 constexpr char kNoAnswer[] = "vornik: 正在运行的 Vornik 没有应答。";
 
 // No call is up: today's and the current billing month's totals of the last
-// entry, from the log.
+// entry, and where the month is heading, from the log.
 int StatusFromLog(const cli::Options& options, bool json, std::ostream& out, std::ostream& err) {
     LogReading reading(options);
     if (!reading.Open(err)) {
@@ -37,7 +37,9 @@ int StatusFromLog(const cli::Options& options, bool json, std::ostream& out, std
     const CurrentCall call;
     const CallFee fee;
     const SpeedMeter speed;
-    const LiveFigures figures{false, entry, call, fee, totals, speed, 70, true};
+    const MonthForecast forecast =
+        ForecastMonth(reading.Rules(), LoadForecastInput(reader, reading.Rules(), entry, now));
+    const LiveFigures figures{false, entry, call, fee, totals, speed, 70, true, &forecast};
     out << (json ? StatusObject(figures, now, false) : CompactStatusLine(figures, now, PlainNumber))
         << (json ? "" : "\n");
     return 0;

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <variant>
 
+#include "commands/bill_command.h"
 #include "commands/compare_command.h"
 #include "commands/instance_commands.h"
 #include "commands/log_maintenance_command.h"
@@ -37,6 +38,7 @@ int RunCommand(const cli::Options& options, std::ostream& out, std::ostream& err
             },
             [&](const cli::DialCommand& dial) { return RunDialCommand(options, dial, out, err); },
             [&](const cli::HangUpCommand&) { return RunHangUpCommand(options, out, err); },
+            [&](const cli::BillCommand& bill) { return RunBillCommand(options, bill, out, err); },
             [&](const cli::LogMaintenanceCommand& maintenance) {
                 return RunLogMaintenanceCommand(options, maintenance, out, err);
             },

@@ -1,6 +1,7 @@
 // Limits, idle spells, the schedule and the link check, through the session.
 #include <limits>
 
+#include "app/live_status.h"
 #include "core/app/session_fixture.h"
 
 namespace vornik {
@@ -278,6 +279,30 @@ TEST_F(SessionTest, TheSecondTickNeverReadsTheLogEvenWhileAlerting) {
     EXPECT_FALSE(db_.IsOpen());
     EXPECT_GT(ui_.Count(Sound::kTimeout), 20);
     EXPECT_FALSE(probe_.keepAliveHosts.empty());
+}
+
+// The billing month of 2006-05-10 began on Friday 21 April; both calls fell on
+// Tuesdays, so the weekday pace alone reaches 10 hours on Monday 15 May.
+TEST_F(SessionTest, TheForecastTellsOnceAMonthThatThePaceWillReachALimit) {
+    Configure({{kChkMonthlyMaxTime, "1"}, {kMonthlyMaxTime, "10"}});
+    LogEarlierCall("2006-04-25 20:00:00", 4 * 3600);
+    EXPECT_TRUE(ui_.notices.empty());
+    LogEarlierCall("2006-05-09 20:00:00", 4 * 3600);
+    EXPECT_EQ(ui_.notices,
+              std::vector<std::string>{"照目前的用量，每月上网时限将于 5月15日 达到。"});
+
+    session_.MinuteTick();
+    session_.ReloadRules();
+    EXPECT_EQ(ui_.notices.size(), 1U);
+    EXPECT_EQ(db_.GetConfig(kForecastWarned), "2006-05:1");
+    JsonWriter json(0);
+    json.BeginObject();
+    WriteLiveStatus(json, session_.Figures(), clock_.Now());
+    json.EndObject();
+    EXPECT_NE(json.Text().find(R"("limits":[{"kind":"monthlyTime","limit":36000,"passed":false,)"
+                               R"("reachedOn":"2006-05-15","allowancePerDay":)"),
+              std::string::npos)
+        << json.Text();
 }
 
 }  // namespace

@@ -126,6 +126,8 @@ TEST_F(MonthReportTest, JsonCarriesNumbersAndZonedTimes) {
     tzset();
     AddCall("A \"quoted\"\\entry", "2006-05-02 20:00:00", "2006-05-02 20:10:05", 4.75, 12, 3,
             "modem\n\x01");
+    ASSERT_TRUE(db_.ExecuteSql("INSERT INTO callmarks VALUES ((SELECT max(id) FROM diallog), ?, ?)",
+                               {"clockStep", "时钟跳动"}));
     Report report =
         LoadReport(reader_, ReportKind::kByCall, {2006, 5}, kFirstFeeDay, "A \"quoted\"\\entry");
     report.calls.front().id = 1;
@@ -154,7 +156,13 @@ TEST_F(MonthReportTest, JsonCarriesNumbersAndZonedTimes) {
       "deviceType": "modem\n\u0001",
       "ipAddress": "10.0.0.7",
       "bytesIn": 12,
-      "bytesOut": 3
+      "bytesOut": 3,
+      "marks": [
+        {
+          "kind": "clockStep",
+          "detail": "时钟跳动"
+        }
+      ]
     }
   ]
 }
