@@ -1437,6 +1437,10 @@
         <source>资费比较</source>
         <translation>Compare tariffs</translation>
     </message>
+    <message>
+        <source>核对账单</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vornik::gui::OptionsDialog</name>

@@ -1519,38 +1519,39 @@ TEST_F(NotificationTest, EveryKindOfAlertIsAlsoNotifiedUnlessSwitchedOff) {
                                    {2, "连接已断开", entry},
                                    {3, "GPRS/ADSL连接已经断开.....", entry},
                                }));
+}
 
-    // April (3 minutes) and May (two calls of 90 seconds, 0.25 recorded) are billed
-    // 0.60 and 0.50: 0.18333 a minute, which puts March's 2 minutes at about 0.37.
-    TEST_F(ShellTest, ABillShowsBesideItsMonthAndTeachesTheMonthsWithout) {
-        StartShell();
-        for (const auto& [begin, end] : {std::pair{"2006-03-01 08:00:00", "2006-03-01 08:02:00"},
-                                         std::pair{"2006-04-01 08:00:00", "2006-04-01 08:03:00"}}) {
-            ASSERT_TRUE(
-                db_.ExecuteSql("INSERT INTO diallog (beginTime, endTime, entryName, fee)"
-                               " VALUES (?, ?, '模拟ADSL', 0.3)",
-                               {begin, end}));
-        }
-        LogCalls(2);
-        for (const auto& [month, amount] : {std::pair{4, 0.6}, std::pair{5, 0.5}}) {
-            Window().MainAction(Command::kCheckBill)->trigger();
-            auto* dialog = Window().findChild<BillDialog*>();
-            ASSERT_NE(dialog, nullptr);
-            dialog->findChild<QDateEdit*>()->setDate(QDate(2006, month, 1));
-            dialog->findChild<QDoubleSpinBox*>()->setValue(amount);
-            dialog->findChild<QCheckBox*>()->setChecked(true);
-            dialog->accept();
-            QApplication::processEvents();
-        }
-        Tick(1);
-        EXPECT_TRUE(Window().History()->ForecastLine()->text().endsWith(
-            "；账单 0.50元，本程序记录 0.25元，相差 +0.25元"))
-            << Window().History()->ForecastLine()->text().toStdString();
-        Window().History()->Picker()->setDate(QDate(2006, 3, 1));
-        Tick(1);
-        EXPECT_EQ(Window().History()->ForecastLine()->text(), "按账单校正约 0.37元");
-        EXPECT_EQ(db_.QueryValue("SELECT sum(fee) FROM diallog")->Number(), 0.85);
+// April (3 minutes) and May (two calls of 90 seconds, 0.25 recorded) are billed
+// 0.60 and 0.50: 0.18333 a minute, which puts March's 2 minutes at about 0.37.
+TEST_F(ShellTest, ABillShowsBesideItsMonthAndTeachesTheMonthsWithout) {
+    StartShell();
+    for (const auto& [begin, end] : {std::pair{"2006-03-01 08:00:00", "2006-03-01 08:02:00"},
+                                     std::pair{"2006-04-01 08:00:00", "2006-04-01 08:03:00"}}) {
+        ASSERT_TRUE(
+            db_.ExecuteSql("INSERT INTO diallog (beginTime, endTime, entryName, fee)"
+                           " VALUES (?, ?, '模拟ADSL', 0.3)",
+                           {begin, end}));
     }
+    LogCalls(2);
+    for (const auto& [month, amount] : {std::pair{4, 0.6}, std::pair{5, 0.5}}) {
+        Window().MainAction(Command::kCheckBill)->trigger();
+        auto* dialog = Window().findChild<BillDialog*>();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QDateEdit*>()->setDate(QDate(2006, month, 1));
+        dialog->findChild<QDoubleSpinBox*>()->setValue(amount);
+        dialog->findChild<QCheckBox*>()->setChecked(true);
+        dialog->accept();
+        QApplication::processEvents();
+    }
+    Tick(1);
+    EXPECT_TRUE(Window().History()->ForecastLine()->text().endsWith(
+        "；账单 0.50元，本程序记录 0.25元，相差 +0.25元"))
+        << Window().History()->ForecastLine()->text().toStdString();
+    Window().History()->Picker()->setDate(QDate(2006, 3, 1));
+    Tick(1);
+    EXPECT_EQ(Window().History()->ForecastLine()->text(), "按账单校正约 0.37元");
+    EXPECT_EQ(db_.QueryValue("SELECT sum(fee) FROM diallog")->Number(), 0.85);
+}
 
 }  // namespace
 }  // namespace vornik::gui

@@ -35,7 +35,7 @@ class RecordingUi : public UserInterface {
         messages.push_back(text);
         openMessages.push_back(std::move(closed));
     }
-    void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    void ShowNotice(const std::string& text) override { shownNotices.push_back(text); }
     void AskOkCancel(const std::string& question, std::function<void(bool)> answer) override {
         questions.push_back(question);
         openQuestions.push_back(std::move(answer));
@@ -91,7 +91,7 @@ class RecordingUi : public UserInterface {
     std::string shownUserName;
     std::string shownPassword;
     std::vector<std::string> messages;
-    std::vector<std::string> notices;
+    std::vector<std::string> shownNotices;
     std::vector<std::function<void()>> openMessages;
     std::vector<std::string> questions;
     std::vector<std::function<void(bool)>> openQuestions;

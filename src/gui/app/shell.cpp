@@ -262,6 +262,7 @@ void Shell::Run(Command command) {
             break;
         case Command::kCompareTariffs:
             OpenComparisonWindow();
+            return;
         case Command::kCheckBill:
             OpenBillDialog();
             break;

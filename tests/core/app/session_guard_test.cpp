@@ -286,14 +286,18 @@ TEST_F(SessionTest, TheSecondTickNeverReadsTheLogEvenWhileAlerting) {
 TEST_F(SessionTest, TheForecastTellsOnceAMonthThatThePaceWillReachALimit) {
     Configure({{kChkMonthlyMaxTime, "1"}, {kMonthlyMaxTime, "10"}});
     LogEarlierCall("2006-04-25 20:00:00", 4 * 3600);
-    EXPECT_TRUE(ui_.notices.empty());
+    EXPECT_TRUE(ui_.shownNotices.empty());
     LogEarlierCall("2006-05-09 20:00:00", 4 * 3600);
-    EXPECT_EQ(ui_.notices,
+    EXPECT_EQ(ui_.shownNotices,
               std::vector<std::string>{"照目前的用量，每月上网时限将于 5月15日 达到。"});
+    // The desktop tells it as a limit's notification.
+    ASSERT_FALSE(ui_.notices.empty());
+    EXPECT_EQ(ui_.notices.back().kind, NoticeKind::kLimit);
+    EXPECT_EQ(ui_.notices.back().summary, ui_.shownNotices.front());
 
     session_.MinuteTick();
     session_.ReloadRules();
-    EXPECT_EQ(ui_.notices.size(), 1U);
+    EXPECT_EQ(ui_.shownNotices.size(), 1U);
     EXPECT_EQ(db_.GetConfig(kForecastWarned), "2006-05:1");
     JsonWriter json(0);
     json.BeginObject();

@@ -430,49 +430,50 @@ TEST_F(SessionTest, TheVolumeTariffChargesTheBytesBeyondTheMonthsVolume) {
     const TariffComparison comparison =
         session_.CompareTariff(session_.Rules(), session_.CurrentBillingMonth(), 1);
     EXPECT_NEAR(comparison.total.compared, first + second, 1e-9);
+}
 
-    // The kinds of each logged call's marks, oldest call first.
-    std::vector<std::string> MarksByCall(Dbio & db) {
-        std::vector<std::string> marks;
-        for (const Row& row :
-             db.QueryRows("SELECT (SELECT group_concat(kind) FROM (SELECT kind FROM callmarks"
-                          " WHERE callId = diallog.id ORDER BY kind)) FROM diallog ORDER BY id")) {
-            marks.push_back(row[0].Text());
-        }
-        return marks;
+// The kinds of each logged call's marks, oldest call first.
+std::vector<std::string> MarksByCall(Dbio& db) {
+    std::vector<std::string> marks;
+    for (const Row& row :
+         db.QueryRows("SELECT (SELECT group_concat(kind) FROM (SELECT kind FROM callmarks"
+                      " WHERE callId = diallog.id ORDER BY kind)) FROM diallog ORDER BY id")) {
+        marks.push_back(row[0].Text());
     }
+    return marks;
+}
 
-    TEST_F(SessionTest, TheRecordMarksWhatItCannotVouchForAndNothingElse) {
-        DialAndWaitForTheLink();
-        Run(60);
-        session_.MinuteTick();
-        EXPECT_EQ(MarksByCall(db_), std::vector<std::string>{"unfinished"});
-        HangUpAndWait();
+TEST_F(SessionTest, TheRecordMarksWhatItCannotVouchForAndNothingElse) {
+    DialAndWaitForTheLink();
+    Run(60);
+    session_.MinuteTick();
+    EXPECT_EQ(MarksByCall(db_), std::vector<std::string>{"unfinished"});
+    HangUpAndWait();
 
-        DialAndWaitForTheLink();
-        Run(5);
-        dialer_.ScriptCounters(0, 0);  // the link was reset under the call
-        Run(5);
-        HangUpAndWait();
+    DialAndWaitForTheLink();
+    Run(5);
+    dialer_.ScriptCounters(0, 0);  // the link was reset under the call
+    Run(5);
+    HangUpAndWait();
 
-        DialAndWaitForTheLink();
-        Run(5);
-        clock_.StepWall(3600);
-        Run(5);
-        HangUpAndWait();
-        EXPECT_EQ(MarksByCall(db_), (std::vector<std::string>{"", "counterReset", "clockStep"}));
+    DialAndWaitForTheLink();
+    Run(5);
+    clock_.StepWall(3600);
+    Run(5);
+    HangUpAndWait();
+    EXPECT_EQ(MarksByCall(db_), (std::vector<std::string>{"", "counterReset", "clockStep"}));
 
-        // Killed after its first minute: a program started next finds the link up.
-        DialAndWaitForTheLink();
-        Run(60);
-        session_.MinuteTick();
-        RecordingUi ui;
-        Session restarted{db_, dialer_, clock_, ui, probe_};
-        restarted.StartUp();
-        restarted.MinuteTick();
-        EXPECT_EQ(MarksByCall(db_), (std::vector<std::string>{"", "counterReset", "clockStep",
-                                                              "truncated", "foundUp,unfinished"}));
-    }
+    // Killed after its first minute: a program started next finds the link up.
+    DialAndWaitForTheLink();
+    Run(60);
+    session_.MinuteTick();
+    RecordingUi ui;
+    Session restarted{db_, dialer_, clock_, ui, probe_};
+    restarted.StartUp();
+    restarted.MinuteTick();
+    EXPECT_EQ(MarksByCall(db_), (std::vector<std::string>{"", "counterReset", "clockStep",
+                                                          "truncated", "foundUp,unfinished"}));
+}
 
 }  // namespace
 }  // namespace vornik
