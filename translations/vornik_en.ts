@@ -1133,6 +1133,62 @@
         <source>无法删除自动启动文件 %1（%2）</source>
         <translation>Cannot remove the autostart file %1 (%2)</translation>
     </message>
+    <message>
+        <source>账单没有保存：</source>
+        <translation>The bill was not saved: </translation>
+    </message>
+    <message>
+        <source>预计：本月用时 %1，流量 %2，费用 %3元</source>
+        <translation>Forecast for this month: %1 online, %2, %3 yuan</translation>
+    </message>
+    <message>
+        <source>；%1将于 %2月%3日 达到，每天用时不超过 %4 可不超限</source>
+        <translation>; %1 reached on %2/%3 at this pace, not if each day stays under %4</translation>
+    </message>
+    <message>
+        <source>；%1将于 %2月%3日 达到，每天流量不超过 %4 可不超限</source>
+        <translation>; %1 reached on %2/%3 at this pace, not if each day stays under %4</translation>
+    </message>
+    <message>
+        <source>；%1已于 %2月%3日 达到</source>
+        <translation>; %1 reached on %2/%3</translation>
+    </message>
+    <message>
+        <source>；%1本月不会达到</source>
+        <translation>; %1 not reached this month</translation>
+    </message>
+    <message>
+        <source>本月预计 %1，%2元</source>
+        <translation>This month about %1, %2 yuan</translation>
+    </message>
+    <message>
+        <source>，%1已达到</source>
+        <translation>, %1 reached</translation>
+    </message>
+    <message>
+        <source>，%1将于 %2月%3日 达到</source>
+        <translation>, %1 reached on %2/%3</translation>
+    </message>
+    <message>
+        <source>照目前的用量，%1将于 %2月%3日 达到。</source>
+        <translation>At this pace, %1 will be reached on %2/%3.</translation>
+    </message>
+    <message>
+        <source>账单 %1元，本程序记录 %2元，相差 %3元</source>
+        <translation>Bill %1 yuan, recorded %2 yuan, difference %3 yuan</translation>
+    </message>
+    <message>
+        <source>按账单校正约 %1元</source>
+        <translation>about %1 yuan by the bills</translation>
+    </message>
+    <message>
+        <source>每月上网时限</source>
+        <translation>the monthly time limit</translation>
+    </message>
+    <message>
+        <source>每月流量上限</source>
+        <translation>the monthly volume limit</translation>
+    </message>
 </context>
 <context>
     <name>vornik::gui::AboutDialog</name>
@@ -1178,6 +1234,41 @@
     <message>
         <source>pppd 拨号（/etc/ppp/peers）</source>
         <translation>Dialing through pppd (/etc/ppp/peers)</translation>
+    </message>
+</context>
+<context>
+    <name>vornik::gui::BillDialog</name>
+    <message>
+        <source>核对账单</source>
+        <translation>Check the bill</translation>
+    </message>
+    <message>
+        <source>yyyy&apos;年&apos;M&apos;月&apos;</source>
+        <translation>yyyy-MM</translation>
+    </message>
+    <message>
+        <source> 元</source>
+        <translation> yuan</translation>
+    </message>
+    <message>
+        <source>按账单校正以后的费用（只作显示，不改记录）</source>
+        <translation>Correct later fees by the bills (shown only, the log is not changed)</translation>
+    </message>
+    <message>
+        <source>计费月份：</source>
+        <translation>Billing month:</translation>
+    </message>
+    <message>
+        <source>账单金额：</source>
+        <translation>Amount billed:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -1439,7 +1530,7 @@
     </message>
     <message>
         <source>核对账单</source>
-        <translation type="unfinished"></translation>
+        <translation>Check the bill</translation>
     </message>
 </context>
 <context>

@@ -432,7 +432,8 @@ void Session::ShowAndAnnounce(NoticeKind kind, const std::string& text) {
 }
 
 void Session::Announce(NoticeKind kind, const std::string& summary, const std::string* entry) {
-    if (guard_.notices.at(static_cast<std::size_t>(kind))) {
+    const NoticeKind switchedBy = kind == NoticeKind::kForecast ? NoticeKind::kLimit : kind;
+    if (guard_.notices.at(static_cast<std::size_t>(switchedBy))) {
         ui_.Announce({kind, summary, entry != nullptr ? *entry : dialer_.EntryName()});
     }
 }

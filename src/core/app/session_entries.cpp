@@ -160,11 +160,11 @@ void Session::WarnOfLimitsAhead() {
         const char digit = static_cast<char>('0' + static_cast<int>(kind));
         if (now.find(digit, prefix.size()) == std::string::npos) {
             now += digit;
-            // A terminal prints the notice; a desktop tells it as a limit's
-            // notification, which the user may have switched off.
+            // A terminal prints the notice; a desktop tells it as a notification,
+            // which the user may have switched off with the limits' ones.
             const std::string notice = ForecastNotice(forecast_, kind);
             ui_.ShowNotice(notice);
-            Announce(NoticeKind::kLimit, notice);
+            Announce(NoticeKind::kForecast, notice);
         }
     }
     if (now != warned) {

@@ -29,7 +29,10 @@ enum class LinkIcons {
 };
 
 // What a notice outside the windows is about; each kind can be switched off.
-enum class NoticeKind { kLimit, kIdle, kLinkCheck, kDialError, kConnection };
+// A forecast that the pace will pass a limit is a limit's notice to the user,
+// who switches both with the same switch, but it is told apart from the limit
+// itself, so that neither replaces the other on the desktop.
+enum class NoticeKind { kLimit, kIdle, kLinkCheck, kDialError, kConnection, kForecast };
 
 // An event worth telling a user who is not looking at the window: `summary` is
 // the program's own text for it, `body` names the entry it concerns.

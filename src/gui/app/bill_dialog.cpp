@@ -15,26 +15,26 @@ BillDialog::BillDialog(const BillingMonth& month, bool learnCorrection,
                        QWidget* parent)
     : QDialog(parent), amountOf_(std::move(amountOf)) {
     setObjectName(QStringLiteral("DialogBill"));
-    setWindowTitle(QStringLiteral("核对账单"));
+    setWindowTitle(tr("核对账单"));
     month_ = new QDateEdit(QDate(month.year, month.month, 1), this);
     month_->setObjectName(QStringLiteral("dtBillMonth"));
-    month_->setDisplayFormat(QStringLiteral("yyyy'年'M'月'"));
+    month_->setDisplayFormat(tr("yyyy'年'M'月'"));
     month_->setCurrentSection(QDateTimeEdit::MonthSection);
     amount_ = new QDoubleSpinBox(this);
     amount_->setObjectName(QStringLiteral("txtBillAmount"));
     amount_->setRange(0, 1e6);
     amount_->setDecimals(2);
-    amount_->setSuffix(QStringLiteral(" 元"));
-    learn_ = new QCheckBox(QStringLiteral("按账单校正以后的费用（只作显示，不改记录）"), this);
+    amount_->setSuffix(tr(" 元"));
+    learn_ = new QCheckBox(tr("按账单校正以后的费用（只作显示，不改记录）"), this);
     learn_->setObjectName(QStringLiteral("chkBillCorrection"));
     learn_->setChecked(learnCorrection);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("计费月份："), month_);
-    form->addRow(QStringLiteral("账单金额："), amount_);
+    form->addRow(tr("计费月份："), month_);
+    form->addRow(tr("账单金额："), amount_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("取消"));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(learn_);

@@ -31,6 +31,7 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "拨号记录写入失败（%1），稍后重试"),
     QT_TRANSLATE_NOOP("core", "%1 次通话的记录没有写入拨号记录（%2）"),
     QT_TRANSLATE_NOOP("core", "无法写入自动启动文件（%1）"),
+    QT_TRANSLATE_NOOP("core", "账单没有保存："),
     QT_TRANSLATE_NOOP("core", "无法删除自动启动文件 %1（%2）"),
     QT_TRANSLATE_NOOP("core", "拨号记录没有保存："),
     QT_TRANSLATE_NOOP("core", "以下设置没有保存："),
@@ -56,11 +57,6 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "流量月费（元/月）"),
     QT_TRANSLATE_NOOP("core", "流量包含（MB/月）"),
     QT_TRANSLATE_NOOP("core", "流量超出费用（元/MB）"),
-    // The tariffs' names.
-    QT_TRANSLATE_NOOP("core", "包时"),
-    QT_TRANSLATE_NOOP("core", "计时"),
-    QT_TRANSLATE_NOOP("core", "包月"),
-    QT_TRANSLATE_NOOP("core", "流量"),
     QT_TRANSLATE_NOOP("core", "速度图满刻度（KB/s）"),
     // Opening the log.
     QT_TRANSLATE_NOOP("core", "无法打开拨号记录 %1："),
@@ -188,6 +184,19 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "超过每次最大使用时限"),
     QT_TRANSLATE_NOOP("core", "超过设定每月最大流量"),
     QT_TRANSLATE_NOOP("core", "没有选择要拨号的模拟连接"),
+    // The month's forecast, in the history, the tray's tip and a notice.
+    QT_TRANSLATE_NOOP("core", "预计：本月用时 %1，流量 %2，费用 %3元"),
+    QT_TRANSLATE_NOOP("core", "；%1将于 %2月%3日 达到，每天用时不超过 %4 可不超限"),
+    QT_TRANSLATE_NOOP("core", "；%1将于 %2月%3日 达到，每天流量不超过 %4 可不超限"),
+    QT_TRANSLATE_NOOP("core", "；%1已于 %2月%3日 达到"),
+    QT_TRANSLATE_NOOP("core", "；%1本月不会达到"),
+    QT_TRANSLATE_NOOP("core", "本月预计 %1，%2元"),
+    QT_TRANSLATE_NOOP("core", "，%1已达到"),
+    QT_TRANSLATE_NOOP("core", "，%1将于 %2月%3日 达到"),
+    QT_TRANSLATE_NOOP("core", "照目前的用量，%1将于 %2月%3日 达到。"),
+    // The bills beside the recorded fees.
+    QT_TRANSLATE_NOOP("core", "账单 %1元，本程序记录 %2元，相差 %3元"),
+    QT_TRANSLATE_NOOP("core", "按账单校正约 %1元"),
 };
 
 // The core's texts that are shown whole: being in the context "core" is all
@@ -228,6 +237,13 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "新浪"),
     QT_TRANSLATE_NOOP("core", "网易"),
     QT_TRANSLATE_NOOP("core", "Yahoo中国"),
+    // The tariffs' names.
+    QT_TRANSLATE_NOOP("core", "包时"),
+    QT_TRANSLATE_NOOP("core", "计时"),
+    QT_TRANSLATE_NOOP("core", "包月"),
+    QT_TRANSLATE_NOOP("core", "流量"),
+    QT_TRANSLATE_NOOP("core", "每月上网时限"),
+    QT_TRANSLATE_NOOP("core", "每月流量上限"),
 };
 
 struct Part {

@@ -290,9 +290,9 @@ TEST_F(SessionTest, TheForecastTellsOnceAMonthThatThePaceWillReachALimit) {
     LogEarlierCall("2006-05-09 20:00:00", 4 * 3600);
     EXPECT_EQ(ui_.shownNotices,
               std::vector<std::string>{"照目前的用量，每月上网时限将于 5月15日 达到。"});
-    // The desktop tells it as a limit's notification.
+    // The desktop tells it as a notification too.
     ASSERT_FALSE(ui_.notices.empty());
-    EXPECT_EQ(ui_.notices.back().kind, NoticeKind::kLimit);
+    EXPECT_EQ(ui_.notices.back().kind, NoticeKind::kForecast);
     EXPECT_EQ(ui_.notices.back().summary, ui_.shownNotices.front());
 
     session_.MinuteTick();
