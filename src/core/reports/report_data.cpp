@@ -64,15 +64,6 @@ std::string IsoTime(const std::string& stored) {
     return moment ? IsoLocalText(*moment) : stored;
 }
 
-// "truncated;clockStep"
-std::string MarkKinds(const CallRecord& call) {
-    std::string kinds;
-    for (const CallMark& mark : call.marks) {
-        kinds += (kinds.empty() ? "" : ";") + mark.kind;
-    }
-    return kinds;
-}
-
 // A day's or a month's calls, time, fee and bytes.
 template <typename Usage>
 void UsageFields(JsonWriter& json, const Usage& usage) {
@@ -153,10 +144,10 @@ std::string ComposeCsvReport(const Report& report) {
     CsvLines csv;
     switch (report.kind) {
         case ReportKind::kByCall:
-            // The marks come last, so a reader that takes the columns by place
-            // reads the others where they were.
+            // The columns stay those spreadsheets and scripts already read; the
+            // marks are in the page and in JSON.
             for (const char* name : {"number", "begin", "end", "seconds", "fee", "entry",
-                                     "deviceType", "ipAddress", "bytesIn", "bytesOut", "marks"}) {
+                                     "deviceType", "ipAddress", "bytesIn", "bytesOut"}) {
                 csv << name;
             }
             csv.EndLine();
@@ -164,7 +155,7 @@ std::string ComposeCsvReport(const Report& report) {
                 const CallRecord& call = report.calls[i];
                 csv << static_cast<std::int64_t>(i) << call.beginTime << call.endTime
                     << call.Seconds().value_or(0) << call.fee << call.entryName << call.deviceType
-                    << call.ipAddress << call.bytesIn << call.bytesOut << MarkKinds(call);
+                    << call.ipAddress << call.bytesIn << call.bytesOut;
                 csv.EndLine();
             }
             break;

@@ -40,6 +40,16 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
+std::vector<CallMark> Doubts(const CallRecord& call) {
+    std::vector<CallMark> doubts;
+    for (const CallMark& mark : call.marks) {
+        if (mark.kind != mark_kind::kUnfinished) {
+            doubts.push_back(mark);
+        }
+    }
+    return doubts;
+}
+
 // The month's fee in its general form: 12.5 stays 12.5, up to fifteen digits.
 std::string GeneralNumber(double value) {
     char buffer[64];
@@ -107,11 +117,13 @@ void CallRows(Page& page, const Report& report) {
     std::int64_t number = 0;
     for (const CallRecord& call : report.calls) {
         // A marked call says what its record cannot vouch for when pointed at.
-        if (call.marks.empty()) {
+        // The call still running is only being written: its row stays as it was.
+        const std::vector<CallMark> doubts = Doubts(call);
+        if (doubts.empty()) {
             page.Line("<tr>");
             page.CountCell(number++);
         } else {
-            page.Line("<tr title=\"" + Escaped(MarkLines(call.marks)) + "\">");
+            page.Line("<tr title=\"" + Escaped(MarkLines(doubts)) + "\">");
             page.Cell(std::to_string(number++) + " ⚠");
         }
         page.Cell(Escaped(call.beginTime));
