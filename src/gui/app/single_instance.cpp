@@ -182,8 +182,10 @@ QByteArray Ask(const QString& serverName, std::string_view request, int waitMs) 
         ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     if (connected && ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
                          static_cast<ssize_t>(request.size())) {
+        // The owner may take long over a request (a restore of a big log on a
+        // busy machine): the answer is waited for until the deadline.
         while (!answer.contains('\n') && !deadline.hasExpired() &&
-               Ready(fd, POLLIN, std::min<qint64>(deadline.remainingTime(), 500))) {
+               Ready(fd, POLLIN, deadline.remainingTime())) {
             char buffer[64];
             const ssize_t got = ::read(fd, buffer, sizeof buffer);
             if (got <= 0) {
