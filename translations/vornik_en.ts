@@ -1189,6 +1189,26 @@
         <source>每月流量上限</source>
         <translation>the monthly volume limit</translation>
     </message>
+    <message>
+        <source>记录提前结束：程序被中止，结束时间是最后写入的一分钟</source>
+        <translation>Record ended early: the program was stopped; the end is the last minute written</translation>
+    </message>
+    <message>
+        <source>记录尚未结束：通话还在进行，或程序已被中止</source>
+        <translation>Record not finished: the call is still up, or the program was stopped</translation>
+    </message>
+    <message>
+        <source>程序启动时连接已经接通：此前程序没有运行的那段时间没有计时，流量按网卡的计数全部计入</source>
+        <translation>The link was already up when the program started: the time before was not metered, and all the interface's traffic is counted</translation>
+    </message>
+    <message>
+        <source>流量计数器在通话中倒退或跳变 %1 次（连接被重置），其间的流量没有计入</source>
+        <translation>The traffic counters went back or jumped %1 times during the call (the link was reset); the traffic in between is not counted</translation>
+    </message>
+    <message>
+        <source>通话中系统时钟跳动了 %1 秒：用时按程序自己的计时，结束时间由开始时间推算</source>
+        <translation>The system clock jumped %1 seconds during the call: the time is the program's own count, and the end is worked out from the beginning</translation>
+    </message>
 </context>
 <context>
     <name>vornik::gui::AboutDialog</name>

@@ -194,6 +194,16 @@ constexpr const char* kParts[] = {
     QT_TRANSLATE_NOOP("core", "，%1已达到"),
     QT_TRANSLATE_NOOP("core", "，%1将于 %2月%3日 达到"),
     QT_TRANSLATE_NOOP("core", "照目前的用量，%1将于 %2月%3日 达到。"),
+    // What a call's record cannot vouch for, a line each in the history's tip.
+    QT_TRANSLATE_NOOP("core", "记录提前结束：程序被中止，结束时间是最后写入的一分钟"),
+    QT_TRANSLATE_NOOP("core", "记录尚未结束：通话还在进行，或程序已被中止"),
+    QT_TRANSLATE_NOOP("core",
+                      "程序启动时连接已经接通：此前程序没有运行的那段时间没有计时，"
+                      "流量按网卡的计数全部计入"),
+    QT_TRANSLATE_NOOP("core",
+                      "流量计数器在通话中倒退或跳变 %1 次（连接被重置），其间的流量没有计入"),
+    QT_TRANSLATE_NOOP("core",
+                      "通话中系统时钟跳动了 %1 秒：用时按程序自己的计时，结束时间由开始时间推算"),
     // The bills beside the recorded fees.
     QT_TRANSLATE_NOOP("core", "账单 %1元，本程序记录 %2元，相差 %3元"),
     QT_TRANSLATE_NOOP("core", "按账单校正约 %1元"),

@@ -15,6 +15,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/core_text.h"
 #include "app/steady_label.h"
 #include "base/format_duration.h"
 
@@ -95,7 +96,7 @@ QVariant CallTableModel::data(const QModelIndex& index, int role) const {
             return {};
         case Qt::ToolTipRole:
             if (!call.marks.empty()) {
-                return QString::fromStdString(MarkLines(call.marks));
+                return CoreText(MarkLines(call.marks));
             }
             return {};
         default:
