@@ -5,6 +5,7 @@
 // (scripts/screenshots.sh uses Xvfb).
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -25,6 +26,7 @@
 #include "app/skins.h"
 #include "base/setting_keys.h"
 #include "dialer/simulated_dialer.h"
+#include "reports/tariff_comparison_window.h"
 #include "settings/options_dialog.h"
 #include "support/fake_clock.h"
 #include "support/fake_probe.h"
@@ -114,6 +116,10 @@ int main(int argc, char** argv) {
     db.SaveConfig(keys::kLastEntry, "模拟ADSL");
     db.SaveConfig(keys::kJishiFee, "3");
     db.SaveConfig(keys::kShowFloatWin, "1");
+    // 包时 values for the comparison: 20 hours a month for 30, then 2 an hour.
+    db.SaveConfig(keys::kBaoshiFee, "30");
+    db.SaveConfig(keys::kBaoshiTime, "20");
+    db.SaveConfig(keys::kBaoshiTimeOutFee, "2");
     LogEarlierCalls(db);
 
     testing::FakeClock clock({2026, 12, 6, 20, 15, 0});
@@ -152,6 +158,14 @@ int main(int argc, char** argv) {
     shell.Skins().Choose(gui::kDarkMetal);
     QTest::qWait(300);
     ok = SaveWindows(shell, out, QStringLiteral("-dark-metal")) && ok;
+    shell.Run(gui::Command::kCompareTariffs);
+    QTest::qWait(300);
+    for (auto* comparison : shell.Window().findChildren<gui::TariffComparisonWindow*>()) {
+        comparison->Source()->setCurrentIndex(0);  // 包时 at the user's own values
+        QTest::qWait(300);
+        ok = Save(*comparison, out, QStringLiteral("tariff-comparison-dark-metal.png")) && ok;
+        comparison->close();
+    }
     shell.Run(gui::Command::kReportByCall);
     ok = !opened.isEmpty() && SavePage(opened, out, QStringLiteral("report-page.png")) && ok;
     shell.ExitApp();
