@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Renders the main window, the floating window, the tray menu and the options
 # dialog in the skin 青涩年华 and once more in 黑色金属, the window 资费比较, and a
-# report page, under
-# Xvfb into docs/screenshots/*.png, the pictures the README shows.
+# report page, under Xvfb into docs/screenshots/*.png, the pictures the README shows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
