@@ -970,6 +970,19 @@ TEST(SingleInstanceTest, ASecondStartBringsTheFirstForward) {
     EXPECT_EQ(claimed.outcome, SingleInstance::Outcome::kAnotherRunning);
     EXPECT_TRUE(claimed.windowShown);
     EXPECT_EQ(activations, 1);
+
+    // A command the owner answers only after a long job (here two seconds) still
+    // gets its answer.
+    first.SetCommandHandler(
+        [](const std::string& verb, const std::string&, SingleInstance::Reply reply) {
+            QTimer::singleShot(2000, [verb, reply] { reply("done " + verb); });
+        });
+    auto asked = std::async(std::launch::async,
+                            [path] { return SingleInstance::AskCommand(path, "log-compact"); });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return asked.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        20000));
+    EXPECT_EQ(asked.get(), std::optional<std::string>("done log-compact"));
 }
 
 // The reports of the shown month from both menus: written into the program
