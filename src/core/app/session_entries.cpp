@@ -147,6 +147,7 @@ void Session::UpdateForecast() {
         forecastInput_ = LoadForecastInput(usage_, rules_, dialer_.EntryName(), forecastInput_.now);
     }
     forecast_ = ForecastMonth(rules_, forecastInput_);
+    ui_.ShowForecast(forecast_);
     WarnOfLimitsAhead();
 }
 

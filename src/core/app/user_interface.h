@@ -86,6 +86,9 @@ class UserInterface {
     virtual void ShowHistory(const MonthHistory& history) = 0;
     // Follows every ShowHistory; a front without a history lets it pass.
     virtual void ShowMonthBill(const MonthBill& /*bill*/) {}
+    // The current billing month's forecast, made again each minute and when the
+    // log's totals move; the live figures carry the same one every second.
+    virtual void ShowForecast(const MonthForecast& /*forecast*/) {}
     virtual void ShowLiveFigures(const LiveFigures& figures) = 0;
     // Whether anything shows the live figures now; when not, they are not even
     // gathered (a log file that receives only what changes).

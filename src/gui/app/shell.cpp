@@ -484,7 +484,13 @@ void Shell::ShowHistory(const MonthHistory& history) {
 }
 
 void Shell::ShowMonthBill(const MonthBill& bill) {
-    billLine_ = BillLine(bill.billed, bill.recorded, bill.correction, LocaleNumber);
+    billLine_ = CoreText(BillLine(bill.billed, bill.recorded, bill.correction, LocaleNumber));
+}
+
+void Shell::ShowForecast(const MonthForecast& forecast) {
+    forecastMonth_ = forecast.month;
+    forecastLine_ = CoreText(ForecastLine(forecast, LocaleNumber));
+    forecastTipLine_ = CoreText(ForecastTipLine(forecast, LocaleNumber));
 }
 
 // What the one-second tick shows, composed from what the session passed. Only a
@@ -494,11 +500,11 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
     const StatusText status = ComposeStatusText(call, figures.fee.callFee, figures.totals,
                                                 figures.connected, LocaleNumber);
     window_->DialMsg()->ShowText(CoreText(status.text));
-    std::string trayTip = status.trayTip;
-    if (figures.forecast != nullptr) {
-        trayTip += "\n" + ForecastTipLine(*figures.forecast, LocaleNumber);
+    QString tip = CoreText(status.trayTip);
+    if (!forecastTipLine_.isEmpty()) {
+        tip += QLatin1Char('\n') + forecastTipLine_;
     }
-    if (const QString tip = CoreText(trayTip); tip != trayToolTip_) {
+    if (tip != trayToolTip_) {
         // Some notification areas are told of every new tooltip over D-Bus.
         trayToolTip_ = tip;
         if (tray_ != nullptr) {
@@ -512,14 +518,13 @@ void Shell::ShowLiveFigures(const LiveFigures& figures) {
                             call.callSeconds, figures.fee.callFee, LocaleNumber);
     history->SetSummary(CoreText(summary.text), CoreText(summary.toolTip));
     // The forecast is of the current billing month: another month shown has none.
-    const bool currentMonthShown =
-        figures.forecast != nullptr &&
-        figures.forecast->month == BillingMonth{history->Year(), history->Month()};
-    std::string outlook = currentMonthShown ? ForecastLine(*figures.forecast, LocaleNumber) : "";
-    if (!billLine_.empty()) {
-        outlook += (outlook.empty() ? "" : "；") + billLine_;
+    QString outlook = forecastMonth_ == BillingMonth{history->Year(), history->Month()}
+                          ? forecastLine_
+                          : QString();
+    if (!billLine_.isEmpty()) {
+        outlook += (outlook.isEmpty() ? QString() : QStringLiteral("；")) + billLine_;
     }
-    history->SetForecast(CoreText(outlook));
+    history->SetForecast(outlook);
     const SpeedMeter& speed = figures.speed;
     window_->SpeedMsg()->ShowText(
         CoreText(SpeedText(speed.NewestDown(), speed.NewestUp(), LocaleNumber)));

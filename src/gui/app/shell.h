@@ -99,6 +99,7 @@ class Shell : public QObject, public UserInterface {
     void ShowMenuStates(const MenuStates& states) override;
     void ShowHistory(const MonthHistory& history) override;
     void ShowMonthBill(const MonthBill& bill) override;
+    void ShowForecast(const MonthForecast& forecast) override;
     void ShowLiveFigures(const LiveFigures& figures) override;
     void ShowEntryList(const std::vector<std::string>& names) override;
     void ShowEntry(const std::string& name) override;
@@ -147,7 +148,11 @@ class Shell : public QObject, public UserInterface {
     TickDriver ticks_;
     QString trayToolTip_;
     // The shown month's bill against its record, set with the history.
-    std::string billLine_;
+    // Composed when they change, not by every second that shows them.
+    QString billLine_;
+    BillingMonth forecastMonth_;
+    QString forecastLine_;
+    QString forecastTipLine_;
     bool floatWindowShown_ = false;
     bool exited_ = false;
     int exitCode_ = 0;
